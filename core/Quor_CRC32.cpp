@@ -1,0 +1,80 @@
+#include "core/Quor_CRC32.h"
+
+#include <array>
+#include <memory>
+
+#include "platform/fs.h"
+
+namespace {
+
+// Entry i is i shifted right eight times, XORing in the polynomial after
+// each shift that drops a 1 bit.
+constexpr std::array<std::uint32_t, 256> MakeCrcTable() {
+  std::array<std::uint32_t, 256> table{};
+  for (std::uint32_t i = 0; i < 256; ++i) {
+    std::uint32_t value = i;
+    for (int bit = 0; bit < 8; ++bit) value = (value >> 1) ^ ((value & 1) ? 0xEDB88320u : 0);
+    table[i] = value;
+  }
+  return table;
+}
+
+constexpr std::array<std::uint32_t, 256> kCrcTable = MakeCrcTable();
+
+// Blocks between two progress reports.
+constexpr unsigned kBlocksPerReport = 200;
+// A read shorter than this ends the file and is always reported.
+constexpr std::size_t kShortBlock = 65535;
+
+}  // namespace
+
+#ifdef _WIN32
+bool IsWinNT = true;
+#else
+bool IsWinNT = false;
+#endif
+
+std::uint32_t Crc32UpdateByteTable(std::uint32_t crc, const void* buffer, std::size_t count) {
+  const auto* bytes = static_cast<const unsigned char*>(buffer);
+  for (std::size_t i = 0; i < count; ++i) crc = (crc >> 8) ^ kCrcTable[(crc ^ bytes[i]) & 0xFF];
+  return crc;
+}
+
+std::uint32_t Crc32Update(std::uint32_t crc, const void* buffer, std::size_t count) {
+  return Crc32UpdateByteTable(crc, buffer, count);
+}
+
+std::size_t FileCrcBlockSize() { return IsWinNT ? 65535 : 65536; }
+
+FileCrcResult FileCrc32(const std::string& path, const StopFlag* stopFlag, NoticeTarget* target) {
+  FileCrcResult result;
+  platform::File file = platform::File::Open(path, platform::Access::Read, platform::Share::ReadWrite,
+                                             platform::Disposition::OpenExisting, true);
+  if (!file.IsOpen()) return result;
+
+  const std::size_t blockSize = FileCrcBlockSize();
+  auto buffer = std::make_unique<unsigned char[]>(blockSize);
+  std::uint32_t crc = 0xFFFFFFFFu;
+  unsigned blocks = 0;
+  std::uint32_t pending = 0;
+  for (;;) {
+    std::size_t n = 0;
+    if (!file.Read(buffer.get(), blockSize, n, result.errorText)) {
+      result.readFailed = true;
+      break;
+    }
+    if (n > 0) crc = Crc32Update(crc, buffer.get(), n);
+    if (target) {
+      ++blocks;
+      pending += static_cast<std::uint32_t>(n);
+      if (blocks % kBlocksPerReport == 0 || n < kShortBlock) {
+        target->Notify(CN_BYTES_DONE, pending);
+        blocks = 0;
+        pending = 0;
+      }
+    }
+    if (n == 0 || IsSet(stopFlag)) break;
+  }
+  result.crc = crc ^ 0xFFFFFFFFu;
+  return result;
+}

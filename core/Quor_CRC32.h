@@ -1,0 +1,45 @@
+// The CRC-32 engine: the standard reflected CRC-32 (polynomial 0xEDB88320,
+// preset 0xFFFFFFFF, final XOR 0xFFFFFFFF), the one ZIP and PNG use.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "core/Quor_Notify.h"
+
+// Feeds count bytes of buffer into a running CRC register. Neither presets
+// nor inverts: the caller starts with 0xFFFFFFFF and inverts the result.
+std::uint32_t Crc32Update(std::uint32_t crc, const void* buffer, std::size_t count);
+
+// The plain byte-at-a-time table loop: the reference every faster kernel
+// must agree with.
+std::uint32_t Crc32UpdateByteTable(std::uint32_t crc, const void* buffer, std::size_t count);
+
+// The CRC-32 of a whole buffer (preset and final XOR included).
+inline std::uint32_t Crc32Of(const void* buffer, std::size_t count) {
+  return Crc32Update(0xFFFFFFFFu, buffer, count) ^ 0xFFFFFFFFu;
+}
+
+// True on the NT family of Windows; set once at start. It picks the block
+// size of FileCrc32: 65535 bytes on NT, 65536 elsewhere (false on POSIX).
+// The block size fixes the rhythm of the progress reports.
+extern bool IsWinNT;
+
+// The bytes FileCrc32 reads per block under the current IsWinNT.
+std::size_t FileCrcBlockSize();
+
+struct FileCrcResult {
+  std::uint32_t crc = 0;
+  // Set when a read failed after the file was opened; crc is then the CRC
+  // of the part read and must not be trusted.
+  bool readFailed = false;
+  std::string errorText;
+};
+
+// Hashes a whole file in blocks. Reports CN_BYTES_DONE to target (if any)
+// every 200 blocks and after a short block, with the bytes read since the
+// last report. Looks at stopFlag after every block and stops early when it
+// is set (the CRC of the part read is returned). A file that cannot be
+// opened gives CRC 0 and no report.
+FileCrcResult FileCrc32(const std::string& path, const StopFlag* stopFlag, NoticeTarget* target);

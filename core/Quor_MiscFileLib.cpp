@@ -1,0 +1,231 @@
+#include "core/Quor_MiscFileLib.h"
+
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <memory>
+
+#include "core/Quor_Text.h"
+#include "platform/fs.h"
+
+namespace {
+
+constexpr std::size_t kReadPiece = 64000;
+constexpr std::uint64_t kFileTimeTicksPerSecond = 10000000ULL;
+constexpr std::uint64_t kFileTimeTicksPerDay = 86400ULL * kFileTimeTicksPerSecond;
+
+// Days from 1601-01-01 to 1970-01-01.
+constexpr std::int64_t kDays1601To1970 = 134774;
+
+// The calendar date of a count of days since 1970-01-01 (proleptic
+// Gregorian), after Howard Hinnant's civil_from_days.
+void CivilFromDays(std::int64_t z, int& year, int& month, int& day) {
+  z += 719468;
+  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const std::int64_t doe = z - era * 146097;
+  const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const std::int64_t mp = (5 * doy + 2) / 153;
+  day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
+}
+
+bool IsDotEntry(const std::string& name) { return name == "." || name == ".."; }
+
+// A name for the temporary file beside target that nothing uses yet, opened.
+platform::File CreateTemporaryBeside(const std::string& target, std::string& tempPath) {
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    tempPath = target + ".quor~" + std::to_string(attempt);
+    platform::File file = platform::File::Open(tempPath, platform::Access::Write, platform::Share::Read,
+                                               platform::Disposition::CreateNew);
+    if (file.IsOpen()) return file;
+    if (platform::FindEntry(tempPath) == std::nullopt) break;  // not a clash: the folder refuses
+  }
+  tempPath.clear();
+  return platform::File();
+}
+
+void AppendSubFolders(const std::string& folder, bool allLevels, std::string& out) {
+  const std::string base = IncludeTrailingSeparator(folder);
+  std::vector<std::string> found;
+  platform::ListFolder(base, [&](const platform::DirEntry& entry) {
+    if (entry.isFolder && !IsDotEntry(entry.name)) found.push_back(base + entry.name + platform::kPathSep);
+  });
+  for (const std::string& sub : found) {
+    out += sub;
+    out += kCrLf;
+    if (allLevels) AppendSubFolders(sub, true, out);
+  }
+}
+
+}  // namespace
+
+std::uint32_t FileSize32(const std::string& path) {
+  std::optional<platform::DirEntry> entry = platform::FindEntry(path);
+  return entry ? entry->sizeLow : 0;
+}
+
+std::string ReadFileText(const std::string& path, std::string& errorText) {
+  errorText.clear();
+  std::string text;
+  if (!platform::FileExists(path)) return text;
+  platform::File file = platform::File::Open(path, platform::Access::Read, platform::Share::Read,
+                                             platform::Disposition::OpenExisting, true);
+  if (!file.IsOpen()) return text;
+  auto buffer = std::make_unique<char[]>(kReadPiece);
+  for (;;) {
+    std::memset(buffer.get(), 0, kReadPiece);
+    std::size_t got = 0;
+    if (!file.Read(buffer.get(), kReadPiece, got, errorText)) break;
+    if (got == 0) break;
+    // Each piece is taken as a zero-terminated string.
+    text.append(buffer.get(), strnlen(buffer.get(), got));
+  }
+  return text;
+}
+
+bool WriteFileText(const std::string& path, const std::string& text, std::string& errorText) {
+  errorText.clear();
+  if (text.size() < 2) return false;
+  const std::string folder = ExtractFilePath(path);
+  if (!folder.empty() && !platform::FolderExists(folder)) {
+    platform::CreateFolder(ExcludeTrailingSeparator(folder));
+  }
+  if (platform::FindEntry(path)) platform::ClearAttributes(path);
+
+  std::string tempPath;
+  platform::File temp = CreateTemporaryBeside(path, tempPath);
+  if (!temp.IsOpen()) return false;
+  bool written = temp.Write(text.data(), text.size(), errorText) && temp.Flush(errorText);
+  temp.Close();
+  if (written) written = platform::ReplaceFileAtomic(tempPath, path, errorText);
+  if (!written) platform::RemoveFile(tempPath);
+  return written;
+}
+
+std::string FileTimeKey(const std::string& path) {
+  std::optional<platform::DirEntry> entry = platform::FindEntry(path);
+  if (!entry) return std::string();
+  char key[17];
+  std::snprintf(key, sizeof key, "%8.8X%8.8X", static_cast<unsigned>(entry->lastWriteTime >> 32),
+                static_cast<unsigned>(entry->lastWriteTime & 0xFFFFFFFFu));
+  return key;
+}
+
+bool CreateEmptyFile(const std::string& path) {
+  platform::File file = platform::File::Open(path, platform::Access::Write, platform::Share::None,
+                                             platform::Disposition::CreateAlways);
+  return file.IsOpen();
+}
+
+std::string LongFileName(const std::string& path) {
+  std::optional<platform::DirEntry> entry = platform::FindEntry(path);
+  return entry ? entry->name : ExtractFileName(path);
+}
+
+std::string ExpandShortPath(const std::string& folder) {
+  if (folder.find('~') == std::string::npos) return folder;
+  const std::string original = folder;
+  std::string path = ExcludeTrailingSeparator(folder);
+  std::string result(1, platform::kPathSep);
+  while (path.size() > 3) {
+    result = platform::kPathSep + LongFileName(path) + result;
+    path = ExcludeTrailingSeparator(ExtractFilePath(path));
+  }
+  if ((path.size() == 2 || path.size() == 3) && path[1] == ':') result = path.substr(0, 2) + result;
+  return platform::FolderExists(result) ? result : original;
+}
+
+bool IsFileLocked(const std::string& path) {
+  platform::File file = platform::File::Open(path, platform::Access::Read, platform::Share::None,
+                                             platform::Disposition::OpenExisting);
+  return !file.IsOpen();
+}
+
+SfvSearchResult FindSfvFiles(const std::string& folder, bool includeSubFolders, bool specific) {
+  SfvSearchResult result;
+  if (!platform::FolderExists(folder)) return result;
+  const char* prefix = specific ? "SPE$" : "ALL$";
+  std::deque<std::string> toVisit{IncludeTrailingSeparator(ExpandShortPath(folder))};
+  while (!toVisit.empty()) {
+    const std::string current = std::move(toVisit.front());
+    toVisit.pop_front();
+    platform::ListFolder(current, [&](const platform::DirEntry& entry) {
+      if (IsDotEntry(entry.name)) return;
+      if (entry.isFolder) {
+        if (includeSubFolders) toVisit.push_back(current + entry.name + platform::kPathSep);
+        return;
+      }
+      const std::string upper = AsciiUpper(entry.name);
+      if (ExtractFileExt(upper) != ".SFV" || upper.find("..SFV") != std::string::npos) return;
+      result.lastFound = current + entry.name;
+      result.queueText += prefix;
+      result.queueText += result.lastFound;
+      result.queueText += kCrLf;
+      ++result.count;
+    });
+  }
+  return result;
+}
+
+std::optional<platform::CalendarTime> FileTimeToDateTime(std::uint64_t fileTime) {
+  const std::uint64_t days = fileTime / kFileTimeTicksPerDay;
+  const std::uint64_t ticksOfDay = fileTime % kFileTimeTicksPerDay;
+  platform::CalendarTime time;
+  CivilFromDays(static_cast<std::int64_t>(days) - kDays1601To1970, time.year, time.month, time.day);
+  if (time.year > 9999) return std::nullopt;
+  const std::uint64_t secondsOfDay = ticksOfDay / kFileTimeTicksPerSecond;
+  time.hour = static_cast<int>(secondsOfDay / 3600);
+  time.minute = static_cast<int>(secondsOfDay / 60 % 60);
+  time.second = static_cast<int>(secondsOfDay % 60);
+  time.millisecond = static_cast<int>(ticksOfDay % kFileTimeTicksPerSecond / 10000);
+  time.dayOfWeek = static_cast<int>((days + 1) % 7);  // 1601-01-01 was a Monday
+  return time;
+}
+
+std::string FileInfoLine(const std::string& path) {
+  std::optional<platform::DirEntry> entry = platform::FindEntry(path);
+  if (!entry) return std::string();
+  std::string when;
+  if (std::optional<platform::CalendarTime> time = FileTimeToDateTime(entry->creationTime)) {
+    when = platform::FormatShortDate(*time);
+    const bool midnight = time->hour == 0 && time->minute == 0 && time->second == 0 && time->millisecond == 0;
+    if (!midnight) when += " " + platform::FormatLongTime(*time);
+  }
+  char size[16];
+  std::snprintf(size, sizeof size, "%9u", entry->sizeLow);
+  return std::string(size) + "  " + when + "  " + entry->name;
+}
+
+std::string ListSubFolders(const std::string& folder, bool allLevels) {
+  std::string out;
+  AppendSubFolders(folder, allLevels, out);
+  return out;
+}
+
+std::string ListFolderFiles(const std::string& folder, const std::string& patterns,
+                            const std::string& marker, bool includeAll) {
+  std::string out;
+  platform::ListFolder(IncludeTrailingSeparator(folder), [&](const platform::DirEntry& entry) {
+    if (entry.isFolder) return;
+    const std::string key = marker + AsciiUpper(ExtractFileExt(entry.name));
+    if (!includeAll && patterns.find(key) != std::string::npos) return;
+    out += entry.name;
+    out += kCrLf;
+  });
+  return out;
+}
+
+void DeleteOldFiles(const std::string& folder, std::uint32_t days) {
+  const std::string base = IncludeTrailingSeparator(folder);
+  const std::uint64_t now = platform::NowFileTime();
+  const std::uint64_t maxAge = static_cast<std::uint64_t>(days) * kFileTimeTicksPerDay;
+  std::vector<std::string> old;
+  platform::ListFolder(base, [&](const platform::DirEntry& entry) {
+    if (entry.isFolder || AsciiUpper(ExtractFileExt(entry.name)) != ".SFV") return;
+    if (!FileTimeToDateTime(entry.lastWriteTime)) return;
+    if (now > entry.lastWriteTime && now - entry.lastWriteTime > maxAge) old.push_back(base + entry.name);
+  });
+  for (const std::string& path : old) platform::RemoveFile(path);
+}

@@ -1,0 +1,71 @@
+// File routines shared by checking and creation: whole-file text reading and
+// writing, sizes and time keys, marker files, SFV file search, folder and
+// file lists with the "#?" exclusion patterns, and the clean-up of old
+// progress files. Failures come back as results (empty text, 0, false);
+// only the whole-file read and write have an error text.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/locale.h"
+
+// Low 32 bits of the size of the path's directory entry (a file or folder);
+// 0 when nothing is found.
+std::uint32_t FileSize32(const std::string& path);
+
+// The whole file as text. Read in 64,000-byte pieces; a NUL byte ends the
+// part of its piece that goes into the text. errorText is set only when a
+// read fails after the file was opened.
+std::string ReadFileText(const std::string& path, std::string& errorText);
+
+// Replaces the file with text, in one piece: the text goes to a temporary
+// file in the same folder, is flushed, and is then put in place of the
+// target, so a crash leaves the old file or the new one. A text shorter than
+// 2 characters writes nothing. Creates one missing folder level and replaces
+// a read-only file. False when not written; errorText set on a write error.
+bool WriteFileText(const std::string& path, const std::string& text, std::string& errorText);
+
+// The last-write time as 16 upper-case hex digits, or "" when not found.
+std::string FileTimeKey(const std::string& path);
+
+// Makes a zero-length file at the path (cutting an existing one).
+bool CreateEmptyFile(const std::string& path);
+
+// The on-disk name of the path's last component.
+std::string LongFileName(const std::string& path);
+
+// The folder spelled with long names, for paths with "~" in them.
+std::string ExpandShortPath(const std::string& folder);
+
+// True when the file cannot be opened for exclusive reading (in use, or absent).
+bool IsFileLocked(const std::string& path);
+
+struct SfvSearchResult {
+  std::string queueText;  // "ALL$" or "SPE$" + path, CR LF, per SFV file
+  std::uint32_t count = 0;
+  std::string lastFound;
+};
+
+// Finds the SFV files of a folder, breadth-first when includeSubFolders.
+SfvSearchResult FindSfvFiles(const std::string& folder, bool includeSubFolders, bool specific);
+
+// Calendar fields of a FILETIME value (UTC, not converted to local time);
+// nothing when the time cannot be represented.
+std::optional<platform::CalendarTime> FileTimeToDateTime(std::uint64_t fileTime);
+
+// "%9u  date time  name" for the file, or "" when not found.
+std::string FileInfoLine(const std::string& path);
+
+// The folder's sub-folders, each with a trailing separator and CR LF; with
+// allLevels each is followed by all of its own, depth first.
+std::string ListSubFolders(const std::string& folder, bool allLevels);
+
+// The folder's file names, each with CR LF, leaving out a file whose key
+// (marker + upper-cased extension) occurs in patterns, unless includeAll.
+std::string ListFolderFiles(const std::string& folder, const std::string& patterns,
+                            const std::string& marker, bool includeAll);
+
+// Deletes the folder's ".sfv" files last written more than days ago.
+void DeleteOldFiles(const std::string& folder, std::uint32_t days);

@@ -1,0 +1,39 @@
+// The notices a worker sends to its window, and the stop flags it polls.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+// The private window message that carries a notice (WM_USER + 42).
+inline constexpr unsigned WM_CHECKNOTIFY = 0x0400 + 42;
+
+// wParam of WM_CHECKNOTIFY.
+enum NotifyCode : std::uint32_t {
+  CN_BUSY = 111,
+  CN_IDLE = 112,
+  CN_TIMER_ON = 127,
+  CN_SFV_DONE = 129,
+  CN_SFV_BEGIN = 132,
+  CN_NEXT_SFV = 134,
+  CN_TOTAL_HI = 137,
+  CN_TOTAL_LO = 138,
+  CN_BYTES_DONE = 139,
+  CN_FOLDER_COUNT = 151,
+  CN_NEXT_FOLDER = 152,
+};
+
+// Receives notices synchronously: Notify returns once the receiver has
+// handled the notice. The window sends WM_CHECKNOTIFY to itself; tests record.
+class NoticeTarget {
+ public:
+  virtual ~NoticeTarget() = default;
+  virtual void Notify(NotifyCode code, std::uint32_t value) = 0;
+};
+
+// A stop request shared between the window thread (which sets it) and a
+// worker (which polls it). Non-zero means stop.
+using StopFlag = std::atomic<std::uint8_t>;
+
+inline bool IsSet(const StopFlag* flag) {
+  return flag != nullptr && flag->load(std::memory_order_relaxed) != 0;
+}

@@ -1,0 +1,96 @@
+#include "core/Quor_Sfv.h"
+
+#include <cstdio>
+#include <string_view>
+
+#include "core/Quor_MiscFileLib.h"
+#include "core/Quor_Text.h"
+#include "core/Quor_Version.h"
+#include "platform/fs.h"
+
+namespace {
+
+constexpr std::size_t kCrcDigits = 8;
+
+bool IsHexDigit(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+unsigned HexValue(char c) {
+  if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
+  if (c >= 'A' && c <= 'F') return static_cast<unsigned>(c - 'A' + 10);
+  return static_cast<unsigned>(c - 'a' + 10);
+}
+
+}  // namespace
+
+bool IsSfvLine(std::string& line) {
+  if (line.empty()) return false;
+  if (line.find(';') == 0) return false;
+  const std::size_t blank = line.rfind(' ');
+  // The name part must be at least two characters long.
+  if (blank == std::string::npos || blank < 2) return false;
+  std::string_view tail = std::string_view(line).substr(blank + 1);
+  if (tail.size() == kCrcDigits + 2 && tail[0] == '0' && (tail[1] == 'x' || tail[1] == 'X')) {
+    line.erase(blank + 1, 2);
+    tail = std::string_view(line).substr(blank + 1);
+  }
+  if (tail.size() != kCrcDigits) return false;
+  for (char c : tail) {
+    if (!IsHexDigit(c)) return false;
+  }
+  return true;
+}
+
+bool SplitSfvLine(const std::string& line, std::string& name, std::uint32_t& crc) {
+  name.clear();
+  crc = 0;
+  const std::size_t blank = line.rfind(' ');
+  if (blank == std::string::npos || line.size() != blank + 1 + kCrcDigits) return false;
+  std::uint32_t value = 0;
+  for (std::size_t i = blank + 1; i < line.size(); ++i) {
+    if (!IsHexDigit(line[i])) return false;
+    value = (value << 4) | HexValue(line[i]);
+  }
+  name = line.substr(0, blank);
+  crc = value;
+  return true;
+}
+
+std::string ListedFilePath(const std::string& folder, const std::string& name) {
+  std::string path = folder + name;
+#ifndef _WIN32
+  for (std::size_t i = folder.size(); i < path.size(); ++i) {
+    if (path[i] == '\\') path[i] = '/';
+  }
+#endif
+  return path;
+}
+
+SfvContent LoadSfvFile(const std::string& sfvPath) {
+  SfvContent content;
+  const std::string text = ReadFileText(sfvPath, content.errorText);
+  const std::string folder = ExtractFilePath(sfvPath);
+  std::string_view rest(text);
+  // Every CR and every LF ends a line; the empty lines between CR and LF of
+  // a pair are not file lines and fall out.
+  while (!rest.empty()) {
+    const std::size_t end = rest.find_first_of("\r\n");
+    std::string line(rest.substr(0, end));
+    rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+    if (!IsSfvLine(line)) continue;
+    const std::string name = line.substr(0, line.size() - (kCrcDigits + 1));
+    const std::string path = ListedFilePath(folder, name);
+    if (platform::FileExists(path)) content.totalSize += FileSize32(path);
+    content.lines.push_back(std::move(line));
+  }
+  return content;
+}
+
+std::string SfvGeneratedLine() { return std::string("; Generated with Quor v") + kQuorVersion; }
+
+std::string FormatSfvLine(const std::string& name, std::uint32_t crc) {
+  char digits[kCrcDigits + 1];
+  std::snprintf(digits, sizeof digits, "%8.8X", static_cast<unsigned>(crc));
+  return name + " " + digits;
+}

@@ -1,0 +1,34 @@
+// The SFV file format: reading file lines ("name CRC", the CRC as eight hex
+// digits, comments starting with ';') and the writer's line formats.
+// Parsing is pure; only LoadSfvFile touches the disk.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// True for a file line. Removes a "0x" in front of the CRC from the line.
+bool IsSfvLine(std::string& line);
+
+// Splits an accepted file line into the name (everything before the last
+// blank, untrimmed) and the CRC. False when the line does not split.
+bool SplitSfvLine(const std::string& line, std::string& name, std::uint32_t& crc);
+
+struct SfvContent {
+  std::vector<std::string> lines;  // the file lines, in file order, as IsSfvLine left them
+  std::uint64_t totalSize = 0;     // the sizes of the listed files that exist
+  std::string errorText;           // set only when reading the file failed
+};
+
+// Reads an SFV file: its file lines and the total size of the files they
+// list that exist (names relative to the SFV file's folder).
+SfvContent LoadSfvFile(const std::string& sfvPath);
+
+// The path of a name listed in an SFV file, relative to folder (which ends
+// with a separator). On POSIX a backslash in the name separates folders.
+std::string ListedFilePath(const std::string& folder, const std::string& name);
+
+// The first line of every SFV file the program writes.
+std::string SfvGeneratedLine();
+// A file line: the name, a blank, and the CRC as 8 upper-case hex digits.
+std::string FormatSfvLine(const std::string& name, std::uint32_t crc);

@@ -1,0 +1,45 @@
+// Feeds arbitrary bytes to the SFV reader: as one line to IsSfvLine and
+// SplitSfvLine, and as a whole file to LoadSfvFile.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "core/Quor_Sfv.h"
+#include "platform/fs.h"
+
+namespace {
+
+std::string ScratchFile() {
+  static const std::string path = platform::TempFolder() + "quor-fuzz-sfv-" + std::to_string(getpid()) + ".sfv";
+  return path;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
+
+  std::string line = bytes.substr(0, bytes.find_first_of("\r\n"));
+  const std::string before = line;
+  if (IsSfvLine(line)) {
+    std::string name;
+    std::uint32_t crc = 0;
+    if (!SplitSfvLine(line, name, crc)) std::abort();  // an accepted line always splits
+    if (line.size() != before.size() && line.size() + 2 != before.size()) std::abort();
+  }
+
+  {
+    platform::File file = platform::File::Open(ScratchFile(), platform::Access::Write, platform::Share::Read,
+                                               platform::Disposition::CreateAlways);
+    std::string error;
+    file.Write(bytes.data(), bytes.size(), error);
+  }
+  SfvContent content = LoadSfvFile(ScratchFile());
+  for (std::string& fileLine : content.lines) {
+    std::string copy = fileLine;
+    if (!IsSfvLine(copy) || copy != fileLine) std::abort();  // kept lines are already in final form
+  }
+  return 0;
+}

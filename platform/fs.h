@@ -1,0 +1,129 @@
+// File-system access for the portable code: directory look-ups, files opened
+// with explicit sharing modes, and the few whole-file operations the file
+// routines need. One Win32 implementation (the ...A functions, paths in the
+// system code page) and one POSIX implementation.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace platform {
+
+#ifdef _WIN32
+inline constexpr char kPathSep = '\\';
+#else
+inline constexpr char kPathSep = '/';
+#endif
+
+// True when the character separates folders on this platform. On POSIX a
+// backslash is accepted too, because names in SFV files are written with it.
+inline bool IsPathSep(char c) { return c == '/' || c == '\\'; }
+
+// Attribute bits as Windows defines them; POSIX fills in what it can.
+inline constexpr std::uint32_t kAttrReadOnly = 0x01;
+inline constexpr std::uint32_t kAttrHidden = 0x02;
+inline constexpr std::uint32_t kAttrDirectory = 0x10;
+inline constexpr std::uint32_t kAttrNormal = 0x80;
+
+// One directory entry. Times are FILETIME values: 100 ns units since
+// 1601-01-01 UTC, on both platforms.
+struct DirEntry {
+  std::string name;
+  bool isFolder = false;
+  std::uint32_t attributes = 0;
+  std::uint32_t sizeLow = 0;  // low 32 bits of the size
+  std::uint64_t size = 0;     // the whole size
+  std::uint64_t creationTime = 0;
+  std::uint64_t lastWriteTime = 0;
+};
+
+// Looks up the exact path (a file or a folder) as a directory entry.
+std::optional<DirEntry> FindEntry(const std::string& path);
+
+// Calls visit for every entry of the folder, "." and ".." included where the
+// system lists them, in the order the file system gives. The folder may lack
+// its trailing separator. Returns false when the folder cannot be listed.
+bool ListFolder(const std::string& folder, const std::function<void(const DirEntry&)>& visit);
+
+bool FileExists(const std::string& path);    // an existing file, not a folder
+bool FolderExists(const std::string& path);  // an existing folder
+
+enum class Access { Read, Write };
+enum class Share { None, Read, ReadWrite };
+enum class Disposition {
+  OpenExisting,   // fail when the file does not exist
+  OpenAlways,     // open, or create when missing
+  CreateAlways,   // create, cutting an existing file to length 0
+  CreateNew,      // create, fail when the file exists
+};
+
+// An open file; closes itself. Moving hands the handle on.
+class File {
+ public:
+  File() = default;
+  ~File();
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  // Opens the file; a failed open gives a File for which IsOpen() is false.
+  // sequential hints that the file is read once from start to end.
+  static File Open(const std::string& path, Access access, Share share, Disposition disposition,
+                   bool sequential = false);
+
+  bool IsOpen() const;
+  // Reads up to size bytes; got is how many came (0 at the end). False on a
+  // read error, with errorText describing it.
+  bool Read(void* buffer, std::size_t size, std::size_t& got, std::string& errorText);
+  // Writes all size bytes or fails with errorText.
+  bool Write(const void* data, std::size_t size, std::string& errorText);
+  // Cuts the file at the current position.
+  bool Truncate(std::string& errorText);
+  // Sets the file's length (extending makes a sparse file where the file
+  // system can) and moves the position to its end.
+  bool SetSize(std::uint64_t size, std::string& errorText);
+  // Flushes written data to the disk.
+  bool Flush(std::string& errorText);
+  void Close();
+
+ private:
+#ifdef _WIN32
+  void* handle_ = reinterpret_cast<void*>(static_cast<std::intptr_t>(-1));
+#else
+  int fd_ = -1;
+#endif
+};
+
+bool ClearAttributes(const std::string& path);  // makes a read-only file writable
+bool SetReadOnly(const std::string& path);
+bool CreateFolder(const std::string& path);     // one level only
+bool RemoveFile(const std::string& path);
+bool RemoveFolder(const std::string& path);     // an empty folder
+// Renames a file; fails when anything already stands at the new name.
+bool RenameNoReplace(const std::string& from, const std::string& to);
+// Puts the file source in place of target in one step (target may exist);
+// source is gone afterwards. Fails with errorText.
+bool ReplaceFileAtomic(const std::string& source, const std::string& target, std::string& errorText);
+
+// The current time as a FILETIME value.
+std::uint64_t NowFileTime();
+// Sets a file's last-write time (FILETIME value); for tests and tools.
+bool SetLastWriteTime(const std::string& path, std::uint64_t fileTime);
+
+// The folder of the running program, with its trailing separator.
+std::string ExecutableFolder();
+// A folder for temporary files, with its trailing separator.
+std::string TempFolder();
+
+// The short (8.3) spelling of a path where the file system has one; the path
+// itself otherwise.
+std::string ShortPathName(const std::string& path);
+
+// Text of the last system error of the calling thread.
+std::string LastErrorText();
+
+}  // namespace platform

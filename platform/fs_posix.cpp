@@ -1,0 +1,269 @@
+// POSIX implementation of platform/fs.h. Sharing modes are not enforced on
+// POSIX; everything else behaves as the Win32 build does.
+#include "platform/fs.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace platform {
+namespace {
+
+// FILETIME of the Unix epoch: 100 ns units from 1601-01-01 to 1970-01-01.
+constexpr std::uint64_t kUnixEpochAsFileTime = 116444736000000000ULL;
+
+std::uint64_t ToFileTime(std::int64_t seconds, std::int64_t nanoseconds) {
+  return kUnixEpochAsFileTime + static_cast<std::uint64_t>(seconds) * 10000000ULL +
+         static_cast<std::uint64_t>(nanoseconds) / 100;
+}
+
+std::string LastComponent(const std::string& path) {
+  std::string trimmed = path;
+  while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
+  std::size_t slash = trimmed.rfind('/');
+  return slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
+}
+
+std::optional<DirEntry> EntryFromStat(const std::string& path, std::string name) {
+  struct statx sx;
+  if (statx(AT_FDCWD, path.c_str(), 0, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0) {
+    return std::nullopt;
+  }
+  DirEntry entry;
+  entry.name = std::move(name);
+  entry.isFolder = S_ISDIR(sx.stx_mode);
+  entry.size = entry.isFolder ? 0 : sx.stx_size;
+  entry.sizeLow = static_cast<std::uint32_t>(entry.size);
+  entry.lastWriteTime = ToFileTime(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec);
+  entry.creationTime = (sx.stx_mask & STATX_BTIME)
+                           ? ToFileTime(sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec)
+                           : entry.lastWriteTime;
+  if (entry.isFolder) entry.attributes |= kAttrDirectory;
+  if (!(sx.stx_mode & S_IWUSR)) entry.attributes |= kAttrReadOnly;
+  if (!entry.name.empty() && entry.name[0] == '.' && entry.name != "." && entry.name != "..") {
+    entry.attributes |= kAttrHidden;
+  }
+  if (entry.attributes == 0) entry.attributes = kAttrNormal;
+  return entry;
+}
+
+std::string WithSeparator(const std::string& folder) {
+  if (folder.empty() || folder.back() == '/') return folder;
+  return folder + '/';
+}
+
+}  // namespace
+
+std::optional<DirEntry> FindEntry(const std::string& path) {
+  if (path.empty()) return std::nullopt;
+  return EntryFromStat(path, LastComponent(path));
+}
+
+bool ListFolder(const std::string& folder, const std::function<void(const DirEntry&)>& visit) {
+  std::string base = WithSeparator(folder);
+  DIR* dir = opendir(base.empty() ? "." : base.c_str());
+  if (!dir) return false;
+  while (dirent* raw = readdir(dir)) {
+    std::string name = raw->d_name;
+    std::optional<DirEntry> entry = EntryFromStat(base + name, name);
+    if (entry) visit(*entry);
+  }
+  closedir(dir);
+  return true;
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st;
+  return !path.empty() && stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool FolderExists(const std::string& path) {
+  struct stat st;
+  return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+File::~File() { Close(); }
+
+File::File(File&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    Close();
+    fd_ = other.fd_;
+    other.fd_ = -1;
+  }
+  return *this;
+}
+
+File File::Open(const std::string& path, Access access, Share, Disposition disposition,
+                bool sequential) {
+  int flags = O_CLOEXEC | (access == Access::Read ? O_RDONLY : O_WRONLY);
+  switch (disposition) {
+    case Disposition::OpenExisting: break;
+    case Disposition::OpenAlways: flags |= O_CREAT; break;
+    case Disposition::CreateAlways: flags |= O_CREAT | O_TRUNC; break;
+    case Disposition::CreateNew: flags |= O_CREAT | O_EXCL; break;
+  }
+  File file;
+  if (path.empty()) return file;
+  int fd = open(path.c_str(), flags, 0666);
+  if (fd < 0) return file;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    close(fd);
+    errno = EISDIR;
+    return file;
+  }
+  if (sequential) posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+  file.fd_ = fd;
+  return file;
+}
+
+bool File::IsOpen() const { return fd_ >= 0; }
+
+bool File::Read(void* buffer, std::size_t size, std::size_t& got, std::string& errorText) {
+  // Fill the buffer as ReadFile does for a disk file: short only at the end.
+  got = 0;
+  auto* out = static_cast<char*>(buffer);
+  while (got < size) {
+    ssize_t n = read(fd_, out + got, size - got);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      errorText = std::strerror(errno);
+      return false;
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+bool File::Write(const void* data, std::size_t size, std::string& errorText) {
+  const auto* in = static_cast<const char*>(data);
+  while (size > 0) {
+    ssize_t n = write(fd_, in, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      errorText = std::strerror(errno);
+      return false;
+    }
+    in += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+bool File::Truncate(std::string& errorText) {
+  off_t at = lseek(fd_, 0, SEEK_CUR);
+  if (at < 0 || ftruncate(fd_, at) != 0) {
+    errorText = std::strerror(errno);
+    return false;
+  }
+  return true;
+}
+
+bool File::SetSize(std::uint64_t size, std::string& errorText) {
+  if (ftruncate(fd_, static_cast<off_t>(size)) != 0 || lseek(fd_, 0, SEEK_END) < 0) {
+    errorText = std::strerror(errno);
+    return false;
+  }
+  return true;
+}
+
+bool File::Flush(std::string& errorText) {
+  if (fsync(fd_) != 0) {
+    errorText = std::strerror(errno);
+    return false;
+  }
+  return true;
+}
+
+void File::Close() {
+  if (fd_ >= 0) close(fd_);
+  fd_ = -1;
+}
+
+bool ClearAttributes(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return false;
+  return chmod(path.c_str(), st.st_mode | S_IWUSR) == 0;
+}
+
+bool SetReadOnly(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return false;
+  return chmod(path.c_str(), st.st_mode & ~(S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+bool CreateFolder(const std::string& path) { return mkdir(path.c_str(), 0777) == 0; }
+
+bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
+
+bool RemoveFolder(const std::string& path) { return rmdir(path.c_str()) == 0; }
+
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  // File systems without RENAME_NOREPLACE: a hard link fails when the name is taken.
+  if (link(from.c_str(), to.c_str()) != 0) return false;
+  return unlink(from.c_str()) == 0;
+}
+
+bool ReplaceFileAtomic(const std::string& source, const std::string& target, std::string& errorText) {
+  if (rename(source.c_str(), target.c_str()) != 0) {
+    errorText = std::strerror(errno);
+    return false;
+  }
+  // Make the new name durable too.
+  std::size_t slash = target.rfind('/');
+  std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+  int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd >= 0) {
+    fsync(dirFd);
+    close(dirFd);
+  }
+  return true;
+}
+
+std::uint64_t NowFileTime() {
+  timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  return ToFileTime(now.tv_sec, now.tv_nsec);
+}
+
+bool SetLastWriteTime(const std::string& path, std::uint64_t fileTime) {
+  std::uint64_t since1970 = fileTime - kUnixEpochAsFileTime;
+  timespec times[2];
+  times[0].tv_sec = 0;
+  times[0].tv_nsec = UTIME_OMIT;
+  times[1].tv_sec = static_cast<time_t>(since1970 / 10000000ULL);
+  times[1].tv_nsec = static_cast<long>((since1970 % 10000000ULL) * 100);
+  return utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+}
+
+std::string ExecutableFolder() {
+  char buffer[PATH_MAX];
+  ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (n <= 0) return "./";
+  std::string path(buffer, static_cast<std::size_t>(n));
+  return path.substr(0, path.rfind('/') + 1);
+}
+
+std::string TempFolder() {
+  const char* dir = std::getenv("TMPDIR");
+  return WithSeparator(dir && *dir ? dir : "/tmp");
+}
+
+std::string ShortPathName(const std::string& path) { return path; }
+
+std::string LastErrorText() { return std::strerror(errno); }
+
+}  // namespace platform

@@ -1,0 +1,245 @@
+// Win32 implementation of platform/fs.h, over the ...A functions.
+#include "platform/fs.h"
+
+#include <windows.h>
+
+namespace platform {
+namespace {
+
+std::uint64_t ToU64(const FILETIME& ft) {
+  return (static_cast<std::uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+}
+
+FILETIME ToFileTimeStruct(std::uint64_t value) {
+  FILETIME ft;
+  ft.dwLowDateTime = static_cast<DWORD>(value);
+  ft.dwHighDateTime = static_cast<DWORD>(value >> 32);
+  return ft;
+}
+
+DirEntry FromFindData(const WIN32_FIND_DATAA& data) {
+  DirEntry entry;
+  entry.name = data.cFileName;
+  entry.attributes = data.dwFileAttributes;
+  entry.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  entry.sizeLow = data.nFileSizeLow;
+  entry.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  entry.creationTime = ToU64(data.ftCreationTime);
+  entry.lastWriteTime = ToU64(data.ftLastWriteTime);
+  return entry;
+}
+
+std::string ErrorText(DWORD code) {
+  char* text = nullptr;
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                               FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string result = n && text ? std::string(text, n) : "System error " + std::to_string(code);
+  if (text) LocalFree(text);
+  while (!result.empty() && (result.back() == '\r' || result.back() == '\n' || result.back() == ' ')) {
+    result.pop_back();
+  }
+  return result;
+}
+
+HANDLE AsHandle(void* h) { return static_cast<HANDLE>(h); }
+
+}  // namespace
+
+std::optional<DirEntry> FindEntry(const std::string& path) {
+  if (path.empty()) return std::nullopt;
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA(path.c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return std::nullopt;
+  FindClose(find);
+  return FromFindData(data);
+}
+
+bool ListFolder(const std::string& folder, const std::function<void(const DirEntry&)>& visit) {
+  std::string pattern = folder;
+  if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
+  pattern += "*.*";
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return false;
+  do {
+    visit(FromFindData(data));
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+  return true;
+}
+
+bool FileExists(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderExists(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+File::~File() { Close(); }
+
+File::File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = INVALID_HANDLE_VALUE; }
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    Close();
+    handle_ = other.handle_;
+    other.handle_ = INVALID_HANDLE_VALUE;
+  }
+  return *this;
+}
+
+File File::Open(const std::string& path, Access access, Share share, Disposition disposition,
+                bool sequential) {
+  DWORD desired = access == Access::Read ? GENERIC_READ : GENERIC_WRITE;
+  DWORD shareMode = share == Share::None   ? 0
+                    : share == Share::Read ? FILE_SHARE_READ
+                                           : FILE_SHARE_READ | FILE_SHARE_WRITE;
+  DWORD create = OPEN_EXISTING;
+  switch (disposition) {
+    case Disposition::OpenExisting: create = OPEN_EXISTING; break;
+    case Disposition::OpenAlways: create = OPEN_ALWAYS; break;
+    case Disposition::CreateAlways: create = CREATE_ALWAYS; break;
+    case Disposition::CreateNew: create = CREATE_NEW; break;
+  }
+  DWORD flags = FILE_ATTRIBUTE_NORMAL | (sequential ? FILE_FLAG_SEQUENTIAL_SCAN : 0);
+  File file;
+  if (path.empty()) return file;
+  file.handle_ = CreateFileA(path.c_str(), desired, shareMode, nullptr, create, flags, nullptr);
+  return file;
+}
+
+bool File::IsOpen() const { return AsHandle(handle_) != INVALID_HANDLE_VALUE; }
+
+bool File::Read(void* buffer, std::size_t size, std::size_t& got, std::string& errorText) {
+  got = 0;
+  auto* out = static_cast<char*>(buffer);
+  while (got < size) {
+    DWORD chunk = static_cast<DWORD>(size - got > 0x40000000 ? 0x40000000 : size - got);
+    DWORD n = 0;
+    if (!ReadFile(AsHandle(handle_), out + got, chunk, &n, nullptr)) {
+      errorText = ErrorText(GetLastError());
+      return false;
+    }
+    if (n == 0) break;
+    got += n;
+  }
+  return true;
+}
+
+bool File::Write(const void* data, std::size_t size, std::string& errorText) {
+  const auto* in = static_cast<const char*>(data);
+  while (size > 0) {
+    DWORD chunk = static_cast<DWORD>(size > 0x40000000 ? 0x40000000 : size);
+    DWORD n = 0;
+    if (!WriteFile(AsHandle(handle_), in, chunk, &n, nullptr) || n == 0) {
+      errorText = ErrorText(GetLastError());
+      return false;
+    }
+    in += n;
+    size -= n;
+  }
+  return true;
+}
+
+bool File::Truncate(std::string& errorText) {
+  if (!SetEndOfFile(AsHandle(handle_))) {
+    errorText = ErrorText(GetLastError());
+    return false;
+  }
+  return true;
+}
+
+bool File::SetSize(std::uint64_t size, std::string& errorText) {
+  LARGE_INTEGER at;
+  at.QuadPart = static_cast<LONGLONG>(size);
+  if (!SetFilePointerEx(AsHandle(handle_), at, nullptr, FILE_BEGIN) || !SetEndOfFile(AsHandle(handle_))) {
+    errorText = ErrorText(GetLastError());
+    return false;
+  }
+  return true;
+}
+
+bool File::Flush(std::string& errorText) {
+  if (!FlushFileBuffers(AsHandle(handle_))) {
+    errorText = ErrorText(GetLastError());
+    return false;
+  }
+  return true;
+}
+
+void File::Close() {
+  if (IsOpen()) CloseHandle(AsHandle(handle_));
+  handle_ = INVALID_HANDLE_VALUE;
+}
+
+bool ClearAttributes(const std::string& path) {
+  return SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL) != 0;
+}
+
+bool SetReadOnly(const std::string& path) {
+  return SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+bool CreateFolder(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
+
+bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+
+bool RemoveFolder(const std::string& path) { return RemoveDirectoryA(path.c_str()) != 0; }
+
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+  return MoveFileExA(from.c_str(), to.c_str(), 0) != 0;
+}
+
+bool ReplaceFileAtomic(const std::string& source, const std::string& target, std::string& errorText) {
+  if (!MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    errorText = ErrorText(GetLastError());
+    return false;
+  }
+  return true;
+}
+
+std::uint64_t NowFileTime() {
+  FILETIME ft;
+  GetSystemTimeAsFileTime(&ft);
+  return ToU64(ft);
+}
+
+bool SetLastWriteTime(const std::string& path, std::uint64_t fileTime) {
+  HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  FILETIME ft = ToFileTimeStruct(fileTime);
+  BOOL ok = SetFileTime(h, nullptr, nullptr, &ft);
+  CloseHandle(h);
+  return ok != 0;
+}
+
+std::string ExecutableFolder() {
+  char buffer[MAX_PATH * 2];
+  DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+  std::string path(buffer, n);
+  return path.substr(0, path.rfind('\\') + 1);
+}
+
+std::string TempFolder() {
+  char buffer[MAX_PATH + 1];
+  DWORD n = GetTempPathA(sizeof buffer, buffer);
+  std::string path(buffer, n);
+  if (!path.empty() && path.back() != '\\') path += '\\';
+  return path;
+}
+
+std::string ShortPathName(const std::string& path) {
+  char buffer[MAX_PATH * 2];
+  DWORD n = GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
+  if (n == 0 || n >= sizeof buffer) return path;
+  return std::string(buffer, n);
+}
+
+std::string LastErrorText() { return ErrorText(GetLastError()); }
+
+}  // namespace platform

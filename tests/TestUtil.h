@@ -1,0 +1,44 @@
+// Helpers for tests that work on real files: a private temporary folder
+// that removes itself, and whole-file reads and writes of raw bytes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/Quor_Notify.h"
+
+namespace testutil {
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  // The folder, with its trailing separator.
+  const std::string& path() const { return path_; }
+  // path() + relative, with '/' in relative turned into the platform's separator.
+  std::string operator/(const std::string& relative) const;
+
+ private:
+  std::string path_;
+};
+
+void WriteBytes(const std::string& path, const std::string& bytes);
+std::string ReadBytes(const std::string& path);
+void MakeFolder(const std::string& path);
+void RemoveTree(const std::string& path);
+// Names in a folder, sorted, without "." and "..".
+std::vector<std::string> FolderNames(const std::string& folder);
+
+// Keeps every notice in the order it came.
+class RecordingTarget : public NoticeTarget {
+ public:
+  void Notify(NotifyCode code, std::uint32_t value) override { notices.emplace_back(code, value); }
+  std::vector<std::pair<NotifyCode, std::uint32_t>> notices;
+};
+
+}  // namespace testutil

@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <numeric>
+#include <random>
+
+#include "TestUtil.h"
+#include "core/Quor_CRC32.h"
+
+namespace {
+
+using testutil::RecordingTarget;
+using testutil::TempDir;
+
+// Runs a block with IsWinNT set as given, restoring it afterwards.
+class WinNtMode {
+ public:
+  explicit WinNtMode(bool nt) : saved_(IsWinNT) { IsWinNT = nt; }
+  ~WinNtMode() { IsWinNT = saved_; }
+
+ private:
+  bool saved_;
+};
+
+std::string RandomBytes(std::size_t size, unsigned seed) {
+  std::mt19937 gen(seed);
+  std::string bytes(size, '\0');
+  for (char& c : bytes) c = static_cast<char>(gen());
+  return bytes;
+}
+
+std::vector<std::uint32_t> ReportValues(const RecordingTarget& target) {
+  std::vector<std::uint32_t> values;
+  for (const auto& [code, value] : target.notices) {
+    EXPECT_EQ(code, CN_BYTES_DONE);
+    values.push_back(value);
+  }
+  return values;
+}
+
+TEST(Crc32, KnownAnswers) {
+  EXPECT_EQ(Crc32Of("123456789", 9), 0xCBF43926u);
+  EXPECT_EQ(Crc32Of("abc", 3), 0x352441C2u);
+  EXPECT_EQ(Crc32Of("", 0), 0u);
+  EXPECT_EQ(Crc32UpdateByteTable(0xFFFFFFFFu, "123456789", 9) ^ 0xFFFFFFFFu, 0xCBF43926u);
+}
+
+TEST(Crc32, RunningRegisterOverPiecesEqualsWhole) {
+  const std::string data = RandomBytes(10000, 7);
+  std::uint32_t crc = 0xFFFFFFFFu;
+  std::size_t at = 0;
+  for (std::size_t piece : {1u, 2u, 3u, 63u, 64u, 65u, 4096u, 5706u}) {
+    crc = Crc32Update(crc, data.data() + at, piece);
+    at += piece;
+  }
+  ASSERT_EQ(at, data.size());
+  EXPECT_EQ(crc ^ 0xFFFFFFFFu, Crc32Of(data.data(), data.size()));
+}
+
+TEST(FileCrc32, EmptyFileGivesZeroWithOneZeroReport) {
+  TempDir dir;
+  testutil::WriteBytes(dir / "empty", "");
+  for (bool nt : {false, true}) {
+    WinNtMode mode(nt);
+    RecordingTarget target;
+    FileCrcResult result = FileCrc32(dir / "empty", nullptr, &target);
+    EXPECT_EQ(result.crc, 0u);
+    EXPECT_FALSE(result.readFailed);
+    EXPECT_EQ(ReportValues(target), std::vector<std::uint32_t>{0});
+  }
+}
+
+TEST(FileCrc32, UnopenableFileGivesZeroWithoutReport) {
+  TempDir dir;
+  RecordingTarget target;
+  FileCrcResult result = FileCrc32(dir / "absent.bin", nullptr, &target);
+  EXPECT_EQ(result.crc, 0u);
+  EXPECT_FALSE(result.readFailed);
+  EXPECT_TRUE(target.notices.empty());
+}
+
+TEST(FileCrc32, SmallFileKnownAnswerAndNoTargetNeeded) {
+  TempDir dir;
+  testutil::WriteBytes(dir / "check.txt", "123456789");
+  EXPECT_EQ(FileCrc32(dir / "check.txt", nullptr, nullptr).crc, 0xCBF43926u);
+}
+
+TEST(FileCrc32, FullBlockThenEmptyReadOnTheStackLoop) {
+  TempDir dir;
+  const std::string data = RandomBytes(65536, 1);
+  testutil::WriteBytes(dir / "block", data);
+  WinNtMode mode(false);
+  RecordingTarget target;
+  EXPECT_EQ(FileCrc32(dir / "block", nullptr, &target).crc, Crc32Of(data.data(), data.size()));
+  EXPECT_EQ(ReportValues(target), std::vector<std::uint32_t>{65536});
+}
+
+TEST(FileCrc32, NtLoopTreatsA65535BlockAsFull) {
+  TempDir dir;
+  const std::string data = RandomBytes(65536, 2);
+  testutil::WriteBytes(dir / "block", data);
+  WinNtMode mode(true);
+  RecordingTarget target;
+  EXPECT_EQ(FileCrc32(dir / "block", nullptr, &target).crc, Crc32Of(data.data(), data.size()));
+  // 65535 (full, not reported), then 1 (short: reported with the pending
+  // 65535), then the empty read reports 0.
+  EXPECT_EQ(ReportValues(target), (std::vector<std::uint32_t>{65536, 0}));
+}
+
+TEST(FileCrc32, ReportsEvery200BlocksAndAddsUpToTheLength) {
+  TempDir dir;
+  for (bool nt : {false, true}) {
+    WinNtMode mode(nt);
+    const std::size_t block = FileCrcBlockSize();
+    const std::string data = RandomBytes(block * 401 + 10, 3);
+    testutil::WriteBytes(dir / "big", data);
+    RecordingTarget target;
+    EXPECT_EQ(FileCrc32(dir / "big", nullptr, &target).crc, Crc32Of(data.data(), data.size()));
+    const auto b = static_cast<std::uint32_t>(block);
+    EXPECT_EQ(ReportValues(target), (std::vector<std::uint32_t>{200 * b, 200 * b, b + 10, 0}));
+    const std::vector<std::uint32_t> values = ReportValues(target);
+    EXPECT_EQ(std::accumulate(values.begin(), values.end(), std::uint64_t{0}), data.size());
+  }
+}
+
+// A target that raises the stop flag when the first report arrives.
+class StopOnFirstReport : public NoticeTarget {
+ public:
+  explicit StopOnFirstReport(StopFlag& flag) : flag_(flag) {}
+  void Notify(NotifyCode, std::uint32_t value) override {
+    reports.push_back(value);
+    flag_.store(1, std::memory_order_relaxed);
+  }
+  std::vector<std::uint32_t> reports;
+
+ private:
+  StopFlag& flag_;
+};
+
+TEST(FileCrc32, StopFlagEndsAfterTheCurrentBlock) {
+  TempDir dir;
+  WinNtMode mode(false);
+  const std::string data = RandomBytes(65536 * 450, 4);
+  testutil::WriteBytes(dir / "large", data);
+
+  StopFlag flag{1};
+  RecordingTarget quiet;
+  FileCrcResult first = FileCrc32(dir / "large", &flag, &quiet);
+  EXPECT_EQ(first.crc, Crc32Of(data.data(), 65536)) << "the first block is always read";
+  EXPECT_TRUE(quiet.notices.empty()) << "bytes since the last report are not reported";
+
+  StopFlag late{0};
+  StopOnFirstReport stopper(late);
+  FileCrcResult cut = FileCrc32(dir / "large", &late, &stopper);
+  EXPECT_EQ(cut.crc, Crc32Of(data.data(), 65536 * 200));
+  EXPECT_NE(cut.crc, Crc32Of(data.data(), data.size()));
+  EXPECT_EQ(stopper.reports, std::vector<std::uint32_t>{65536 * 200});
+}
+
+#ifdef __linux__
+TEST(FileCrc32, ReadErrorAfterOpenIsReportedNotHidden) {
+  // Reading /proc/self/mem at offset 0 opens fine and then fails with EIO.
+  FileCrcResult result = FileCrc32("/proc/self/mem", nullptr, nullptr);
+  EXPECT_TRUE(result.readFailed);
+  EXPECT_FALSE(result.errorText.empty());
+}
+#endif
+
+}  // namespace

@@ -1,0 +1,226 @@
+#include <gtest/gtest.h>
+
+#include "TestUtil.h"
+#include "core/Quor_MiscFileLib.h"
+#include "core/Quor_Text.h"
+#include "platform/fs.h"
+
+namespace {
+
+using testutil::FolderNames;
+using testutil::ReadBytes;
+using testutil::TempDir;
+using testutil::WriteBytes;
+
+constexpr std::uint64_t kTicksPerDay = 864000000000ULL;
+
+void MakeSparse(const std::string& path, std::uint64_t size) {
+  platform::File file = platform::File::Open(path, platform::Access::Write, platform::Share::Read,
+                                             platform::Disposition::CreateAlways);
+  std::string error;
+  ASSERT_TRUE(file.SetSize(size, error)) << error;
+}
+
+TEST(FileSize32, MissingIsZeroAndLargeSizesKeepTheLow32Bits) {
+  TempDir dir;
+  EXPECT_EQ(FileSize32(dir / "missing"), 0u);
+  WriteBytes(dir / "five", "12345");
+  EXPECT_EQ(FileSize32(dir / "five"), 5u);
+  MakeSparse(dir / "huge", 5ULL << 30);
+  EXPECT_EQ(FileSize32(dir / "huge"), 1u << 30);
+}
+
+TEST(ReadFileText, ANulByteDropsOnlyTheRestOfItsPiece) {
+  TempDir dir;
+  std::string first = "hello";
+  first += '\0';
+  first += std::string(64000 - first.size(), 'x');
+  WriteBytes(dir / "zero-byte.txt", first + "world");
+  std::string error;
+  EXPECT_EQ(ReadFileText(dir / "zero-byte.txt", error), "helloworld");
+  EXPECT_EQ(error, "");
+}
+
+TEST(ReadFileText, MissingFileAndFolderGiveEmptyTextWithoutError) {
+  TempDir dir;
+  std::string error = "stale";
+  EXPECT_EQ(ReadFileText(dir / "none", error), "");
+  EXPECT_EQ(error, "");
+  EXPECT_EQ(ReadFileText(dir.path(), error), "");
+  EXPECT_EQ(error, "");
+}
+
+TEST(WriteFileText, TooShortWritesNothing) {
+  TempDir dir;
+  std::string error = "stale";
+  EXPECT_FALSE(WriteFileText(dir / "one", "x", error));
+  EXPECT_EQ(error, "");
+  EXPECT_FALSE(platform::FileExists(dir / "one"));
+}
+
+TEST(WriteFileText, ReplacesAReadOnlyFileWholeAndLeavesNoTemporaryFile) {
+  TempDir dir;
+  WriteBytes(dir / "list.sfv", std::string(5000, 'o'));
+  ASSERT_TRUE(platform::SetReadOnly(dir / "list.sfv"));
+  std::string error;
+  ASSERT_TRUE(WriteFileText(dir / "list.sfv", "new text", error)) << error;
+  EXPECT_EQ(ReadBytes(dir / "list.sfv"), "new text");
+  EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{"list.sfv"});
+}
+
+TEST(WriteFileText, CreatesOneMissingFolderLevel) {
+  TempDir dir;
+  std::string error;
+  EXPECT_TRUE(WriteFileText(dir / "Progress/x.sfv", "ab", error));
+  EXPECT_EQ(ReadBytes(dir / "Progress/x.sfv"), "ab");
+  EXPECT_FALSE(WriteFileText(dir / "a/b/c.txt", "ab", error));
+  EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{"Progress"}) << "only one level is made";
+}
+
+TEST(WriteFileText, AFailedReplaceKeepsTheTargetAndRemovesTheTemporaryFile) {
+  TempDir dir;
+  testutil::MakeFolder(dir / "target");
+  WriteBytes(dir / "target/inside", "keep");
+  std::string error;
+  EXPECT_FALSE(WriteFileText(dir / "target", "some text", error));
+  EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{"target"});
+  EXPECT_EQ(ReadBytes(dir / "target/inside"), "keep");
+}
+
+TEST(FileTimeKey, SixteenUpperCaseDigitsOfTheLastWriteTime) {
+  TempDir dir;
+  WriteBytes(dir / "f", "x");
+  ASSERT_TRUE(platform::SetLastWriteTime(dir / "f", 0x01C5A3B40F2D6E00ULL));
+  EXPECT_EQ(FileTimeKey(dir / "f"), "01C5A3B40F2D6E00");
+  EXPECT_EQ(FileTimeKey(dir / "missing"), "");
+}
+
+TEST(CreateEmptyFile, CutsAnExistingFile) {
+  TempDir dir;
+  WriteBytes(dir / "m", "content");
+  EXPECT_TRUE(CreateEmptyFile(dir / "m"));
+  EXPECT_EQ(ReadBytes(dir / "m"), "");
+  EXPECT_TRUE(CreateEmptyFile(dir / "new_MISSING"));
+  EXPECT_TRUE(platform::FileExists(dir / "new_MISSING"));
+  EXPECT_FALSE(CreateEmptyFile(dir / "no/such/folder"));
+}
+
+TEST(IsFileLocked, AbsentIsLockedPresentIsNot) {
+  TempDir dir;
+  EXPECT_TRUE(IsFileLocked(dir / "absent.sfv"));
+  WriteBytes(dir / "free.sfv", "x");
+  EXPECT_FALSE(IsFileLocked(dir / "free.sfv"));
+#ifdef _WIN32
+  platform::File holder = platform::File::Open(dir / "free.sfv", platform::Access::Read, platform::Share::None,
+                                               platform::Disposition::OpenExisting);
+  ASSERT_TRUE(holder.IsOpen());
+  EXPECT_TRUE(IsFileLocked(dir / "free.sfv"));
+#endif
+}
+
+TEST(LongNames, LongFileNameAndExpandShortPath) {
+  TempDir dir;
+  testutil::MakeFolder(dir / "A Long Folder Name");
+  EXPECT_EQ(LongFileName(dir / "A Long Folder Name"), "A Long Folder Name");
+  EXPECT_EQ(LongFileName(dir / "not there"), "not there");
+  const std::string plain = dir / "A Long Folder Name";
+  EXPECT_EQ(ExpandShortPath(plain), plain) << "no ~: unchanged, no separator added";
+  const std::string shortPath = platform::ShortPathName(plain);
+  if (shortPath.find('~') != std::string::npos) {
+    EXPECT_EQ(AsciiLower(ExpandShortPath(shortPath)), AsciiLower(IncludeTrailingSeparator(plain)));
+  }
+  EXPECT_EQ(ExpandShortPath(dir / "gone~1"), dir / "gone~1") << "a folder that is not found stays as given";
+}
+
+TEST(FindSfvFiles, TakesSfvFilesBreadthFirst) {
+  TempDir dir;
+  for (const char* name : {"a.sfv", "b.SFV", "c..sfv", "d.txt"}) WriteBytes(dir / name, "");
+  testutil::MakeFolder(dir / "sub");
+  testutil::MakeFolder(dir / "sub/deeper");
+  WriteBytes(dir / "sub/s.sfv", "");
+  WriteBytes(dir / "sub/deeper/t.sfv", "");
+
+  SfvSearchResult top = FindSfvFiles(dir.path(), false, false);
+  EXPECT_EQ(top.count, 2u);
+  std::vector<std::string> lines = SplitListText(top.queueText);
+  std::sort(lines.begin(), lines.end());
+  EXPECT_EQ(lines, (std::vector<std::string>{"ALL$" + dir / "a.sfv", "ALL$" + dir / "b.SFV"}));
+
+  SfvSearchResult all = FindSfvFiles(dir.path(), true, true);
+  EXPECT_EQ(all.count, 4u);
+  lines = SplitListText(all.queueText);
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[2], "SPE$" + dir / "sub/s.sfv");
+  EXPECT_EQ(lines[3], "SPE$" + dir / "sub/deeper/t.sfv");
+  EXPECT_EQ(all.lastFound, dir / "sub/deeper/t.sfv");
+
+  SfvSearchResult none = FindSfvFiles(dir / "missing", true, false);
+  EXPECT_EQ(none.count, 0u);
+  EXPECT_EQ(none.queueText, "");
+}
+
+TEST(ListFolderFiles, PatternsAreASubstringTestOnTheExtension) {
+  TempDir dir;
+  for (const char* name : {"x.nfo", "README", "y.tx", "z.rar", "old.sfv", "Q.RAR"}) WriteBytes(dir / name, "");
+  testutil::MakeFolder(dir / "folder.rar");
+  const std::string patterns = "#?.DIZ#?.NFO#?.JPG#?.TXT#?.SFV";
+  std::vector<std::string> listed = SplitListText(ListFolderFiles(dir.path(), patterns, "#?", false));
+  std::sort(listed.begin(), listed.end());
+  EXPECT_EQ(listed, (std::vector<std::string>{"Q.RAR", "z.rar"}));
+  EXPECT_EQ(SplitListText(ListFolderFiles(dir.path(), patterns, "#?", true)).size(), 6u);
+}
+
+TEST(ListSubFolders, DepthFirstWithAllLevels) {
+  TempDir dir;
+  testutil::MakeFolder(dir / "A");
+  testutil::MakeFolder(dir / "A/A1");
+  testutil::MakeFolder(dir / "B");
+  WriteBytes(dir / "file", "");
+  const char sep = platform::kPathSep;
+  std::vector<std::string> direct = SplitListText(ListSubFolders(dir.path(), false));
+  std::sort(direct.begin(), direct.end());
+  EXPECT_EQ(direct, (std::vector<std::string>{dir / "A" + sep, dir / "B" + sep}));
+
+  std::vector<std::string> all = SplitListText(ListSubFolders(ExcludeTrailingSeparator(dir.path()), true));
+  ASSERT_EQ(all.size(), 3u);
+  auto a = std::find(all.begin(), all.end(), dir / "A" + sep);
+  ASSERT_NE(a, all.end());
+  EXPECT_EQ(*(a + 1), dir / "A/A1" + sep);
+}
+
+TEST(FileTimes, CalendarFieldsAndInfoLine) {
+  std::optional<platform::CalendarTime> t = FileTimeToDateTime(0x01C5A3B40F2D6E00ULL);
+  ASSERT_TRUE(t);
+  EXPECT_EQ(std::vector<int>({t->year, t->month, t->day, t->hour, t->minute, t->second, t->millisecond}),
+            std::vector<int>({2005, 8, 18, 5, 16, 59, 400}));
+  EXPECT_EQ(t->dayOfWeek, 4);  // a Thursday
+  std::optional<platform::CalendarTime> epoch = FileTimeToDateTime(116444736000000000ULL);
+  ASSERT_TRUE(epoch);
+  EXPECT_EQ(std::vector<int>({epoch->year, epoch->month, epoch->day, epoch->dayOfWeek}),
+            std::vector<int>({1970, 1, 1, 4}));
+  EXPECT_FALSE(FileTimeToDateTime(0xFFFFFFFFFFFFFFFFULL));
+
+  TempDir dir;
+  WriteBytes(dir / "Part1.rar", std::string(1234, 'x'));
+  const std::string line = FileInfoLine(dir / "Part1.rar");
+  EXPECT_EQ(line.substr(0, 11), "     1234  ");
+  EXPECT_EQ(line.substr(line.size() - 11), "  Part1.rar");
+  EXPECT_EQ(FileInfoLine(dir / "gone.rar"), "");
+}
+
+TEST(DeleteOldFiles, RemovesSfvFilesStrictlyOlderThanTheLimit) {
+  TempDir dir;
+  const std::uint64_t now = platform::NowFileTime();
+  const std::pair<const char*, std::uint64_t> files[] = {
+      {"old.sfv", now - 8 * kTicksPerDay}, {"OLD2.SFV", now - 7 * kTicksPerDay - 600000000ULL},
+      {"young.sfv", now - 6 * kTicksPerDay}, {"old.txt", now - 30 * kTicksPerDay}};
+  for (const auto& [name, time] : files) {
+    WriteBytes(dir / name, "x");
+    ASSERT_TRUE(platform::SetLastWriteTime(dir / name, time));
+  }
+  DeleteOldFiles(dir.path(), 7);
+  EXPECT_EQ(FolderNames(dir.path()), (std::vector<std::string>{"old.txt", "young.sfv"}));
+  DeleteOldFiles(dir / "missing", 7);
+}
+
+}  // namespace
