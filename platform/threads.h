@@ -1,0 +1,37 @@
+// A worker thread whose priority can be changed while it runs. Wraps
+// std::thread; the priority levels are the four the program offers.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <thread>
+
+namespace platform {
+
+enum class ThreadPriority { Idle = 0, Lowest = 1, BelowNormal = 2, Normal = 3 };
+
+class Thread {
+ public:
+  Thread() = default;
+  ~Thread();  // joins a thread that is still running
+  Thread(const Thread&) = delete;
+  Thread& operator=(const Thread&) = delete;
+
+  // Runs body on a new thread at the given priority.
+  void Start(std::function<void()> body, ThreadPriority priority = ThreadPriority::Normal);
+  // Changes the priority of the running thread; false when it is not running
+  // or the system refuses.
+  bool SetPriority(ThreadPriority priority);
+  bool Joinable() const { return thread_.joinable(); }
+  void Join();
+  // Lets the thread run on by itself (the process may end without waiting).
+  void Detach();
+
+  struct Native;  // the system's handle of the thread (opaque)
+
+ private:
+  std::thread thread_;
+  std::shared_ptr<Native> native_;
+};
+
+}  // namespace platform
