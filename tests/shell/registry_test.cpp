@@ -90,20 +90,6 @@ TEST_P(RegistryTest, DeletesValuesAndWholeTrees) {
   EXPECT_EQ((std::vector<std::string>{".sfv", "SFV"}), left);
 }
 
-TEST_P(RegistryTest, CopyAndDumpShowTheWholeTree) {
-  ASSERT_TRUE(reg().CreateKey("A\\b"));
-  ASSERT_TRUE(reg().WriteString("A", "", "top"));
-  ASSERT_TRUE(reg().WriteNumber("A\\b", "Count", 12));
-  ASSERT_TRUE(reg().CreateKey("C"));
-  EXPECT_EQ(".\nA\nA\\b\nA\\b|Count=#12\nA|@=top\nC\n", testutil::DumpTree(reg()));
-  EXPECT_EQ(".\nb\nb|Count=#12\n|@=top\n", testutil::DumpTree(reg(), "A"));
-  EXPECT_EQ("(missing)", testutil::DumpTree(reg(), "Z"));
-
-  platform::MemoryRegistry copy;
-  testutil::CopyTree(reg(), "A", copy, "Moved\\A");
-  EXPECT_EQ(testutil::DumpTree(reg(), "A"), testutil::DumpTree(copy, "moved\\a"));
-}
-
 INSTANTIATE_TEST_SUITE_P(Roots, RegistryTest, testing::ValuesIn(testutil::TestRootKinds()),
                          [](const auto& info) { return info.param; });
 
