@@ -180,9 +180,15 @@ QUOR_TARGET_WIDE std::uint32_t Crc32Vpclmul512(std::uint32_t crc, const void* bu
   for (; count >= 512; p += 512, count -= 512)
     for (int i = 0; i < 8; ++i) z[i] = Fold512(z[i], Load512(p + 64 * i), k512);
 
+  // Fold the eight registers into one as a tree, so only three folds wait
+  // on each other: 0-3 onto 4-7, then 4-5 onto 6-7, then 6 onto 7.
+  const __m512i k256 = Fold512Constants(crc32fold::kFold256);
+  for (int i = 0; i < 4; ++i) z[i + 4] = Fold512(z[i], z[i + 4], k256);
+  const __m512i k128 = Fold512Constants(crc32fold::kFold128);
+  z[6] = Fold512(z[4], z[6], k128);
+  z[7] = Fold512(z[5], z[7], k128);
   const __m512i k64 = Fold512Constants(crc32fold::kFold64);
-  __m512i y = z[0];
-  for (int i = 1; i < 8; ++i) y = Fold512(y, z[i], k64);
+  __m512i y = Fold512(z[6], z[7], k64);
   for (; count >= 64; p += 64, count -= 64) y = Fold512(y, Load512(p), k64);
 
   // Lanes 0..2 of y move forward 48, 32 and 16 bytes onto lane 3.
