@@ -47,7 +47,8 @@ std::uint32_t Crc32UpdateByteTable(std::uint32_t crc, const void* buffer, std::s
 
 std::size_t FileCrcBlockSize() { return IsWinNT ? 65535 : 65536; }
 
-FileCrcResult FileCrc32(const std::string& path, const StopFlag* stopFlag, NoticeTarget* target) {
+FileCrcResult FileCrc32(const std::string& path, const StopFlag* stopFlag, NoticeTarget* target,
+                        SafePoint* safePoint) {
   FileCrcResult result;
   platform::File file = platform::File::Open(path, platform::Access::Read, platform::Share::ReadWrite,
                                              platform::Disposition::OpenExisting, true);
@@ -84,7 +85,13 @@ FileCrcResult FileCrc32(const std::string& path, const StopFlag* stopFlag, Notic
           pending = 0;
         }
       }
-      if (n == 0 || IsSet(stopFlag)) done = true;
+      if (n == 0 || IsSet(stopFlag)) {
+        done = true;
+      } else if (safePoint) {
+        // A paused check waits here, between two blocks.
+        safePoint->Wait();
+        done = IsSet(stopFlag);
+      }
     } while (!done && at < usable);
     if (!readOk) {
       result.readFailed = true;
