@@ -81,7 +81,8 @@ SfvContent LoadSfvFile(const std::string& sfvPath) {
     if (!IsSfvLine(line)) continue;
     const std::string name = line.substr(0, line.size() - (kCrcDigits + 1));
     const std::string path = ListedFilePath(folder, name);
-    if (platform::FileExists(path)) content.totalSize += FileSize32(path);
+    const std::optional<platform::DirEntry> entry = platform::FindEntry(path);
+    if (entry && !entry->isFolder) content.totalSize += entry->sizeLow;
     content.lines.push_back(std::move(line));
   }
   return content;
