@@ -17,6 +17,8 @@ struct ShellAssociations {
   bool RClickOnFoldersCheckSpe = false;   // "SFVTestSpe" on folders, -TestFolderS
   bool RClickOnFoldersCreate = true;      // "SFVCreate" on folders, -CreateSFVFile
   bool RClickOnFoldersCreateSpe = false;  // "SFVCreateSpe" on folders, -CreateSFVFileS
+
+  bool operator==(const ShellAssociations&) const = default;
 };
 
 // The command line Explorer runs for a verb: the program's path in
