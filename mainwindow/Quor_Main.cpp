@@ -8,16 +8,16 @@
 #include <vector>
 
 #include "create/Quor_Creater.h"
-#include "gui/SettingsAccess.h"
 #include "picklist/Quor_SpecifikBox.h"
+#include "settings/Quor_Config.h"
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
-  const std::string settingsPath = gui::SettingsFilePath();
+  const std::string settingsPath = SettingsPath();
   // Every process of the program reads the pick list's place at its start
   // and writes it back at its end.
-  LoadPickListPlacement(settingsPath);
+  LoadProcessPickListPlacement(settingsPath);
   if (IsCreatorStart(args)) RunCreatorProcess(args, settingsPath);
-  SavePickListPlacement(settingsPath);
+  SaveProcessPickListPlacement(settingsPath);
   return 0;
 }
