@@ -5,8 +5,11 @@ namespace about {
 namespace {
 
 UINT DrawFlags(Panel::Look look) {
-  // A panel holds one line, centred both ways; a label its lines, centred.
-  return DT_NOPREFIX | DT_CENTER | (look == Panel::Look::Raised ? DT_VCENTER | DT_SINGLELINE : 0);
+  // A panel holds one line, centred both ways, and a line too long for it
+  // keeps its start (an address is read from the left); a label its lines,
+  // centred.
+  return DT_NOPREFIX | DT_CENTER |
+         (look == Panel::Look::Raised ? DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS : 0);
 }
 
 }  // namespace

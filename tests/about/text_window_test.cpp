@@ -142,7 +142,7 @@ TEST(TextWindow, OkButtonAndCloseBoxEndItTooAndTheOwnerComesBack) {
     });
     ShowTextWindow("x", "closing", owner);
   }
-  EXPECT_FALSE(FindWindowA(kTextWindowClassName, nullptr));
+  EXPECT_TRUE(guitest::WaitForNoWindow(GetCurrentProcessId(), kTextWindowClassName, 0));
   DestroyWindow(owner);
 }
 

@@ -53,8 +53,9 @@ void Click(HWND window, int panelId) {
 
 // The window is gone and the next check may start.
 bool Ended(int timeoutMs = 10000) {
+  // Other test programs may show update windows of their own meanwhile.
   return guitest::WaitUntil([] { return !TSFVUpdateCheck::Running(); }, timeoutMs) &&
-         !FindWindowA(kUpdateClassName, kUpdateCaption);
+         guitest::WaitForNoWindow(GetCurrentProcessId(), kUpdateClassName, 0);
 }
 
 RECT ChildRect(HWND window, int id) {
@@ -133,8 +134,11 @@ TEST(UpdateWindow, SecondCheckWhileOpenStartsNothing) {
   Sleep(300);
   EXPECT_EQ(server.Requests().size(), 1u);
   int windows = 0;
-  for (HWND w = FindWindowA(kUpdateClassName, nullptr); w; w = FindWindowExA(nullptr, w, kUpdateClassName, nullptr))
-    ++windows;
+  for (HWND w = FindWindowA(kUpdateClassName, nullptr); w; w = FindWindowExA(nullptr, w, kUpdateClassName, nullptr)) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid == GetCurrentProcessId()) ++windows;
+  }
   EXPECT_EQ(windows, 1);
   Click(window, kUpdateClosePanelId);
   EXPECT_TRUE(Ended(5000));
