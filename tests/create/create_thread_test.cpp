@@ -248,7 +248,7 @@ TEST(CreateThread, NoToAllAsksOnlyForNamesAndANewNameIsTakenAsTyped) {
 
 TEST(CreateThread, SpecificModeOffersEveryFileAndKeepsThePick) {
   TempDir dir;
-  const std::string folder = Folder(dir, "Spec");
+  const std::string folder = Folder(dir, "Picked");
   WriteBytes(folder + "b.rar", kDigits);
   WriteBytes(folder + "old.sfv", kAbc);
   WriteBytes(folder + "a.nfo", kA);
@@ -272,7 +272,7 @@ TEST(CreateThread, SpecificModeOffersEveryFileAndKeepsThePick) {
     worker.FolderListText = folder + "\r\n";
     worker.Run();
     // Named after the folder now: no archive is left in the list.
-    EXPECT_EQ(ReadBytes(folder + "Spec.sfv"), Header() + "old.sfv 352441C2\r\n");
+    EXPECT_EQ(ReadBytes(folder + "Picked.sfv"), Header() + "old.sfv 352441C2\r\n");
     EXPECT_TRUE(host.Entries("overwrite").empty());
   }
   {  // OK with none checked: only the comment lines
@@ -283,8 +283,8 @@ TEST(CreateThread, SpecificModeOffersEveryFileAndKeepsThePick) {
     worker.SpecificMode = true;
     worker.FolderListText = folder + "\r\n";
     worker.Run();
-    EXPECT_EQ(host.Entries("overwrite"), std::vector<std::string>{"overwrite Spec.sfv"});
-    EXPECT_EQ(ReadBytes(folder + "Spec.sfv"), Header());
+    EXPECT_EQ(host.Entries("overwrite"), std::vector<std::string>{"overwrite Picked.sfv"});
+    EXPECT_EQ(ReadBytes(folder + "Picked.sfv"), Header());
     EXPECT_TRUE(host.Entries("file").empty());
     EXPECT_EQ(*host.createdList, folder + "Spec.sfv\r\n");
     const std::vector<std::string> totals = host.Entries("notice 138");
