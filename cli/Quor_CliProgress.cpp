@@ -14,9 +14,8 @@ constexpr std::int64_t kMiB = 1048576;
 int ProgressPercent(std::int64_t done, std::int64_t total) {
   if (total <= 0 || done <= 0) return 0;
   if (done >= total) return 100;
-  // done * 100 would overflow for totals near the top of the range.
-  if (done <= INT64_MAX / 100) return static_cast<int>(done * 100 / total);
-  return static_cast<int>(done / (total / 100));
+  // done * 100 needs more than 64 bits for totals near the top of the range.
+  return static_cast<int>(static_cast<unsigned __int128>(done) * 100 / static_cast<unsigned __int128>(total));
 }
 
 std::int64_t ProgressMibPerSecond(std::int64_t bytes, double seconds) {
