@@ -118,6 +118,15 @@ bool SetLastWriteTime(const std::string& path, std::uint64_t fileTime);
 std::string ExecutableFolder();
 // A folder for temporary files, with its trailing separator.
 std::string TempFolder();
+// The user's own folder for the program's state, with its trailing separator
+// (it may not exist yet): $XDG_STATE_HOME/quor, else ~/.local/state/quor on
+// POSIX; %LOCALAPPDATA%\Quor on Windows. "" when the environment names none.
+std::string UserStateFolder();
+// The path made absolute against the current folder, with "." and ".."
+// steps resolved by name (links are not followed).
+std::string FullPathName(const std::string& path);
+// True when standard error is a terminal (a console window on Windows).
+bool StderrIsTerminal();
 
 // The short (8.3) spelling of a path where the file system has one; the path
 // itself otherwise.

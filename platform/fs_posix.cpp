@@ -262,6 +262,45 @@ std::string TempFolder() {
   return WithSeparator(dir && *dir ? dir : "/tmp");
 }
 
+std::string UserStateFolder() {
+  const char* state = std::getenv("XDG_STATE_HOME");
+  // A relative XDG_STATE_HOME is invalid and to be ignored.
+  if (state && state[0] == '/') return WithSeparator(state) + "quor/";
+  const char* home = std::getenv("HOME");
+  if (home && *home) return WithSeparator(home) + ".local/state/quor/";
+  return "";
+}
+
+std::string FullPathName(const std::string& path) {
+  std::string whole = path;
+  if (whole.empty() || whole[0] != '/') {
+    char buffer[PATH_MAX];
+    if (!getcwd(buffer, sizeof buffer)) return path;
+    whole = WithSeparator(buffer) + path;
+  }
+  const bool trailing = whole.size() > 1 && whole.back() == '/';
+  std::string out;
+  std::size_t start = 1;
+  while (start <= whole.size()) {
+    std::size_t end = whole.find('/', start);
+    if (end == std::string::npos) end = whole.size();
+    const std::string step = whole.substr(start, end - start);
+    if (step == "..") {
+      const std::size_t cut = out.rfind('/');
+      out.erase(cut == std::string::npos ? 0 : cut);
+    } else if (!step.empty() && step != ".") {
+      out += '/';
+      out += step;
+    }
+    start = end + 1;
+  }
+  if (out.empty()) return "/";
+  if (trailing) out += '/';
+  return out;
+}
+
+bool StderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+
 std::string ShortPathName(const std::string& path) { return path; }
 
 std::string LastErrorText() { return std::strerror(errno); }

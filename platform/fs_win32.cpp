@@ -233,6 +233,27 @@ std::string TempFolder() {
   return path;
 }
 
+std::string UserStateFolder() {
+  char buffer[MAX_PATH * 2];
+  DWORD n = GetEnvironmentVariableA("LOCALAPPDATA", buffer, sizeof buffer);
+  if (n == 0 || n >= sizeof buffer) return "";
+  std::string folder(buffer, n);
+  if (folder.back() != '\\' && folder.back() != '/') folder += '\\';
+  return folder + "Quor\\";
+}
+
+std::string FullPathName(const std::string& path) {
+  char buffer[MAX_PATH * 2];
+  DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
+  if (n == 0 || n >= sizeof buffer) return path;
+  return std::string(buffer, n);
+}
+
+bool StderrIsTerminal() {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
 std::string ShortPathName(const std::string& path) {
   char buffer[MAX_PATH * 2];
   DWORD n = GetShortPathNameA(path.c_str(), buffer, sizeof buffer);

@@ -286,7 +286,7 @@ TEST(CreateThread, SpecificModeOffersEveryFileAndKeepsThePick) {
     EXPECT_EQ(host.Entries("overwrite"), std::vector<std::string>{"overwrite Picked.sfv"});
     EXPECT_EQ(ReadBytes(folder + "Picked.sfv"), Header());
     EXPECT_TRUE(host.Entries("file").empty());
-    EXPECT_EQ(*host.createdList, folder + "Spec.sfv\r\n");
+    EXPECT_EQ(*host.createdList, folder + "Picked.sfv\r\n");
     const std::vector<std::string> totals = host.Entries("notice 138");
     EXPECT_EQ(totals, std::vector<std::string>{"notice 138 0"});
   }
