@@ -46,7 +46,8 @@ std::uint32_t Crc32Update(std::uint32_t crc, const void* buffer, std::size_t cou
 
 std::size_t FileCrcBlockSize() { return IsWinNT ? 65535 : 65536; }
 
-FileCrcResult FileCrc32(const std::string& path, const StopFlag* stopFlag, NoticeTarget* target) {
+FileCrcResult FileCrc32(const std::string& path, const StopFlag* stopFlag, NoticeTarget* target,
+                        SafePoint* safePoint) {
   FileCrcResult result;
   platform::File file = platform::File::Open(path, platform::Access::Read, platform::Share::ReadWrite,
                                              platform::Disposition::OpenExisting, true);
@@ -74,6 +75,10 @@ FileCrcResult FileCrc32(const std::string& path, const StopFlag* stopFlag, Notic
       }
     }
     if (n == 0 || IsSet(stopFlag)) break;
+    if (safePoint) {
+      safePoint->Wait();
+      if (IsSet(stopFlag)) break;
+    }
   }
   result.crc = crc ^ 0xFFFFFFFFu;
   return result;

@@ -41,5 +41,7 @@ struct FileCrcResult {
 // every 200 blocks and after a short block, with the bytes read since the
 // last report. Looks at stopFlag after every block and stops early when it
 // is set (the CRC of the part read is returned). A file that cannot be
-// opened gives CRC 0 and no report.
-FileCrcResult FileCrc32(const std::string& path, const StopFlag* stopFlag, NoticeTarget* target);
+// opened gives CRC 0 and no report. With a safePoint, waits there between
+// two blocks (then looks at stopFlag again).
+FileCrcResult FileCrc32(const std::string& path, const StopFlag* stopFlag, NoticeTarget* target,
+                        SafePoint* safePoint = nullptr);

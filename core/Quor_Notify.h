@@ -37,3 +37,11 @@ using StopFlag = std::atomic<std::uint8_t>;
 inline bool IsSet(const StopFlag* flag) {
   return flag != nullptr && flag->load(std::memory_order_relaxed) != 0;
 }
+
+// A place between two steps of a long loop where the worker may be held,
+// for a pause. Wait returns when the worker may go on.
+class SafePoint {
+ public:
+  virtual ~SafePoint() = default;
+  virtual void Wait() = 0;
+};

@@ -1,0 +1,303 @@
+#include "check/Quor_CheckThread.h"
+
+#include <deque>
+#include <string_view>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "core/Quor_CRC32.h"
+#include "core/Quor_MiscFileLib.h"
+#include "core/Quor_Sfv.h"
+#include "core/Quor_Text.h"
+#include "platform/fs.h"
+#include "shell/Quor_MiscLib.h"
+
+namespace {
+
+constexpr char kBadSuffix[] = "_BAD_OR_INCOMPLETE";
+constexpr char kMissingSuffix[] = "_MISSING";
+constexpr std::uint64_t k4GiB = 1ULL << 32;
+
+char FoldCase(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+struct NoCaseHash {
+  std::size_t operator()(std::string_view text) const {
+    std::uint64_t hash = 14695981039346656037ULL;  // FNV-1a over the upper-cased bytes
+    for (char c : text) {
+      hash ^= static_cast<unsigned char>(FoldCase(c));
+      hash *= 1099511628211ULL;
+    }
+    return static_cast<std::size_t>(hash);
+  }
+};
+
+struct NoCaseEqual {
+  bool operator()(std::string_view a, std::string_view b) const {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+      if (FoldCase(a[i]) != FoldCase(b[i])) return false;
+    }
+    return true;
+  }
+};
+
+// The known-good records of one SFV file, in the order they were added, with
+// a look-up that ignores letter case. The deque keeps each record where it
+// is, so the set can point into it.
+class KnownGoodList {
+ public:
+  void Add(std::string record) {
+    records_.push_back(std::move(record));
+    index_.insert(records_.back());
+  }
+  bool Contains(std::string_view record) const { return index_.count(record) != 0; }
+  std::string Text() const {
+    std::string text;
+    for (const std::string& record : records_) {
+      text += record;
+      text += kCrLf;
+    }
+    return text;
+  }
+
+ private:
+  std::deque<std::string> records_;
+  std::unordered_set<std::string_view, NoCaseHash, NoCaseEqual> index_;
+};
+
+// Removes a marker the worker made earlier. Markers are zero-length; a file
+// with content at that name (such as a bad file renamed there) is the user's
+// data and stays.
+void RemoveMarker(const std::string& path) {
+  std::optional<platform::DirEntry> entry = platform::FindEntry(path);
+  if (entry && !entry->isFolder && entry->size == 0) platform::RemoveFile(path);
+}
+
+// Makes a zero-length marker, but only where nothing stands yet.
+void MakeMarker(const std::string& path) {
+  if (platform::FindEntry(path)) return;
+  platform::File::Open(path, platform::Access::Write, platform::Share::None, platform::Disposition::CreateNew);
+}
+
+// The state of one SFV file's check.
+struct SfvCheck {
+  TZERAravoThread& worker;
+  std::string sfvPath;
+  std::string folder;
+  std::string progressPath;  // "" when the SFV path gives no progress file name
+  KnownGoodList knownGood;
+  std::uint32_t total = 0;
+  std::uint32_t good = 0;
+  std::uint32_t bad = 0;
+  std::uint32_t missing = 0;
+
+  void File(const std::string& name, const std::string& path, FileRowKind kind, const std::string& size) {
+    worker.Host->ReportFile(FileRow{name, path, StatusText(kind), size, kind});
+  }
+  void Sfv(std::string sfv, std::string t1, std::string t2, std::string t3, std::string t4) {
+    worker.Host->ReportSfv(SfvRow{std::move(sfv), std::move(t1), std::move(t2), std::move(t3), std::move(t4)});
+  }
+  void ProgressError(const char* what, const std::string& errorText) {
+    Sfv(std::string("Error ") + what + " progress file !! (" + progressPath + ")", "", " ", "", "");
+    Sfv(errorText, "", " ", "", "");
+  }
+
+  void ReadProgressFile() {
+    if (progressPath.empty()) return;
+    std::string errorText;
+    const std::string text = ReadFileText(progressPath, errorText);
+    if (!errorText.empty()) ProgressError("reading", errorText);
+    for (std::string& line : SplitListText(text)) knownGood.Add(std::move(line));
+  }
+
+  void SaveProgressFile() {
+    if (progressPath.empty()) return;
+    if (good == total) {
+      if (platform::FileExists(progressPath)) platform::RemoveFile(progressPath);
+      return;
+    }
+    std::string errorText;
+    if (!WriteFileText(progressPath, knownGood.Text(), errorText) && !errorText.empty()) {
+      ProgressError("writing", errorText);
+    }
+  }
+
+  // Decides and reports the outcome of one file line.
+  void CheckFile(const std::string& name, std::uint32_t expected) {
+    const std::string path = ListedFilePath(folder, name);
+    // Files listed outside the SFV file's folder tree are checked, but
+    // nothing is ever made, renamed or removed beside them.
+    const bool mayTouch = StaysInsideFolder(name);
+    if (!platform::FileExists(path)) {
+      ++missing;
+      if (worker.MakeDummy && mayTouch) MakeMarker(path + kMissingSuffix);
+      File(name, folder, FileRowKind::Missing, "");
+      return;
+    }
+    if (mayTouch) RemoveMarker(path + kMissingSuffix);
+    const std::uint32_t size = FileSize32(path);
+    const std::string sizeText = FormatThousands(size);
+    std::string record = "<$" + FileTimeKey(path) + "$>" + name;
+    if (worker.SkipKnownGood && knownGood.Contains(record)) {
+      ++good;
+      worker.Host->Notify(CN_BYTES_DONE, size);
+      File(name, folder, FileRowKind::KnownGood, sizeText);
+      return;
+    }
+
+    const FileCrcResult result = FileCrc32(path, worker.HaltFlag, worker.Host, worker.Gate);
+    if (result.readFailed) {
+      // The file could not be read to its end: it counts as bad, but its
+      // content was never judged, so it is neither renamed nor marked.
+      ++bad;
+      File(name, folder, FileRowKind::Bad, sizeText);
+      File(name, result.errorText, FileRowKind::Notice, "");
+      return;
+    }
+    if (result.crc == expected) {
+      ++good;
+      if (mayTouch) RemoveMarker(path + kBadSuffix);
+      if (worker.SkipKnownGood) knownGood.Add(std::move(record));
+      File(name, folder, FileRowKind::Ok, sizeText);
+      return;
+    }
+    ++bad;
+    // An abort or a halt may have cut the hash short: then nothing is renamed
+    // or marked on the strength of a partial CRC.
+    if (mayTouch && !IsSet(worker.AbortFlag) && !IsSet(worker.HaltFlag)) {
+      if (worker.RenameBad) platform::RenameNoReplace(path, path + kBadSuffix);
+      if (worker.MakeDummy) MakeMarker(path + kBadSuffix);
+    }
+    File(name, folder, FileRowKind::Bad, sizeText);
+  }
+};
+
+}  // namespace
+
+const char* StatusText(FileRowKind kind) {
+  switch (kind) {
+    case FileRowKind::Ok:
+    case FileRowKind::KnownGood: return "- OK -";
+    case FileRowKind::Bad: return "- !BAD! -";
+    case FileRowKind::Missing: return "MISSING";
+    case FileRowKind::Separator:
+    case FileRowKind::Notice: break;
+  }
+  return "";
+}
+
+std::string ProgressFolder(const std::string& programFolder) {
+  return IncludeTrailingSeparator(programFolder) + "Progress" + platform::kPathSep;
+}
+
+bool StaysInsideFolder(const std::string& name) {
+  if (name.empty() || platform::IsPathSep(name[0])) return false;
+  if (name.size() >= 2 && name[1] == ':') return false;  // a drive
+#ifdef _WIN32
+  // "name:stream" would write into another file's alternate stream.
+  if (name.find(':') != std::string::npos) return false;
+#endif
+  int depth = 0;
+  std::size_t start = 0;
+  while (start <= name.size()) {
+    std::size_t end = start;
+    while (end < name.size() && !platform::IsPathSep(name[end])) ++end;
+    const std::string_view step(name.data() + start, end - start);
+    if (step == "..") {
+      if (--depth < 0) return false;
+    } else if (!step.empty() && step != ".") {
+      ++depth;
+    }
+    start = end + 1;
+  }
+  return true;
+}
+
+TZERAravoThread::~TZERAravoThread() { Join(); }
+
+void TZERAravoThread::Start(platform::ThreadPriority priority, std::function<void()> onDone) {
+  thread_.Start(
+      [this, onDone = std::move(onDone)] {
+        Execute();
+        if (onDone) onDone();
+      },
+      priority);
+}
+
+bool TZERAravoThread::SetPriority(platform::ThreadPriority priority) { return thread_.SetPriority(priority); }
+
+void TZERAravoThread::Terminate() {
+  terminated_.store(true, std::memory_order_relaxed);
+  if (Gate) Gate->Resume();
+}
+
+void TZERAravoThread::Join() { thread_.Join(); }
+
+bool TZERAravoThread::StopRequested() const { return IsSet(AbortFlag) || Terminated(); }
+
+void TZERAravoThread::WaitIfPaused() {
+  if (Gate) Gate->Wait();
+}
+
+void TZERAravoThread::Execute() {
+  const std::vector<std::string> entries = SplitListText(QueueText);
+  for (const std::string& entry : entries) {
+    WaitIfPaused();
+    if (StopRequested()) break;
+    Host->Notify(CN_NEXT_SFV, 0);
+    if (SkipFlag) SkipFlag->store(0, std::memory_order_relaxed);
+    CheckSfv(entry);
+  }
+}
+
+void TZERAravoThread::CheckSfv(const std::string& entry) {
+  if (TrimText(entry).empty()) return;
+  Host->Notify(CN_SFV_BEGIN, 0);
+  const bool specific = entry.compare(0, 4, "SPE$") == 0;
+  SfvCheck check{*this, entry.size() > 4 ? entry.substr(4) : std::string(), {}, {}, {}};
+
+  if (IsFileLocked(check.sfvPath)) {
+    check.Sfv(check.sfvPath, "Error", "File", "Was", "In Use");
+    return;
+  }
+  SfvContent content = LoadSfvFile(check.sfvPath);
+  if (!content.errorText.empty()) {
+    check.Sfv(check.sfvPath, "Error", "Reading", "SFV", "File");
+    check.Sfv(content.errorText, "", "", "", "");
+    return;
+  }
+  if (content.totalSize >= k4GiB) Host->Notify(CN_TOTAL_HI, static_cast<std::uint32_t>(content.totalSize >> 32));
+  Host->Notify(CN_TOTAL_LO, static_cast<std::uint32_t>(content.totalSize));
+
+  std::vector<std::string> lines = std::move(content.lines);
+  if (specific) {
+    if (std::optional<std::string> picked = Host->PickFiles(JoinListText(lines))) lines = SplitListText(*picked);
+  }
+  const std::string progressName = ProgressFileName(check.sfvPath);
+  if (!progressName.empty()) check.progressPath = ProgressFolder(ProgramFolder) + progressName;
+  if (SkipKnownGood) check.ReadProgressFile();
+
+  check.folder = ExtractFilePath(check.sfvPath);
+  check.total = static_cast<std::uint32_t>(lines.size());
+  Host->Notify(CN_TIMER_ON, 0);
+  Host->Notify(CN_BUSY, 0);
+
+  for (const std::string& line : lines) {
+    WaitIfPaused();
+    if (StopRequested() || IsSet(SkipFlag)) break;
+    std::string name;
+    std::uint32_t expected = 0;
+    if (!SplitSfvLine(line, name, expected)) continue;
+    check.CheckFile(name, expected);
+    if (IsSet(SkipFlag)) check.File("User Abort..", "Skipping Sfv Achive..", FileRowKind::Notice, "");
+    if (IsSet(AbortFlag)) check.File("User Abort..", "Queue Cleared..", FileRowKind::Notice, "");
+  }
+
+  check.File("", "", FileRowKind::Separator, "");
+  check.Sfv(check.sfvPath, std::to_string(check.total), std::to_string(check.good), std::to_string(check.bad),
+            std::to_string(check.missing));
+  if (SkipKnownGood) check.SaveProgressFile();
+  Host->Notify(CN_SFV_DONE, 0);
+  Host->Notify(CN_IDLE, 0);
+}

@@ -1,0 +1,510 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "RecordingHost.h"
+#include "TestUtil.h"
+#include "check/Quor_CheckThread.h"
+#include "core/Quor_CRC32.h"
+#include "core/Quor_MiscFileLib.h"
+#include "core/Quor_Sfv.h"
+#include "core/Quor_Text.h"
+#include "platform/fs.h"
+#include "shell/Quor_MiscLib.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace {
+
+using testutil::HostEvent;
+using testutil::ReadBytes;
+using testutil::RecordingHost;
+using testutil::TempDir;
+using testutil::WriteBytes;
+using Trace = std::vector<std::string>;
+
+constexpr char kSep[] = "F ||||0";  // the separator row in a trace
+
+std::string Line(const std::string& name, const std::string& content) {
+  return FormatSfvLine(name, Crc32Of(content.data(), content.size()));
+}
+
+// Waits (bounded) until the condition holds; false when it never did.
+template <typename Condition>
+bool Eventually(Condition condition) {
+  for (int i = 0; i < 20000; ++i) {
+    if (condition()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return false;
+}
+
+class CheckThreadTest : public ::testing::Test {
+ protected:
+  void SetUp() override { host.hideFolder = dir.path(); }
+
+  // Writes an SFV file of the given file lines; gives its path.
+  std::string WriteSfv(const std::string& relative, const std::vector<std::string>& lines) {
+    const std::string path = dir / relative;
+    WriteBytes(path, "; made by the test\r\n" + JoinListText(lines));
+    return path;
+  }
+  std::string ProgressPath(const std::string& sfvPath) const {
+    return ProgressFolder(program.path()) + ProgressFileName(sfvPath);
+  }
+
+  void Configure(TZERAravoThread& worker, const std::string& queue) {
+    worker.QueueText = queue;
+    worker.SkipKnownGood = skipKnownGood;
+    worker.RenameBad = renameBad;
+    worker.MakeDummy = makeDummy;
+    worker.ProgramFolder = program.path();
+    worker.Host = &host;
+    worker.AbortFlag = &abortFlag;
+    worker.HaltFlag = &haltFlag;
+    worker.SkipFlag = &skipFlag;
+    worker.Gate = &gate;
+  }
+  // Checks the queue on this thread with a fresh recording.
+  Trace Run(const std::string& queue, bool withBytes = false) {
+    host.Clear();
+    host.onEvent = onEvent;
+    TZERAravoThread worker;
+    Configure(worker, queue);
+    worker.Execute();
+    return host.Trace(withBytes);
+  }
+  static std::string All(const std::string& sfvPath) { return "ALL$" + sfvPath + kCrLf; }
+
+  // The three-file folder: a.bin intact, b.bin altered, c.bin absent.
+  std::string ThreeFiles() {
+    WriteBytes(dir / "a.bin", "hello");
+    WriteBytes(dir / "b.bin", "wrong!");
+    return WriteSfv("three.sfv", {Line("a.bin", "hello"), Line("b.bin", "world!"), Line("c.bin", "again")});
+  }
+
+  TempDir dir;
+  TempDir program;
+  RecordingHost host;
+  std::function<void(const HostEvent&)> onEvent;
+  StopFlag abortFlag{0};
+  StopFlag haltFlag{0};
+  StopFlag skipFlag{0};
+  PauseGate gate;
+  bool skipKnownGood = false;
+  bool renameBad = false;
+  bool makeDummy = false;
+};
+
+TEST_F(CheckThreadTest, OneOkOneBadOneMissingInListOrderWithEveryNotice) {
+  const std::string sfv = ThreeFiles();
+  EXPECT_EQ(Run(All(sfv), true),
+            (Trace{"#134", "#132", "#138=11", "#127", "#111", "#139=5", "F a.bin|~|- OK -|5|1", "#139=6",
+                   "F b.bin|~|- !BAD! -|6|3", "F c.bin|~|MISSING||4", kSep, "S ~three.sfv|3|1|1|1", "#129",
+                   "#112"}));
+  EXPECT_EQ(testutil::FolderNames(dir.path()), (std::vector<std::string>{"a.bin", "b.bin", "three.sfv"}))
+      << "with every option off nothing is made or renamed";
+  EXPECT_FALSE(platform::FolderExists(ProgressFolder(program.path())));
+}
+
+TEST_F(CheckThreadTest, MarkersAreMadeAndRemovedWhenTheFilesComeRight) {
+  makeDummy = true;
+  const std::string sfv = ThreeFiles();
+  Run(All(sfv));
+  ASSERT_TRUE(platform::FileExists(dir / "b.bin_BAD_OR_INCOMPLETE"));
+  ASSERT_TRUE(platform::FileExists(dir / "c.bin_MISSING"));
+  EXPECT_EQ(FileSize32(dir / "b.bin_BAD_OR_INCOMPLETE"), 0u);
+  EXPECT_EQ(ReadBytes(dir / "b.bin"), "wrong!") << "the bad file itself stays";
+
+  WriteBytes(dir / "b.bin", "world!");
+  WriteBytes(dir / "c.bin", "again");
+  EXPECT_EQ(Run(All(sfv))[9], "S ~three.sfv|3|3|0|0");
+  EXPECT_EQ(testutil::FolderNames(dir.path()),
+            (std::vector<std::string>{"a.bin", "b.bin", "c.bin", "three.sfv"}));
+}
+
+TEST_F(CheckThreadTest, AMarkerNeverReplacesAFileAndOnlyEmptyMarkersAreRemoved) {
+  makeDummy = true;
+  renameBad = true;
+  const std::string sfv = ThreeFiles();
+  WriteBytes(dir / "c.bin_MISSING", "the user's own file");
+  Run(All(sfv));
+  // The bad file was renamed onto the marker's name: its content is kept.
+  EXPECT_FALSE(platform::FileExists(dir / "b.bin"));
+  EXPECT_EQ(ReadBytes(dir / "b.bin_BAD_OR_INCOMPLETE"), "wrong!");
+  EXPECT_EQ(ReadBytes(dir / "c.bin_MISSING"), "the user's own file");
+
+  // Good copies arrive: the renamed bad copy and the user's file are not markers.
+  WriteBytes(dir / "b.bin", "world!");
+  WriteBytes(dir / "c.bin", "again");
+  EXPECT_EQ(Run(All(sfv))[9], "S ~three.sfv|3|3|0|0");
+  EXPECT_EQ(ReadBytes(dir / "b.bin_BAD_OR_INCOMPLETE"), "wrong!");
+  EXPECT_EQ(ReadBytes(dir / "c.bin_MISSING"), "the user's own file");
+}
+
+TEST_F(CheckThreadTest, RenamedBadFileIsMissingNextTimeAndRenameNeverReplaces) {
+  renameBad = true;
+  WriteBytes(dir / "Part1.rar", "one");
+  WriteBytes(dir / "Part2.rar", "broken");
+  const std::string sfv = WriteSfv("show.sfv", {Line("Part1.rar", "one"), Line("Part2.rar", "two")});
+  Run(All(sfv));
+  EXPECT_FALSE(platform::FileExists(dir / "Part2.rar"));
+  EXPECT_EQ(ReadBytes(dir / "Part2.rar_BAD_OR_INCOMPLETE"), "broken");
+  EXPECT_EQ(Run(All(sfv))[6], "F Part2.rar|~|MISSING||4");
+
+  // A second bad copy finds the name taken: it stays where it is.
+  WriteBytes(dir / "Part2.rar", "broken again");
+  EXPECT_EQ(Run(All(sfv))[6], "F Part2.rar|~|- !BAD! -|12|3");
+  EXPECT_EQ(ReadBytes(dir / "Part2.rar"), "broken again");
+  EXPECT_EQ(ReadBytes(dir / "Part2.rar_BAD_OR_INCOMPLETE"), "broken");
+}
+
+TEST_F(CheckThreadTest, ProgressFileSkipsKnownGoodFilesUntilAllAreGood) {
+  skipKnownGood = true;
+  WriteBytes(dir / "a.bin", "hello");
+  WriteBytes(dir / "b.bin", "wrong!");
+  const std::string sfv = WriteSfv("Show.SFV", {Line("a.bin", "hello"), Line("b.bin", "world!")});
+  const std::string progress = ProgressPath(sfv);
+  Run(All(sfv));
+  EXPECT_EQ(ReadBytes(progress), "<$" + FileTimeKey(dir / "a.bin") + "$>a.bin\r\n");
+
+  // a.bin is skipped: counted as done by its size, never opened.
+  EXPECT_EQ(Run(All(sfv), true),
+            (Trace{"#134", "#132", "#138=11", "#127", "#111", "#139=5", "F a.bin|~|- OK -|5|2", "#139=6",
+                   "F b.bin|~|- !BAD! -|6|3", kSep, "S ~Show.SFV|2|1|1|0", "#129", "#112"}));
+
+  WriteBytes(dir / "b.bin", "world!");
+  Trace trace = Run(All(sfv));
+  EXPECT_EQ(trace[5], "F a.bin|~|- OK -|5|2");
+  EXPECT_EQ(trace[6], "F b.bin|~|- OK -|6|1");
+  EXPECT_FALSE(platform::FileExists(progress)) << "all good: the progress file goes";
+  trace = Run(All(sfv));
+  EXPECT_EQ(trace[5], "F a.bin|~|- OK -|5|1") << "hashed again";
+}
+
+TEST_F(CheckThreadTest, TouchedFileIsHashedAgainAndRecordsIgnoreLetterCase) {
+  skipKnownGood = true;
+  WriteBytes(dir / "a.bin", "hello");
+  WriteBytes(dir / "b.bin", "bye");
+  const std::string sfv = WriteSfv("x.sfv", {Line("a.bin", "hello"), Line("b.bin", "bye"), Line("c.bin", "c")});
+  const std::string progress = ProgressPath(sfv);
+  std::string error;
+  ASSERT_TRUE(WriteFileText(progress,
+                            "<$" + AsciiLower(FileTimeKey(dir / "a.bin")) + "$>A.BIN\r\n<$" +
+                                FileTimeKey(dir / "b.bin") + "$>b.bin\r\n",
+                            error));
+  ASSERT_TRUE(platform::SetLastWriteTime(dir / "b.bin", platform::NowFileTime() - 864000000000ULL));
+  const Trace trace = Run(All(sfv));
+  EXPECT_EQ(trace[5], "F a.bin|~|- OK -|5|2");
+  EXPECT_EQ(trace[6], "F b.bin|~|- OK -|3|1") << "written since it was found good";
+  // The new record is added after the ones read.
+  EXPECT_EQ(SplitListText(ReadBytes(progress)).back(), "<$" + FileTimeKey(dir / "b.bin") + "$>b.bin");
+}
+
+TEST_F(CheckThreadTest, SkipSfvEndsOnlyTheCurrentSfvFile) {
+  for (const char* name : {"1.bin", "2.bin", "3.bin", "4.bin"}) WriteBytes(dir / name, name);
+  const std::string first = WriteSfv("first.sfv", {Line("1.bin", "1.bin"), Line("2.bin", "2.bin"), Line("3.bin", "3.bin")});
+  const std::string second = WriteSfv("second.sfv", {Line("4.bin", "4.bin")});
+  int hashed = 0;
+  onEvent = [&](const HostEvent& event) {
+    if (event.type == HostEvent::Notice && event.code == CN_BYTES_DONE && event.value > 0 && ++hashed == 2) {
+      skipFlag = 1;
+    }
+  };
+  EXPECT_EQ(Run(All(first) + All(second)),
+            (Trace{"#134", "#132", "#138=15", "#127", "#111", "F 1.bin|~|- OK -|5|1", "F 2.bin|~|- OK -|5|1",
+                   "F User Abort..|Skipping Sfv Achive..|||5", kSep, "S ~first.sfv|3|2|0|0", "#129", "#112",
+                   "#134", "#132", "#138=5", "#127", "#111", "F 4.bin|~|- OK -|5|1", kSep,
+                   "S ~second.sfv|1|1|0|0", "#129", "#112"}));
+  EXPECT_EQ(skipFlag.load(), 0) << "cleared when the next entry was taken";
+}
+
+TEST_F(CheckThreadTest, AbortEndsTheRunAfterTheCurrentFile) {
+  for (const char* name : {"1.bin", "2.bin", "3.bin"}) WriteBytes(dir / name, name);
+  const std::string first = WriteSfv("first.sfv", {Line("1.bin", "1.bin"), Line("2.bin", "2.bin"), Line("3.bin", "3.bin")});
+  int hashed = 0;
+  onEvent = [&](const HostEvent& event) {
+    if (event.type == HostEvent::Notice && event.code == CN_BYTES_DONE && event.value > 0 && ++hashed == 2) {
+      abortFlag = 1;
+    }
+  };
+  EXPECT_EQ(Run(All(first) + All(first)),
+            (Trace{"#134", "#132", "#138=15", "#127", "#111", "F 1.bin|~|- OK -|5|1", "F 2.bin|~|- OK -|5|1",
+                   "F User Abort..|Queue Cleared..|||5", kSep, "S ~first.sfv|3|2|0|0", "#129", "#112"}));
+}
+
+// A file larger than 200 blocks, so that FileCrc32 reports before its end.
+class LargeFileTest : public CheckThreadTest {
+ protected:
+  void SetUp() override {
+    CheckThreadTest::SetUp();
+    big = dir / "big.bin";
+    platform::File file = platform::File::Open(big, platform::Access::Write, platform::Share::Read,
+                                               platform::Disposition::CreateAlways);
+    std::string error;
+    ASSERT_TRUE(file.SetSize(kBigSize, error)) << error;
+    file.Close();
+    WriteBytes(dir / "small.bin", "small");
+    const std::uint32_t crc = FileCrc32(big, nullptr, nullptr).crc;
+    sfv = WriteSfv("big.sfv", {FormatSfvLine("big.bin", crc), Line("small.bin", "small")});
+  }
+  static constexpr std::uint32_t kBigSize = 14u << 20;
+  std::string big;
+  std::string sfv;
+};
+
+TEST_F(LargeFileTest, HaltCutsTheHashShortAndTheFileIsBadButNeverRenamed) {
+  renameBad = true;
+  makeDummy = true;
+  onEvent = [&](const HostEvent& event) {
+    if (event.type == HostEvent::Notice && event.code == CN_BYTES_DONE) {
+      haltFlag = 1;
+      abortFlag = 1;
+    }
+  };
+  const Trace trace = Run(All(sfv), true);
+  ASSERT_EQ(trace.size(), 12u);
+  EXPECT_EQ(trace[5], "#139=" + std::to_string(200 * FileCrcBlockSize())) << "one report, then the stop";
+  EXPECT_EQ(trace[6], "F big.bin|~|- !BAD! -|" + FormatThousands(kBigSize) + "|3");
+  EXPECT_EQ(trace[7], "F User Abort..|Queue Cleared..|||5");
+  EXPECT_EQ(trace[9], "S ~big.sfv|2|0|1|0");
+  EXPECT_EQ(FileSize32(big), kBigSize);
+  EXPECT_FALSE(platform::FindEntry(big + "_BAD_OR_INCOMPLETE"));
+}
+
+TEST_F(LargeFileTest, PauseHoldsTheHashBetweenBlocksAndAStopWakesIt) {
+  renameBad = true;
+  host.onEvent = [&](const HostEvent& event) {
+    if (event.type == HostEvent::Notice && event.code == CN_BYTES_DONE) gate.Pause();
+  };
+  TZERAravoThread worker;
+  Configure(worker, All(sfv));
+  worker.Start();
+  ASSERT_TRUE(Eventually([&] { return gate.Waiting() == 1; }));
+  const std::size_t held = host.Events().size();
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(host.Events().size(), held) << "no progress while paused";
+  EXPECT_EQ(host.Events().back().code, CN_BYTES_DONE);
+
+  gate.RequestStop({&haltFlag, &abortFlag});
+  worker.Join();
+  EXPECT_FALSE(gate.IsPaused());
+  const Trace trace = host.Trace();
+  ASSERT_EQ(trace.size(), 11u);
+  EXPECT_EQ(trace[5], "F big.bin|~|- !BAD! -|" + FormatThousands(kBigSize) + "|3");
+  EXPECT_EQ(trace[6], "F User Abort..|Queue Cleared..|||5");
+  EXPECT_TRUE(platform::FileExists(big)) << "an aborted check renames nothing";
+}
+
+TEST_F(LargeFileTest, PauseBetweenFilesAndResume) {
+  // Held again after the first file's row: the hook runs as the window's
+  // handling of that row would.
+  std::atomic<int> rows{0};
+  host.onEvent = [&](const HostEvent& event) {
+    if (event.type == HostEvent::File && ++rows == 1) gate.Pause();
+  };
+  gate.Pause();
+  std::atomic<bool> done{false};
+  TZERAravoThread worker;
+  Configure(worker, All(sfv));
+  worker.Start(platform::ThreadPriority::BelowNormal, [&] { done = true; });
+  ASSERT_TRUE(Eventually([&] { return gate.Waiting() == 1; }));
+  EXPECT_TRUE(host.Events().empty()) << "held before the first entry";
+  gate.Resume();
+  ASSERT_TRUE(Eventually([&] { return rows == 1 && gate.Waiting() == 1; }));
+  EXPECT_EQ(host.Trace().back(), "F big.bin|~|- OK -|" + FormatThousands(kBigSize) + "|1");
+  EXPECT_FALSE(done.load());
+  EXPECT_TRUE(worker.SetPriority(platform::ThreadPriority::Normal));
+  gate.Resume();
+  worker.Join();
+  EXPECT_TRUE(done.load());
+  EXPECT_EQ(host.Trace()[8], "S ~big.sfv|2|2|0|0");
+}
+
+TEST_F(CheckThreadTest, TerminateWakesAPausedWorkerWhichThenEnds) {
+  const std::string sfv = ThreeFiles();
+  gate.Pause();
+  TZERAravoThread worker;
+  Configure(worker, All(sfv) + All(sfv));
+  worker.Start();
+  ASSERT_TRUE(Eventually([&] { return gate.Waiting() == 1; }));
+  worker.Terminate();
+  worker.Join();
+  EXPECT_TRUE(host.Events().empty());
+}
+
+TEST(PauseGate, PauseAndResumeReportWhetherTheStateChanged) {
+  PauseGate gate;
+  gate.Wait();  // open: returns at once
+  EXPECT_TRUE(gate.Pause());
+  EXPECT_FALSE(gate.Pause());
+  EXPECT_TRUE(gate.IsPaused());
+  EXPECT_TRUE(gate.Resume());
+  EXPECT_FALSE(gate.Resume());
+  StopFlag skip{0};
+  gate.Pause();
+  gate.RequestStop({&skip});
+  EXPECT_EQ(skip.load(), 1);
+  EXPECT_FALSE(gate.IsPaused());
+}
+
+TEST_F(CheckThreadTest, SpecificCheckTakesThePickedLines) {
+  skipKnownGood = true;
+  WriteBytes(dir / "a.bin", "hello");
+  WriteBytes(dir / "b.bin", "bye");
+  const std::vector<std::string> lines{Line("a.bin", "hello"), Line("b.bin", "bye")};
+  const std::string sfv = WriteSfv("pick.sfv", lines);
+  const std::string entry = "SPE$" + sfv + kCrLf;
+  testutil::MakeFolder(ProgressFolder(program.path()));
+  WriteBytes(ProgressPath(sfv), "<$0000000000000000$>old\r\n");
+
+  host.pickAnswers = {std::string()};
+  EXPECT_EQ(Run(entry), (Trace{"#134", "#132", "#138=8", "P", "#127", "#111", kSep, "S ~pick.sfv|0|0|0|0",
+                                "#129", "#112"}));
+  EXPECT_EQ(host.Events()[3].pickLines, JoinListText(lines));
+  EXPECT_FALSE(platform::FileExists(ProgressPath(sfv))) << "0 good of 0";
+
+  host.pickAnswers = {lines[1] + kCrLf};
+  const Trace trace = Run(entry);
+  EXPECT_EQ(trace[6], "F b.bin|~|- OK -|3|1");
+  EXPECT_EQ(trace[8], "S ~pick.sfv|1|1|0|0");
+
+  // The dialog closed without OK: every line stays.
+  EXPECT_EQ(Run(entry)[9], "S ~pick.sfv|2|2|0|0");
+}
+
+TEST_F(CheckThreadTest, BlankEntryAndUnusableSfvFiles) {
+  EXPECT_EQ(Run(" \t\r\n"), (Trace{"#134"}));
+  const std::string good = ThreeFiles();
+  EXPECT_EQ(Run(All(dir / "none.sfv") + All(good)).size(), 3u + 12u)
+      << "the next entry is checked after an absent SFV file";
+  EXPECT_EQ(Run(All(dir / "none.sfv")), (Trace{"#134", "#132", "S ~none.sfv|Error|File|Was|In Use"}));
+
+  WriteBytes(dir / "empty.sfv", "; nothing listed\r\n");
+  EXPECT_EQ(Run(All(dir / "empty.sfv")),
+            (Trace{"#134", "#132", "#138", "#127", "#111", kSep, "S ~empty.sfv|0|0|0|0", "#129", "#112"}));
+}
+
+#ifdef _WIN32
+TEST_F(CheckThreadTest, SfvFileInUseIsReported) {
+  const std::string sfv = ThreeFiles();
+  platform::File open = platform::File::Open(sfv, platform::Access::Read, platform::Share::None,
+                                             platform::Disposition::OpenExisting);
+  ASSERT_TRUE(open.IsOpen());
+  EXPECT_EQ(Run(All(sfv)), (Trace{"#134", "#132", "S ~three.sfv|Error|File|Was|In Use"}));
+}
+#else
+// /proc/self/mem exists, opens, and fails the first read with EIO: a stand-in
+// for a failing disk.
+TEST_F(CheckThreadTest, ReadErrorOfTheSfvFileIsReported) {
+  ASSERT_EQ(symlink("/proc/self/mem", (dir / "broken.sfv").c_str()), 0);
+  const Trace trace = Run(All(dir / "broken.sfv"));
+  ASSERT_EQ(trace.size(), 4u);
+  EXPECT_EQ(trace[2], "S ~broken.sfv|Error|Reading|SFV|File");
+  EXPECT_NE(trace[3], "S ||||");
+  EXPECT_EQ(trace[3].substr(trace[3].size() - 4), "||||");
+}
+
+TEST_F(CheckThreadTest, ReadErrorWhileHashingReportsThatFileAndGoesOn) {
+  renameBad = true;
+  makeDummy = true;
+  skipKnownGood = true;
+  ASSERT_EQ(symlink("/proc/self/mem", (dir / "mem.bin").c_str()), 0);
+  WriteBytes(dir / "ok.bin", "fine");
+  const std::string sfv = WriteSfv("io.sfv", {FormatSfvLine("mem.bin", 0), Line("ok.bin", "fine")});
+  const std::vector<FileRow> rows = (Run(All(sfv)), host.FileRows());
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[0].status, "- !BAD! -");
+  EXPECT_EQ(rows[1].kind, FileRowKind::Notice);
+  EXPECT_EQ(rows[1].name, "mem.bin");
+  EXPECT_FALSE(rows[1].path.empty()) << "the error text";
+  EXPECT_EQ(rows[2].status, "- OK -");
+  EXPECT_EQ(host.Trace().back(), "#112");
+  EXPECT_EQ(host.SfvRows()[0].bad, "1");
+  EXPECT_TRUE(platform::FileExists(ProgressPath(sfv)));
+  EXPECT_FALSE(platform::FindEntry(dir / "mem.bin_BAD_OR_INCOMPLETE")) << "unread: neither renamed nor marked";
+}
+#endif
+
+TEST_F(CheckThreadTest, NamesOutsideTheSfvFolderAreCheckedButNothingIsMadeThere) {
+  renameBad = true;
+  makeDummy = true;
+  testutil::MakeFolder(dir / "sfv");
+  testutil::MakeFolder(dir / "sfv/sub");
+  WriteBytes(dir / "outside.bin", "not what is listed");
+  const std::string sfv = WriteSfv("sfv/out.sfv", {Line("../outside.bin", "x"), Line("../gone.bin", "x"),
+                                                   Line(dir / "abs.bin", "x"), Line("sub/../inside.bin", "x")});
+  host.hideFolder = dir / "sfv/";
+  Run(All(sfv));
+  const std::vector<FileRow> rows = host.FileRows();
+  ASSERT_EQ(rows.size(), 5u);
+  EXPECT_EQ(rows[0].kind, FileRowKind::Bad);
+  EXPECT_EQ(rows[1].kind, FileRowKind::Missing);
+  EXPECT_EQ(rows[2].kind, FileRowKind::Missing);
+  EXPECT_EQ(testutil::FolderNames(dir.path()), (std::vector<std::string>{"outside.bin", "sfv"}));
+  EXPECT_EQ(ReadBytes(dir / "outside.bin"), "not what is listed");
+  EXPECT_EQ(testutil::FolderNames(dir / "sfv"), (std::vector<std::string>{"inside.bin_MISSING", "out.sfv", "sub"}));
+}
+
+TEST(StaysInsideFolder, DotDotStepsMayNotClimbAboveTheFolder) {
+  for (const char* inside : {"a.bin", "sub/a.bin", "sub\\..\\a.bin", "./a", "a/../b", "a b/c..d"}) {
+    EXPECT_TRUE(StaysInsideFolder(inside)) << inside;
+  }
+  for (const char* outside : {"", "../a", "sub/../../a", "..\\a", "/etc/x", "\\x", "C:x", "c:\\x", "a/b/../../.."}) {
+    EXPECT_FALSE(StaysInsideFolder(outside)) << outside;
+  }
+}
+
+TEST_F(CheckThreadTest, BackslashInAListedNameSeparatesFolders) {
+  makeDummy = true;
+  testutil::MakeFolder(dir / "sub");
+  WriteBytes(dir / "sub/deep.bin", "deep");
+  const std::string sfv = WriteSfv("bs.sfv", {Line("sub\\deep.bin", "deep"), Line("sub\\gone.bin", "x")});
+  Run(All(sfv));
+  const std::vector<FileRow> rows = host.FileRows();
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0].name, "sub\\deep.bin");
+  EXPECT_EQ(rows[0].kind, FileRowKind::Ok);
+  EXPECT_TRUE(platform::FileExists(dir / "sub/gone.bin_MISSING"));
+}
+
+TEST_F(CheckThreadTest, CountersGoPast65535) {
+  std::string text;
+  for (int i = 0; i < 70000; ++i) text += FormatSfvLine("f" + std::to_string(i), 0) + kCrLf;
+  WriteBytes(dir / "many.sfv", text);
+  Run(All(dir / "many.sfv"));
+  const SfvRow row = host.SfvRows().at(0);
+  EXPECT_EQ(row.total, "70000");
+  EXPECT_EQ(row.missing, "70000");
+}
+
+// Flags and pauses come from another thread while the worker runs; built
+// with ThreadSanitizer this finds unsynchronised access.
+TEST_F(CheckThreadTest, FlagsAndPausesFromAnotherThread) {
+  std::vector<std::string> lines;
+  const std::string content(300000, 'q');
+  for (int i = 0; i < 4; ++i) {
+    WriteBytes(dir / ("f" + std::to_string(i)), content);
+    lines.push_back(Line("f" + std::to_string(i), content));
+  }
+  const std::string sfv = WriteSfv("many.sfv", lines);
+  TZERAravoThread worker;
+  Configure(worker, All(sfv) + All(sfv) + All(sfv));
+  std::atomic<bool> done{false};
+  worker.Start(platform::ThreadPriority::Normal, [&] { done = true; });
+  for (int i = 0; i < 30 && !done; ++i) {
+    gate.Pause();
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+    gate.Resume();
+  }
+  gate.RequestStop({&skipFlag});
+  worker.Join();
+  EXPECT_EQ(host.SfvRows().size(), 3u) << "a skip ends an SFV file with its summary";
+  EXPECT_EQ(host.Trace().back(), "#112");
+}
+
+}  // namespace
