@@ -52,6 +52,7 @@ FileCrcResult FileCrc32(const std::string& path, const StopFlag* stopFlag, Notic
   platform::File file = platform::File::Open(path, platform::Access::Read, platform::Share::ReadWrite,
                                              platform::Disposition::OpenExisting, true);
   if (!file.IsOpen()) return result;
+  result.opened = true;
 
   const std::size_t blockSize = FileCrcBlockSize();
   auto buffer = std::make_unique<unsigned char[]>(blockSize);

@@ -31,6 +31,8 @@ std::size_t FileCrcBlockSize();
 
 struct FileCrcResult {
   std::uint32_t crc = 0;
+  // False when the file could not be opened: crc is then 0 and means nothing.
+  bool opened = false;
   // Set when a read failed after the file was opened; crc is then the CRC
   // of the part read and must not be trusted.
   bool readFailed = false;

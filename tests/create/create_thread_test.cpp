@@ -1,0 +1,474 @@
+#include "create/Quor_CreateThread.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ScriptedCreateHost.h"
+#include "TestUtil.h"
+#include "core/Quor_MiscFileLib.h"
+#include "core/Quor_Sfv.h"
+#include "platform/fs.h"
+
+namespace {
+
+using testutil::ReadBytes;
+using testutil::ScriptedCreateHost;
+using testutil::TempDir;
+using testutil::WriteBytes;
+
+// Known CRC-32 values.
+const char kA[] = "a";            // E8B7BE43
+const char kAbc[] = "abc";        // 352441C2
+const char kDigits[] = "123456789";  // CBF43926
+
+std::string Header() { return "; Generated with Quor v1.39\r\n;\r\n"; }
+
+// A sub-folder of dir, created, with its trailing separator.
+std::string Folder(const TempDir& dir, const std::string& name) {
+  const std::string path = dir / name;
+  testutil::MakeFolder(path);
+  return path + platform::kPathSep;
+}
+
+struct Listed {
+  std::string name;
+  std::uint32_t crc;
+  bool operator==(const Listed& other) const { return name == other.name && crc == other.crc; }
+};
+
+// The file lines of an SFV file, read back through the SFV reader.
+std::vector<Listed> ReadBack(const std::string& sfvPath) {
+  std::vector<Listed> listed;
+  for (const std::string& line : LoadSfvFile(sfvPath).lines) {
+    Listed entry{};
+    EXPECT_TRUE(SplitSfvLine(line, entry.name, entry.crc)) << line;
+    listed.push_back(entry);
+  }
+  return listed;
+}
+
+TEST(CreateThread, NormalFolderListsSortedArchivesAndNamesTheFileAfterTheFirstArchive) {
+  TempDir dir;
+  const std::string folder = Folder(dir, "Rel");
+  WriteBytes(folder + "b.rar", kDigits);
+  WriteBytes(folder + "A.r00", kA);
+  WriteBytes(folder + "a.nfo", "nfo");
+  WriteBytes(folder + "readme.txt", "text");
+  WriteBytes(folder + "old.sfv", "; old\r\n");
+  WriteBytes(folder + "README", "no extension");
+
+  ScriptedCreateHost host;
+  TSFVCreateThread worker(host);
+  worker.FolderListText = folder + "\r\n";
+  worker.Run();
+
+  EXPECT_EQ(ReadBytes(folder + "b.sfv"), Header() + "A.r00 E8B7BE43\r\nb.rar CBF43926\r\n");
+  EXPECT_EQ(ReadBack(folder + "b.sfv"), (std::vector<Listed>{{"A.r00", 0xE8B7BE43}, {"b.rar", 0xCBF43926}}));
+  EXPECT_EQ(ReadBytes(folder + "old.sfv"), "; old\r\n");
+  EXPECT_EQ(host.log, (std::vector<std::string>{"notice 151 1", "notice 152 0", "notice 132 0", "notice 138 10",
+                                                "file A.r00", "file b.rar", "created " + folder + "b.sfv\r\n",
+                                                "ended"}));
+  EXPECT_EQ(worker.CreatedFilesText(), folder + "b.sfv\r\n");
+  // No temporary file is left beside the new one.
+  EXPECT_EQ(testutil::FolderNames(folder),
+            (std::vector<std::string>{"A.r00", "README", "a.nfo", "b.rar", "b.sfv", "old.sfv", "readme.txt"}));
+}
+
+TEST(CreateThread, BytesDoneAddUpToTheTotal) {
+  TempDir dir;
+  const std::string folder = Folder(dir, "Big");
+  WriteBytes(folder + "x.bin", std::string(300000, 'x'));
+  WriteBytes(folder + "y.bin", std::string(70000, 'y'));
+  ScriptedCreateHost host;
+  TSFVCreateThread worker(host);
+  worker.FolderListText = folder + "\r\n";
+  worker.Run();
+  std::uint64_t done = 0;
+  std::uint64_t total = 0;
+  for (auto [code, value] : host.notices) {
+    if (code == CN_BYTES_DONE) done += value;
+    if (code == CN_TOTAL_LO) total = value;
+    EXPECT_NE(code, CN_TOTAL_HI);
+  }
+  EXPECT_EQ(total, 370000u);
+  EXPECT_EQ(done, 370000u);
+}
+
+TEST(CreateThread, NameComesFromArchiveDefaultOrFolder) {
+  TempDir dir;
+  const std::string show = Folder(dir, "Show.Name");
+  WriteBytes(show + "x.mkv", kA);
+  const std::string two = Folder(dir, "Two");
+  WriteBytes(two + "a.zip", kA);
+  WriteBytes(two + "B.rar", kAbc);  // byte order would put it first
+  const std::string parts = Folder(dir, "Parts");
+  WriteBytes(parts + "movie.part01.rar", kA);
+  WriteBytes(parts + "movie.part02.rar", kA);
+  const std::string split = Folder(dir, "Split");
+  WriteBytes(split + "release.001", kA);
+  WriteBytes(split + "release.002", kA);
+
+  ScriptedCreateHost host;
+  TSFVCreateThread worker(host);
+  worker.FolderListText = show + "\r\n" + two + "\r\n" + parts + "\r\n" + split + "\r\n";
+  worker.Run();
+  EXPECT_EQ(*host.createdList, show + "Show.Name.sfv\r\n" + two + "a.sfv\r\n" + parts + "movie.part01.sfv\r\n" +
+                                   split + "release.sfv\r\n");
+  EXPECT_EQ(ReadBack(two + "a.sfv"), (std::vector<Listed>{{"a.zip", 0xE8B7BE43}, {"B.rar", 0x352441C2}}));
+
+  // A default name is used in every folder, with ".sfv" added once.
+  ScriptedCreateHost host2;
+  TSFVCreateThread named(host2);
+  named.DefaultFileName = "check";
+  named.FolderListText = show + "\r\n" + two + "\r\n";
+  named.Run();
+  EXPECT_EQ(*host2.createdList, show + "check.sfv\r\n" + two + "check.sfv\r\n");
+  EXPECT_TRUE(host2.Entries("overwrite").empty());
+
+  ScriptedCreateHost host3;
+  TSFVCreateThread upper(host3);
+  upper.DefaultFileName = "Check.SFV";
+  upper.FolderListText = parts + "\r\n";
+  upper.Run();
+  EXPECT_EQ(*host3.createdList, parts + "Check.SFV\r\n");
+}
+
+TEST(CreateThread, FoldersWithoutFilesAreSkippedSilently) {
+  TempDir dir;
+  const std::string empty = Folder(dir, "Empty");
+  const std::string excluded = Folder(dir, "Excluded");
+  WriteBytes(excluded + "info.NFO", "x");
+  WriteBytes(excluded + "README", "x");
+  WriteBytes(excluded + "y.tx", "x");  // the patterns are a substring test: .TX is in .TXT
+  Folder(dir, "Excluded/sub");
+  const std::string missing = dir / "Missing" + platform::kPathSep;
+
+  ScriptedCreateHost host;
+  TSFVCreateThread worker(host);
+  // An empty line is no folder (and above all not the root).
+  worker.FolderListText = empty + "\r\n\r\n" + excluded + "\r\n" + missing + "\r\n";
+  worker.Run();
+  EXPECT_EQ(host.log, (std::vector<std::string>{"notice 151 3", "notice 152 0", "notice 152 0", "notice 152 0",
+                                                "created ", "ended"}));
+  EXPECT_EQ(testutil::FolderNames(excluded), (std::vector<std::string>{"README", "info.NFO", "sub", "y.tx"}));
+  EXPECT_FALSE(platform::FolderExists(missing));
+}
+
+TEST(CreateThread, YesToAllOnTheFirstClashOverwritesTheOthersWithoutAsking) {
+  TempDir dir;
+  std::string list;
+  std::vector<std::string> folders;
+  for (const char* name : {"One", "Two", "Three"}) {
+    folders.push_back(Folder(dir, name));
+    WriteBytes(folders.back() + "x.rar", kA);
+    WriteBytes(folders.back() + "x.sfv", "old");
+    list += folders.back() + "\r\n";
+  }
+  platform::SetReadOnly(folders[1] + "x.sfv");
+  ScriptedCreateHost host;
+  host.overwriteAnswers = {OverwriteAnswer::YesToAll};
+  TSFVCreateThread worker(host);
+  worker.FolderListText = list;
+  worker.Run();
+  EXPECT_EQ(host.Entries("overwrite"), std::vector<std::string>{"overwrite x.sfv"});
+  for (const std::string& folder : folders) {
+    EXPECT_EQ(ReadBytes(folder + "x.sfv"), Header() + "x.rar E8B7BE43\r\n");
+  }
+  EXPECT_EQ(*host.createdList, folders[0] + "x.sfv\r\n" + folders[1] + "x.sfv\r\n" + folders[2] + "x.sfv\r\n");
+  EXPECT_EQ(OverwriteQuestionText("x.sfv"), "x.sfv Already Exists.. Overwrite ?");
+}
+
+TEST(CreateThread, NoThenCancelLeavesTheFolderAndItsOldFileAlone) {
+  TempDir dir;
+  const std::string first = Folder(dir, "First");
+  WriteBytes(first + "x.rar", kA);
+  WriteBytes(first + "x.sfv", "old");
+  const std::string second = Folder(dir, "Second");
+  WriteBytes(second + "y.rar", kA);
+
+  ScriptedCreateHost host;
+  host.overwriteAnswers = {OverwriteAnswer::No};
+  TSFVCreateThread worker(host);
+  worker.FolderListText = first + "\r\n" + second + "\r\n";
+  worker.Run();
+  EXPECT_EQ(ReadBytes(first + "x.sfv"), "old");
+  EXPECT_EQ(host.Entries("newname"), std::vector<std::string>{"newname x.sfv"});
+  EXPECT_TRUE(host.Entries("file x.rar").empty());  // asked before any hashing
+  EXPECT_EQ(*host.createdList, second + "y.sfv\r\n");
+}
+
+TEST(CreateThread, NoToAllAsksOnlyForNamesAndANewNameIsTakenAsTyped) {
+  TempDir dir;
+  const std::string first = Folder(dir, "First");
+  WriteBytes(first + "x.rar", kA);
+  WriteBytes(first + "x.sfv", "old");
+  WriteBytes(first + "taken", "old");
+  const std::string second = Folder(dir, "Second");
+  WriteBytes(second + "x.rar", kA);
+  WriteBytes(second + "x.sfv", "old");
+
+  ScriptedCreateHost host;
+  host.overwriteAnswers = {OverwriteAnswer::NoToAll, OverwriteAnswer::Yes};
+  host.newNames = {std::string("taken"), std::string("fresh"), std::string("other.sfv")};
+  TSFVCreateThread worker(host);
+  worker.FolderListText = first + "\r\n" + second + "\r\n";
+  worker.Run();
+  // The typed name that exists is asked again with itself as the preset.
+  EXPECT_EQ(host.Entries("overwrite"), std::vector<std::string>{"overwrite x.sfv"});
+  EXPECT_EQ(host.Entries("newname"),
+            (std::vector<std::string>{"newname x.sfv", "newname taken", "newname x.sfv"}));
+  EXPECT_EQ(ReadBytes(first + "fresh"), Header() + "x.rar E8B7BE43\r\n");
+  EXPECT_EQ(ReadBytes(first + "x.sfv"), "old");
+  EXPECT_EQ(ReadBytes(second + "x.sfv"), "old");
+  EXPECT_EQ(*host.createdList, first + "fresh\r\n" + second + "other.sfv\r\n");
+}
+
+TEST(CreateThread, SpecificModeOffersEveryFileAndKeepsThePick) {
+  TempDir dir;
+  const std::string folder = Folder(dir, "Spec");
+  WriteBytes(folder + "b.rar", kDigits);
+  WriteBytes(folder + "old.sfv", kAbc);
+  WriteBytes(folder + "a.nfo", kA);
+  const std::string offered = "pick a.nfo\r\nb.rar\r\nold.sfv\r\n";
+
+  {  // cancelled: every file is hashed
+    ScriptedCreateHost host;
+    TSFVCreateThread worker(host);
+    worker.SpecificMode = true;
+    worker.FolderListText = folder + "\r\n";
+    worker.Run();
+    EXPECT_EQ(host.Entries("pick"), std::vector<std::string>{offered});
+    EXPECT_EQ(ReadBytes(folder + "b.sfv"), Header() + "a.nfo E8B7BE43\r\nb.rar CBF43926\r\nold.sfv 352441C2\r\n");
+  }
+  {  // OK with one file checked
+    ScriptedCreateHost host;
+    host.picks = {std::string("old.sfv\r\n")};
+    host.overwriteAnswers = {OverwriteAnswer::Yes};
+    TSFVCreateThread worker(host);
+    worker.SpecificMode = true;
+    worker.FolderListText = folder + "\r\n";
+    worker.Run();
+    // Named after the folder now: no archive is left in the list.
+    EXPECT_EQ(ReadBytes(folder + "Spec.sfv"), Header() + "old.sfv 352441C2\r\n");
+    EXPECT_TRUE(host.Entries("overwrite").empty());
+  }
+  {  // OK with none checked: only the comment lines
+    ScriptedCreateHost host;
+    host.picks = {std::string()};
+    host.overwriteAnswers = {OverwriteAnswer::Yes};
+    TSFVCreateThread worker(host);
+    worker.SpecificMode = true;
+    worker.FolderListText = folder + "\r\n";
+    worker.Run();
+    EXPECT_EQ(host.Entries("overwrite"), std::vector<std::string>{"overwrite Spec.sfv"});
+    EXPECT_EQ(ReadBytes(folder + "Spec.sfv"), Header());
+    EXPECT_TRUE(host.Entries("file").empty());
+    EXPECT_EQ(*host.createdList, folder + "Spec.sfv\r\n");
+    const std::vector<std::string> totals = host.Entries("notice 138");
+    EXPECT_EQ(totals, std::vector<std::string>{"notice 138 0"});
+  }
+}
+
+TEST(CreateThread, AbortDuringTheSecondOfFiveFilesWritesNothingAndStartsNoFurtherFolder) {
+  TempDir dir;
+  const std::string first = Folder(dir, "First");
+  for (const char* name : {"1.rar", "2.rar", "3.rar", "4.rar", "5.rar"}) WriteBytes(first + name, kA);
+  WriteBytes(first + "1.sfv", "old");
+  const std::string second = Folder(dir, "Second");
+  WriteBytes(second + "y.rar", kA);
+
+  StopFlag abort{0};
+  ScriptedCreateHost host;
+  host.overwriteAnswers = {OverwriteAnswer::Yes};
+  host.onShowCurrentFile = [&](const std::string& name) {
+    if (name == "2.rar") abort.store(1);
+  };
+  TSFVCreateThread worker(host);
+  worker.CreateAbortFlag = &abort;
+  worker.FolderListText = first + "\r\n" + second + "\r\n";
+  worker.Run();
+  EXPECT_EQ(ReadBytes(first + "1.sfv"), "old");
+  EXPECT_EQ(host.Entries("file"), (std::vector<std::string>{"file 1.rar", "file 2.rar"}));
+  EXPECT_EQ(host.Entries("notice 152").size(), 1u);
+  EXPECT_FALSE(platform::FileExists(second + "y.sfv"));
+  EXPECT_EQ(host.log.back(), "ended");
+  EXPECT_EQ(*host.createdList, "");
+}
+
+TEST(CreateThread, HaltAloneNeverWritesTheCrcOfAPart) {
+  TempDir dir;
+  const std::string folder = Folder(dir, "Halted");
+  WriteBytes(folder + "1.rar", std::string(200000, 'x'));
+  WriteBytes(folder + "2.rar", kA);
+  StopFlag halt{0};
+  ScriptedCreateHost host;
+  host.onShowCurrentFile = [&](const std::string&) { halt.store(1); };
+  TSFVCreateThread worker(host);
+  worker.CreateHaltFlag = &halt;
+  worker.FolderListText = folder + "\r\n";
+  worker.Run();
+  EXPECT_FALSE(platform::FileExists(folder + "1.sfv"));
+  EXPECT_EQ(host.Entries("file"), std::vector<std::string>{"file 1.rar"});
+  EXPECT_EQ(*host.createdList, "");
+}
+
+TEST(CreateThread, NfoLinesEndAtCrOrLfAndCtrlZEndsTheText) {
+  EXPECT_EQ(NfoTextLines("one\r\ntwo\n\n\r\nlast\x1A" "after\r\n"),
+            (std::vector<std::string>{"one", "two", "", "", "last"}));
+  // A lone CR ends the line; what follows it up to the next LF is skipped.
+  EXPECT_EQ(NfoTextLines("a\rb\nc"), (std::vector<std::string>{"a", "c"}));
+  EXPECT_EQ(NfoTextLines("x\r\n"), std::vector<std::string>{"x"});
+  EXPECT_TRUE(NfoTextLines("").empty());
+  EXPECT_TRUE(NfoTextLines("\x1A" "a\r\n").empty());
+}
+
+TEST(CreateThread, NfoAndFileInformationBlocks) {
+  TempDir dir;
+  const std::string folder = Folder(dir, "Info");
+  WriteBytes(folder + "b.rar", kDigits);
+  WriteBytes(folder + "a.r00", kA);
+  const std::string nfo = dir / "release.nfo";
+  WriteBytes(nfo, "  Title\r\nGroup\n\n\r\nend\x1Agarbage\r\n");
+
+  ScriptedCreateHost host;
+  TSFVCreateThread worker(host);
+  worker.IncludeNFO = true;
+  worker.IncludeFile = nfo;
+  worker.IncludeFileInfo = true;
+  worker.FolderListText = folder + "\r\n";
+  worker.Run();
+  const std::string info = "; " + FileInfoLine(folder + "a.r00") + "\r\n; " + FileInfoLine(folder + "b.rar") + "\r\n";
+  EXPECT_EQ(info.substr(0, 13), ";         1  ");
+  EXPECT_EQ(ReadBytes(folder + "b.sfv"), Header() + ";   Title\r\n; Group\r\n; \r\n; \r\n; end\r\n;\r\n" + info +
+                                             ";\r\na.r00 E8B7BE43\r\nb.rar CBF43926\r\n");
+  EXPECT_EQ(ReadBack(folder + "b.sfv"), (std::vector<Listed>{{"a.r00", 0xE8B7BE43}, {"b.rar", 0xCBF43926}}));
+
+  // An IncludeFile that does not exist gives no block and no extra ";".
+  ScriptedCreateHost host2;
+  host2.overwriteAnswers = {OverwriteAnswer::Yes};
+  TSFVCreateThread missing(host2);
+  missing.IncludeNFO = true;
+  missing.IncludeFile = dir / "nothing.nfo";
+  missing.FolderListText = folder + "\r\n";
+  missing.Run();
+  EXPECT_EQ(ReadBytes(folder + "b.sfv"), Header() + "a.r00 E8B7BE43\r\nb.rar CBF43926\r\n");
+
+  // An empty NFO file still closes its (empty) block.
+  WriteBytes(nfo, "");
+  ScriptedCreateHost host3;
+  host3.overwriteAnswers = {OverwriteAnswer::Yes};
+  TSFVCreateThread empty(host3);
+  empty.IncludeNFO = true;
+  empty.IncludeFile = nfo;
+  empty.FolderListText = folder + "\r\n";
+  empty.Run();
+  EXPECT_EQ(ReadBytes(folder + "b.sfv"), Header() + ";\r\na.r00 E8B7BE43\r\nb.rar CBF43926\r\n");
+}
+
+TEST(CreateThread, AFileThatCannotBeOpenedCostsItsFolderTheSfvFileButNotTheRun) {
+  TempDir dir;
+  const std::string first = Folder(dir, "First");
+  WriteBytes(first + "a.rar", kA);
+  const std::string second = Folder(dir, "Second");
+  WriteBytes(second + "b.r00", kA);
+  WriteBytes(second + "b.rar", kA);
+  WriteBytes(second + "b.sfv", "old");
+  const std::string third = Folder(dir, "Third");
+  WriteBytes(third + "c.rar", kA);
+
+  ScriptedCreateHost host;
+  host.overwriteAnswers = {OverwriteAnswer::Yes};
+  // The second file of the second folder vanishes after the listing.
+  host.onShowCurrentFile = [&](const std::string& name) {
+    if (name == "b.r00") platform::RemoveFile(second + "b.rar");
+  };
+  TSFVCreateThread worker(host);
+  worker.FolderListText = first + "\r\n" + second + "\r\n" + third + "\r\n";
+  worker.Run();
+  ASSERT_EQ(host.errors.size(), 1u);
+  EXPECT_NE(host.errors[0].find(second + "b.rar"), std::string::npos) << host.errors[0];
+  EXPECT_NE(host.errors[0].find("no longer exists"), std::string::npos) << host.errors[0];
+  EXPECT_EQ(ReadBytes(second + "b.sfv"), "old");
+  EXPECT_EQ(ReadBytes(third + "c.sfv"), Header() + "c.rar E8B7BE43\r\n");
+  EXPECT_EQ(*host.createdList, first + "a.sfv\r\n" + third + "c.sfv\r\n");
+  EXPECT_EQ(host.log.back(), "ended");
+}
+
+#ifdef _WIN32
+TEST(CreateThread, AFileLockedByAnotherProgramIsReportedWithTheSystemsReason) {
+  TempDir dir;
+  const std::string folder = Folder(dir, "Locked");
+  WriteBytes(folder + "a.rar", kA);
+  platform::File lock = platform::File::Open(folder + "a.rar", platform::Access::Read, platform::Share::None,
+                                             platform::Disposition::OpenExisting);
+  ASSERT_TRUE(lock.IsOpen());
+  ScriptedCreateHost host;
+  TSFVCreateThread worker(host);
+  worker.FolderListText = folder + "\r\n";
+  worker.Run();
+  ASSERT_EQ(host.errors.size(), 1u);
+  EXPECT_NE(host.errors[0].find(folder + "a.rar"), std::string::npos) << host.errors[0];
+  EXPECT_FALSE(platform::FileExists(folder + "a.sfv"));
+  EXPECT_EQ(*host.createdList, "");
+}
+#endif
+
+TEST(CreateThread, AFailedWriteShowsTheErrorAndLeavesNothingBehind) {
+  TempDir dir;
+  const std::string folder = Folder(dir, "Blocked");
+  WriteBytes(folder + "b.rar", kA);
+  Folder(dir, "Blocked/b.sfv");  // a folder where the file should go
+  const std::string next = Folder(dir, "Next");
+  WriteBytes(next + "n.rar", kA);
+
+  ScriptedCreateHost host;
+  host.overwriteAnswers = {OverwriteAnswer::Yes};
+  TSFVCreateThread worker(host);
+  worker.FolderListText = folder + "\r\n" + next + "\r\n";
+  worker.Run();
+  ASSERT_EQ(host.errors.size(), 1u);
+  EXPECT_NE(host.errors[0].find(folder + "b.sfv"), std::string::npos) << host.errors[0];
+  EXPECT_EQ(testutil::FolderNames(folder), (std::vector<std::string>{"b.rar", "b.sfv"}));
+  EXPECT_TRUE(platform::FolderExists(folder + "b.sfv"));
+  EXPECT_EQ(*host.createdList, next + "n.sfv\r\n");
+}
+
+TEST(CreateThread, ManyFilesAreListedSortedAndWrittenInOrder) {
+  TempDir dir;
+  const std::string folder = Folder(dir, "Many");
+  constexpr int kFiles = 3000;
+  for (int i = kFiles - 1; i >= 0; --i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "%s%05d.rar", i % 2 ? "Part" : "part", i);
+    WriteBytes(folder + name, "");
+  }
+  ScriptedCreateHost host;
+  TSFVCreateThread worker(host);
+  worker.FolderListText = folder + "\r\n";
+  worker.Run();
+  const std::vector<Listed> listed = ReadBack(folder + "part00000.sfv");
+  ASSERT_EQ(listed.size(), static_cast<std::size_t>(kFiles));
+  for (int i = 0; i < kFiles; ++i) {
+    EXPECT_EQ(listed[i].name.substr(4), std::to_string(100000 + i).substr(1) + ".rar");
+    EXPECT_EQ(listed[i].crc, 0u);
+  }
+}
+
+TEST(CreateThread, RunsOnItsOwnThreadAndEndsWithTheHandOver) {
+  TempDir dir;
+  const std::string folder = Folder(dir, "Threaded");
+  WriteBytes(folder + "t.zip", kAbc);
+  ScriptedCreateHost host;
+  TSFVCreateThread worker(host);
+  worker.FolderListText = folder + "\r\n";
+  worker.Start(platform::ThreadPriority::BelowNormal);
+  worker.Join();
+  ASSERT_GE(host.log.size(), 2u);
+  EXPECT_EQ(host.log[host.log.size() - 2], "created " + folder + "t.sfv\r\n");
+  EXPECT_EQ(host.log.back(), "ended");
+  EXPECT_EQ(ReadBytes(folder + "t.sfv"), Header() + "t.zip 352441C2\r\n");
+}
+
+}  // namespace
