@@ -2,7 +2,8 @@
 // uses the system's private-profile functions; the POSIX build uses the
 // engine of profile_ini.h with the same behaviour. Section and key names
 // compare without regard to letter case; values are read without
-// surrounding blanks. Every call is one complete access to the file.
+// surrounding blanks. Every call is one complete access to the file. (The
+// names stay clear of the Win32 macros WriteProfileString and friends.)
 #pragma once
 
 #include <string>
@@ -12,7 +13,7 @@ namespace platform {
 // The value of key in section of the file at path, at most
 // kProfileValueMax characters; defaultValue when the file, the section or
 // the key is missing. A key present with an empty value gives "".
-std::string ReadProfileString(const std::string& path, const std::string& section,
+std::string ReadProfileValue(const std::string& path, const std::string& section,
                               const std::string& key, const std::string& defaultValue);
 
 // Sets key in section to value: the value is replaced where the key stands,
@@ -21,7 +22,7 @@ std::string ReadProfileString(const std::string& path, const std::string& sectio
 // file changes. False when the file cannot be written (a read-only file, a
 // missing folder) or a name or the value cannot be stored (see
 // IsStorableProfileText).
-bool WriteProfileString(const std::string& path, const std::string& section,
+bool WriteProfileValue(const std::string& path, const std::string& section,
                         const std::string& key, const std::string& value);
 
 }  // namespace platform

@@ -50,7 +50,7 @@ bool ReplaceWhole(const std::string& path, const std::string& text) {
 
 }  // namespace
 
-std::string ReadProfileString(const std::string& path, const std::string& section,
+std::string ReadProfileValue(const std::string& path, const std::string& section,
                               const std::string& key, const std::string& defaultValue) {
   std::optional<std::string> value;
   if (std::optional<std::string> text = ReadWhole(path)) value = IniFindValue(*text, section, key);
@@ -59,7 +59,7 @@ std::string ReadProfileString(const std::string& path, const std::string& sectio
   return result;
 }
 
-bool WriteProfileString(const std::string& path, const std::string& section,
+bool WriteProfileValue(const std::string& path, const std::string& section,
                         const std::string& key, const std::string& value) {
   if (!IsStorableProfileText(section, key, value)) return false;
   std::string text;

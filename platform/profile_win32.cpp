@@ -7,7 +7,7 @@
 
 namespace platform {
 
-std::string ReadProfileString(const std::string& path, const std::string& section,
+std::string ReadProfileValue(const std::string& path, const std::string& section,
                               const std::string& key, const std::string& defaultValue) {
   std::string buffer(kProfileValueMax + 1, '\0');
   DWORD got = GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultValue.c_str(), buffer.data(),
@@ -16,7 +16,7 @@ std::string ReadProfileString(const std::string& path, const std::string& sectio
   return buffer;
 }
 
-bool WriteProfileString(const std::string& path, const std::string& section,
+bool WriteProfileValue(const std::string& path, const std::string& section,
                         const std::string& key, const std::string& value) {
   if (!IsStorableProfileText(section, key, value)) return false;
   return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path.c_str()) != 0;

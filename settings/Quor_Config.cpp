@@ -37,12 +37,12 @@ std::string SettingsPath() { return platform::ExecutableFolder() + kSettingsFile
 
 std::string ReadSettingString(const std::string& path, const std::string& section, const std::string& key,
                               const std::string& defaultValue) {
-  return platform::ReadProfileString(path, section, key, defaultValue);
+  return platform::ReadProfileValue(path, section, key, defaultValue);
 }
 
 void WriteSettingString(const std::string& path, const std::string& section, const std::string& key,
                         const std::string& value) {
-  platform::WriteProfileString(path, section, key, value);
+  platform::WriteProfileValue(path, section, key, value);
 }
 
 std::optional<std::int32_t> ParseSettingInt(const std::string& text) {
