@@ -15,7 +15,6 @@ namespace {
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW;
 constexpr char kCreateSection[] = "Create";
-constexpr char kDefaultExcludeTypes[] = "#?.DIZ#?.NFO#?.JPG#?.TXT";
 // Posted at the first activation: the run starts once the window is up.
 constexpr UINT WM_CREATER_START = WM_APP + 10;
 

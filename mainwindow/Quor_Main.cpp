@@ -16,8 +16,8 @@ int main(int argc, char** argv) {
   const std::string settingsPath = gui::SettingsFilePath();
   // Every process of the program reads the pick list's place at its start
   // and writes it back at its end.
-  LoadPickListPlacement(settingsPath);
+  LoadCurrentPickListPlacement(settingsPath);
   if (IsCreatorStart(args)) RunCreatorProcess(args, settingsPath);
-  SavePickListPlacement(settingsPath);
+  SaveCurrentPickListPlacement(settingsPath);
   return 0;
 }

@@ -10,7 +10,6 @@ namespace {
 
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_CONTROLPARENT;
-constexpr char kSection[] = "WindowSizes";
 
 struct ButtonSpec {
   int id;
@@ -44,20 +43,12 @@ PickListPlacement& CurrentPickListPlacement() {
   return placement;
 }
 
-void LoadPickListPlacement(const std::string& settingsPath) {
-  PickListPlacement& p = CurrentPickListPlacement();
-  p.left = gui::ReadSettingsInt(settingsPath, kSection, "ChkBoxPosX", -1);
-  p.top = gui::ReadSettingsInt(settingsPath, kSection, "ChkBoxPosY", -1);
-  p.width = gui::ReadSettingsInt(settingsPath, kSection, "ChkBoxSizeX", -1);
-  p.height = gui::ReadSettingsInt(settingsPath, kSection, "ChkBoxSizeY", -1);
+void LoadCurrentPickListPlacement(const std::string& settingsPath) {
+  CurrentPickListPlacement() = LoadPickListPlacement(settingsPath);
 }
 
-void SavePickListPlacement(const std::string& settingsPath) {
-  const PickListPlacement& p = CurrentPickListPlacement();
-  gui::WriteSettingsInt(settingsPath, kSection, "ChkBoxPosX", p.left);
-  gui::WriteSettingsInt(settingsPath, kSection, "ChkBoxPosY", p.top);
-  gui::WriteSettingsInt(settingsPath, kSection, "ChkBoxSizeX", p.width);
-  gui::WriteSettingsInt(settingsPath, kSection, "ChkBoxSizeY", p.height);
+void SaveCurrentPickListPlacement(const std::string& settingsPath) {
+  SavePickListPlacement(settingsPath, CurrentPickListPlacement());
 }
 
 PickListLayout ComputePickListLayout(int outerWidth, int outerHeight, int clientWidth) {

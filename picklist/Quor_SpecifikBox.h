@@ -12,22 +12,16 @@
 
 #include "gui/Handles.h"
 #include "gui/Window.h"
+#include "settings/Quor_Config.h"
 
-// Where pick lists open: left, top, width, height; -1 means "not set".
-// One value for the whole process, read from the settings file at start
-// and written back at the end.
-struct PickListPlacement {
-  int left = -1;
-  int top = -1;
-  int width = -1;
-  int height = -1;
-};
-
+// Where pick lists open (the settings model's PickListPlacement; -1 means
+// "not set"). One value for the whole process, read from the settings file
+// at start and written back at the end.
 PickListPlacement& CurrentPickListPlacement();
 // Reads the four "ChkBox" keys of "WindowSizes" (default -1 each).
-void LoadPickListPlacement(const std::string& settingsPath);
+void LoadCurrentPickListPlacement(const std::string& settingsPath);
 // Writes the four numbers back, in the order left, top, width, height.
-void SavePickListPlacement(const std::string& settingsPath);
+void SaveCurrentPickListPlacement(const std::string& settingsPath);
 
 // Button geometry of the pick list for an outer size W x H and client width C.
 struct PickBox {
