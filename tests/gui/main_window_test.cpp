@@ -130,7 +130,11 @@ class MainWindowTest : public ::testing::Test {
 };
 
 TEST_F(MainWindowTest, LayoutClassLimitsListsBarAndMenu) {
-  EXPECT_EQ(FindWindowA("TZOZUvavada", kBase), hwnd());
+  // Other test processes may show windows of the class at the same time.
+  EXPECT_EQ(guitest::WaitForWindow(GetCurrentProcessId(), "TZOZUvavada", kBase), hwnd());
+  char className[64] = {};
+  GetClassNameA(hwnd(), className, sizeof className);
+  EXPECT_STREQ(className, "TZOZUvavada");
   RECT rect;
   GetWindowRect(hwnd(), &rect);
   EXPECT_EQ(rect.right - rect.left, 520);
