@@ -1,5 +1,6 @@
 #include "core/Quor_CRC32.h"
 
+#include <algorithm>
 #include <array>
 #include <memory>
 
@@ -25,6 +26,8 @@ constexpr std::array<std::uint32_t, 256> kCrcTable = MakeCrcTable();
 constexpr unsigned kBlocksPerReport = 200;
 // A read shorter than this ends the file and is always reported.
 constexpr std::size_t kShortBlock = 65535;
+// Blocks fetched by one read call.
+constexpr std::size_t kBlocksPerRead = 16;
 
 }  // namespace
 
@@ -40,9 +43,7 @@ std::uint32_t Crc32UpdateByteTable(std::uint32_t crc, const void* buffer, std::s
   return crc;
 }
 
-std::uint32_t Crc32Update(std::uint32_t crc, const void* buffer, std::size_t count) {
-  return Crc32UpdateByteTable(crc, buffer, count);
-}
+// Crc32Update and its kernels live in Quor_CRC32Kernels.cpp.
 
 std::size_t FileCrcBlockSize() { return IsWinNT ? 65535 : 65536; }
 
@@ -54,31 +55,47 @@ FileCrcResult FileCrc32(const std::string& path, const StopFlag* stopFlag, Notic
   if (!file.IsOpen()) return result;
   result.opened = true;
 
+  // One system call reads kBlocksPerRead blocks; the blocks are then taken
+  // one by one, so reports and stop-flag polling keep the block rhythm: the
+  // pieces are what reads of one block each would have returned.
   const std::size_t blockSize = FileCrcBlockSize();
-  auto buffer = std::make_unique<unsigned char[]>(blockSize);
+  const std::size_t readSize = blockSize * kBlocksPerRead;
+  auto buffer = std::make_unique<unsigned char[]>(readSize);
   std::uint32_t crc = 0xFFFFFFFFu;
   unsigned blocks = 0;
   std::uint32_t pending = 0;
-  for (;;) {
-    std::size_t n = 0;
-    if (!file.Read(buffer.get(), blockSize, n, result.errorText)) {
+  for (bool done = false; !done;) {
+    std::size_t got = 0;
+    const bool readOk = file.Read(buffer.get(), readSize, got, result.errorText);
+    // After a failed read only the whole blocks before the failure count,
+    // as if the failing read had been the one of the next block.
+    const std::size_t usable = readOk ? got : got - got % blockSize;
+    std::size_t at = 0;
+    do {
+      const std::size_t n = std::min(blockSize, usable - at);
+      if (!readOk && n == 0) break;
+      if (n > 0) crc = Crc32Update(crc, buffer.get() + at, n);
+      at += n;
+      if (target) {
+        ++blocks;
+        pending += static_cast<std::uint32_t>(n);
+        if (blocks % kBlocksPerReport == 0 || n < kShortBlock) {
+          target->Notify(CN_BYTES_DONE, pending);
+          blocks = 0;
+          pending = 0;
+        }
+      }
+      if (n == 0 || IsSet(stopFlag)) {
+        done = true;
+      } else if (safePoint) {
+        // A paused check waits here, between two blocks.
+        safePoint->Wait();
+        done = IsSet(stopFlag);
+      }
+    } while (!done && at < usable);
+    if (!readOk) {
       result.readFailed = true;
       break;
-    }
-    if (n > 0) crc = Crc32Update(crc, buffer.get(), n);
-    if (target) {
-      ++blocks;
-      pending += static_cast<std::uint32_t>(n);
-      if (blocks % kBlocksPerReport == 0 || n < kShortBlock) {
-        target->Notify(CN_BYTES_DONE, pending);
-        blocks = 0;
-        pending = 0;
-      }
-    }
-    if (n == 0 || IsSet(stopFlag)) break;
-    if (safePoint) {
-      safePoint->Wait();
-      if (IsSet(stopFlag)) break;
     }
   }
   result.crc = crc ^ 0xFFFFFFFFu;

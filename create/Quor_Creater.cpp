@@ -5,16 +5,15 @@
 #include "core/Quor_MiscFileLib.h"
 #include "core/Quor_Text.h"
 #include "gui/Dialogs.h"
-#include "gui/SettingsAccess.h"
 #include "picklist/Quor_SpecifikBox.h"
 #include "platform/fs.h"
 #include "res/resource.h"
+#include "settings/Quor_Config.h"
 
 namespace {
 
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW;
-constexpr char kCreateSection[] = "Create";
 // Posted at the first activation: the run starts once the window is up.
 constexpr UINT WM_CREATER_START = WM_APP + 10;
 
@@ -102,11 +101,12 @@ void TSFVCreater::FormActivate() {
   TSFVCreateThread& w = *worker_;
   w.FolderListText = folderList;
   w.SpecificMode = !args_.empty() && args_[0] == kCreateSpecificSwitch;
-  w.DefaultFileName = gui::ReadSettingsText(settingsPath_, kCreateSection, "DefaultFileName", "");
-  w.IncludeFileInfo = gui::ReadSettingsBool(settingsPath_, kCreateSection, "IncludeFileInfo", false);
-  w.IncludeNFO = gui::ReadSettingsBool(settingsPath_, kCreateSection, "IncludeNFO", false);
-  w.IncludeFile = gui::ReadSettingsText(settingsPath_, kCreateSection, "IncludeFile", "");
-  w.ExcludeTypes = gui::ReadSettingsText(settingsPath_, kCreateSection, "ExcludeTypes", kDefaultExcludeTypes);
+  const CreateOptions options = LoadCreateOptions(settingsPath_);
+  w.DefaultFileName = options.defaultFileName;
+  w.IncludeFileInfo = options.includeFileInfo;
+  w.IncludeNFO = options.includeNfo;
+  w.IncludeFile = options.includeFile;
+  w.ExcludeTypes = options.excludeTypes;
   w.CreateAbortFlag = &CreateAbortFlag;
   w.CreateHaltFlag = &CreateHaltFlag;
   notifyWnd_ = hwnd();
@@ -193,7 +193,7 @@ void TSFVCreater::OnCreateWorkerDone() {
   workerRunning_ = false;
   gui::SetText(statusLabel_, "Done!");
   UpdateWindow(hwnd());
-  if (gui::ReadSettingsBool(settingsPath_, kCreateSection, "ListFilesCreated", false)) {
+  if (LoadListFilesCreated(settingsPath_)) {
     const std::string text = CreatedFilesText.empty()
                                  ? std::string("No files where created..")
                                  : "The following file(s) where created..\r\n\r\n" + CreatedFilesText;

@@ -1,5 +1,6 @@
 #include "gui/Window.h"
 
+#include <mutex>
 #include <set>
 
 #include "core/Quor_Notify.h"
@@ -14,6 +15,9 @@ namespace {
 constexpr char kObjectProperty[] = "QuorWindowObject";
 
 bool RegisterOnce(const char* className, HICON icon) {
+  // Windows are also made on threads of their own (the update window).
+  static std::mutex guard;
+  const std::lock_guard<std::mutex> lock(guard);
   static std::set<std::string> registered;
   if (registered.count(className)) return true;
   WNDCLASSEXA wc{};

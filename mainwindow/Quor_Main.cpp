@@ -9,22 +9,22 @@
 #include <vector>
 
 #include "create/Quor_Creater.h"
-#include "gui/SettingsAccess.h"
 #include "mainwindow/Quor_Checker.h"
 #include "picklist/Quor_SpecifikBox.h"
+#include "settings/Quor_Config.h"
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
-  const std::string settingsPath = gui::SettingsFilePath();
+  const std::string settingsPath = SettingsPath();
   // Every process of the program reads the pick list's place at its start
   // and writes it back at its end.
-  LoadCurrentPickListPlacement(settingsPath);
+  LoadProcessPickListPlacement(settingsPath);
   int code = 0;
   if (IsCreatorStart(args)) {
     code = RunCreatorProcess(args, settingsPath);
   } else if (IsMainWindowStart(args)) {
     code = RunMainWindowProcess(args);
   }
-  SaveCurrentPickListPlacement(settingsPath);
+  SaveProcessPickListPlacement(settingsPath);
   return code;
 }

@@ -4,7 +4,6 @@
 
 #include "core/Quor_Text.h"
 #include "res/resource.h"
-#include "gui/SettingsAccess.h"
 
 namespace {
 
@@ -43,11 +42,11 @@ PickListPlacement& CurrentPickListPlacement() {
   return placement;
 }
 
-void LoadCurrentPickListPlacement(const std::string& settingsPath) {
+void LoadProcessPickListPlacement(const std::string& settingsPath) {
   CurrentPickListPlacement() = LoadPickListPlacement(settingsPath);
 }
 
-void SaveCurrentPickListPlacement(const std::string& settingsPath) {
+void SaveProcessPickListPlacement(const std::string& settingsPath) {
   SavePickListPlacement(settingsPath, CurrentPickListPlacement());
 }
 

@@ -14,14 +14,14 @@
 #include "gui/Window.h"
 #include "settings/Quor_Config.h"
 
-// Where pick lists open (the settings model's PickListPlacement; -1 means
-// "not set"). One value for the whole process, read from the settings file
-// at start and written back at the end.
+// Where pick lists open (left, top, width, height; -1 means "not set"): one
+// value for the whole process, shared by every pick list. Each list leaves
+// its last place here when it is destroyed.
 PickListPlacement& CurrentPickListPlacement();
-// Reads the four "ChkBox" keys of "WindowSizes" (default -1 each).
-void LoadCurrentPickListPlacement(const std::string& settingsPath);
-// Writes the four numbers back, in the order left, top, width, height.
-void SaveCurrentPickListPlacement(const std::string& settingsPath);
+// Reads the place from the settings file: every process does so at start.
+void LoadProcessPickListPlacement(const std::string& settingsPath);
+// Writes it back: every process does so at its end.
+void SaveProcessPickListPlacement(const std::string& settingsPath);
 
 // Button geometry of the pick list for an outer size W x H and client width C.
 struct PickBox {
@@ -38,6 +38,8 @@ class TChkLBoxForm : public gui::Window {
   static constexpr char kClassName[] = "TChkLBoxForm";
   static constexpr char kCaption[] = "File Selector..";
   static constexpr int kDesignSize = 250;
+
+  ~TChkLBoxForm() override { Destroy(); }  // while OnDestroy can still record the place
 
   // Creates the (hidden) window, owned by owner, at the remembered place or
   // centred at its design size.

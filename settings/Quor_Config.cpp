@@ -19,15 +19,16 @@ std::int32_t NormalPriority(std::int32_t priority) {
 std::string TagKey(const char* prefix, int tag) { return prefix + std::to_string(tag); }
 
 // Reads the six Explorer command keys, in their order in the file.
-ExplorerCommands ReadExplorerCommands(const std::string& path) {
-  const ExplorerCommands d;
-  ExplorerCommands c;
-  c.checkFolder = ReadSettingBool(path, kSystem, "RClickOnFoldersCheck", d.checkFolder);
-  c.checkFolderSpecific = ReadSettingBool(path, kSystem, "RClickOnFoldersCheckSpe", d.checkFolderSpecific);
-  c.createFolder = ReadSettingBool(path, kSystem, "RClickOnFoldersCreate", d.createFolder);
-  c.createFolderSpecific = ReadSettingBool(path, kSystem, "RClickOnFoldersCreateSpe", d.createFolderSpecific);
-  c.checkFile = ReadSettingBool(path, kSystem, "RClickOnFileCheck", d.checkFile);
-  c.checkFileSpecific = ReadSettingBool(path, kSystem, "RClickOnFileCheckSpe", d.checkFileSpecific);
+ShellAssociations ReadExplorerCommands(const std::string& path) {
+  const ShellAssociations d;
+  ShellAssociations c;
+  c.RClickOnFoldersCheck = ReadSettingBool(path, kSystem, "RClickOnFoldersCheck", d.RClickOnFoldersCheck);
+  c.RClickOnFoldersCheckSpe = ReadSettingBool(path, kSystem, "RClickOnFoldersCheckSpe", d.RClickOnFoldersCheckSpe);
+  c.RClickOnFoldersCreate = ReadSettingBool(path, kSystem, "RClickOnFoldersCreate", d.RClickOnFoldersCreate);
+  c.RClickOnFoldersCreateSpe =
+      ReadSettingBool(path, kSystem, "RClickOnFoldersCreateSpe", d.RClickOnFoldersCreateSpe);
+  c.RClickOnFileCheck = ReadSettingBool(path, kSystem, "RClickOnFileCheck", d.RClickOnFileCheck);
+  c.RClickOnFileCheckSpe = ReadSettingBool(path, kSystem, "RClickOnFileCheckSpe", d.RClickOnFileCheckSpe);
   return c;
 }
 
@@ -153,12 +154,12 @@ void SaveSettings(const std::string& path, const SettingsModel& s) {
   colour("ColorMissing", s.colours.missing);
   colour("ColorKnownGood", s.colours.knownGood);
 
-  WriteSettingBool(path, kSystem, "RClickOnFoldersCheck", s.explorer.checkFolder);
-  WriteSettingBool(path, kSystem, "RClickOnFoldersCheckSpe", s.explorer.checkFolderSpecific);
-  WriteSettingBool(path, kSystem, "RClickOnFoldersCreate", s.explorer.createFolder);
-  WriteSettingBool(path, kSystem, "RClickOnFoldersCreateSpe", s.explorer.createFolderSpecific);
-  WriteSettingBool(path, kSystem, "RClickOnFileCheck", s.explorer.checkFile);
-  WriteSettingBool(path, kSystem, "RClickOnFileCheckSpe", s.explorer.checkFileSpecific);
+  WriteSettingBool(path, kSystem, "RClickOnFoldersCheck", s.explorer.RClickOnFoldersCheck);
+  WriteSettingBool(path, kSystem, "RClickOnFoldersCheckSpe", s.explorer.RClickOnFoldersCheckSpe);
+  WriteSettingBool(path, kSystem, "RClickOnFoldersCreate", s.explorer.RClickOnFoldersCreate);
+  WriteSettingBool(path, kSystem, "RClickOnFoldersCreateSpe", s.explorer.RClickOnFoldersCreateSpe);
+  WriteSettingBool(path, kSystem, "RClickOnFileCheck", s.explorer.RClickOnFileCheck);
+  WriteSettingBool(path, kSystem, "RClickOnFileCheckSpe", s.explorer.RClickOnFileCheckSpe);
 
   WriteSettingInt(path, kWindowSizes, "WinPosX", s.window.top);
   WriteSettingInt(path, kWindowSizes, "WinPosY", s.window.left);

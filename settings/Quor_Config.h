@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 
+#include "shell/Quor_Associations.h"  // ShellAssociations: the six Explorer command keys
+
 inline constexpr char kSettingsFileName[] = "ZERAravo.dat";
 
 // The executable's folder followed by "ZERAravo.dat".
@@ -53,17 +55,6 @@ struct ColourTable {
 // "Back to default" puts these back.
 inline constexpr ColourTable kDefaultColours{};
 
-// The six Explorer commands the program registers.
-struct ExplorerCommands {
-  bool checkFolder = true;            // "RClickOnFoldersCheck": "SFV Check Folder"
-  bool checkFolderSpecific = false;   // "RClickOnFoldersCheckSpe"
-  bool createFolder = true;           // "RClickOnFoldersCreate": "Create SFV in Folder"
-  bool createFolderSpecific = false;  // "RClickOnFoldersCreateSpe"
-  bool checkFile = true;              // "RClickOnFileCheck": "Check SFV File"
-  bool checkFileSpecific = false;     // "RClickOnFileCheckSpe"
-
-  bool operator==(const ExplorerCommands&) const = default;
-};
 
 // The main window's place and size. The file keeps the top edge under
 // "WinPosX" and the left edge under "WinPosY".
@@ -120,7 +111,7 @@ struct SettingsModel {
   bool skipKnownGoodFiles = true;       // "SkipKnownGoodFiles"
   bool testSubFolders = true;           // "TestSubFolders": "Check Sub-folders"
   std::int32_t threadPriority = 2;      // "ThreadPriority": 0 Idle, 1 Above Idle, 2 Below Normal, 3 Normal
-  ExplorerCommands explorer;            // the six "RClickOn..." keys
+  ShellAssociations explorer;           // the six "RClickOn..." keys, one member per key
 
   // "Colors"
   ColourTable colours;

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "shell/Quor_Associations.h"  // ApplyShellAssociations
+
 // The number in decimal with the user's thousands separator every three digits.
 std::string FormatThousands(std::uint32_t value);
 

@@ -184,12 +184,12 @@ TEST_F(PickListTest, OpensCentredThenWhereItWasLeftAndAcrossRuns) {
   // The end of the process writes the place, the next start reads it.
   testutil::TempDir dir;
   const std::string settings = dir / "ZERAravo.dat";
-  SaveCurrentPickListPlacement(settings);
+  SaveProcessPickListPlacement(settings);
   const std::string text = testutil::ReadBytes(settings);
   EXPECT_NE(text.find("ChkBoxPosX=40"), std::string::npos) << text;
   EXPECT_NE(text.find("ChkBoxSizeY=280"), std::string::npos) << text;
   CurrentPickListPlacement() = {};
-  LoadCurrentPickListPlacement(settings);
+  LoadProcessPickListPlacement(settings);
   const PickListPlacement p = CurrentPickListPlacement();
   EXPECT_EQ(p.left, 40);
   EXPECT_EQ(p.top, 60);
@@ -201,10 +201,10 @@ TEST_F(PickListTest, NoSettingsFileReadsMinusOneAndWritesItBack) {
   testutil::TempDir dir;
   const std::string settings = dir / "ZERAravo.dat";
   CurrentPickListPlacement() = {1, 2, 3, 4};
-  LoadCurrentPickListPlacement(settings);
+  LoadProcessPickListPlacement(settings);
   EXPECT_EQ(CurrentPickListPlacement().left, -1);
   EXPECT_EQ(CurrentPickListPlacement().height, -1);
-  SaveCurrentPickListPlacement(settings);
+  SaveProcessPickListPlacement(settings);
   EXPECT_NE(testutil::ReadBytes(settings).find("ChkBoxPosY=-1"), std::string::npos);
 }
 

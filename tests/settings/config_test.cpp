@@ -53,7 +53,7 @@ SettingsModel ChangedModel() {
   s.skipKnownGoodFiles = false;
   s.testSubFolders = false;
   s.threadPriority = 0;
-  s.explorer = {false, true, false, true, false, true};
+  s.explorer = {false, true, false, true, false, true};  // every one flipped
   s.colours = {0x112233, 0x445566, 0x778899, 0xAABBCC, 0xFFFFFFFF};
   s.window = {120, 300, 640, 480};
   s.placeWindow = true;
@@ -72,7 +72,9 @@ TEST(Settings, NoFileGivesEveryDefault) {
   EXPECT_TRUE(s.autoColumnResize);
   EXPECT_TRUE(s.skipKnownGoodFiles && s.testSubFolders);
   EXPECT_EQ(s.threadPriority, 2);
-  EXPECT_EQ(s.explorer, (ExplorerCommands{true, false, true, false, true, false}));
+  EXPECT_TRUE(s.explorer.RClickOnFoldersCheck && s.explorer.RClickOnFoldersCreate && s.explorer.RClickOnFileCheck);
+  EXPECT_FALSE(s.explorer.RClickOnFoldersCheckSpe || s.explorer.RClickOnFoldersCreateSpe ||
+               s.explorer.RClickOnFileCheckSpe);
   EXPECT_EQ(s.colours, (ColourTable{0, 65280, 255, 12632256, 65518}));
   EXPECT_EQ(s.create.excludeTypes, "#?.DIZ#?.NFO#?.JPG#?.TXT");
   EXPECT_EQ(LoadPickListPlacement(path), (PickListPlacement{-1, -1, -1, -1}));

@@ -1,0 +1,111 @@
+// Shared by the benchmark programs: throughput of a CRC function over one
+// 64 KiB buffer cut into calls of a given size.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <random>
+#include <vector>
+
+#include "core/Quor_CRC32.h"
+#include "core/Quor_CRC32Kernels.h"
+
+namespace bench {
+
+inline constexpr std::size_t kBufferBytes = 64 * 1024;
+inline constexpr std::size_t kCallSizes[] = {64 * 1024, 64, 1024, 4096};
+
+using CrcFn = std::uint32_t (*)(std::uint32_t, const unsigned char*, std::size_t);
+
+inline std::vector<unsigned char> RandomBuffer(std::size_t size) {
+  std::mt19937 gen(42);
+  std::vector<unsigned char> bytes(size);
+  for (auto& b : bytes) b = static_cast<unsigned char>(gen());
+  return bytes;
+}
+
+inline volatile std::uint32_t sink;
+
+// GB/s (10^9 bytes) of fn hashing buffer in independent calls of callSize
+// bytes; the best of a few timed rounds of about seconds/5 each.
+inline double Throughput(CrcFn fn, const std::vector<unsigned char>& buffer, std::size_t callSize,
+                         double seconds = 0.25) {
+  using Clock = std::chrono::steady_clock;
+  const std::size_t calls = buffer.size() / callSize;
+  auto pass = [&] {
+    std::uint32_t acc = 0;
+    for (std::size_t i = 0; i < calls; ++i) acc ^= fn(0xFFFFFFFFu, buffer.data() + i * callSize, callSize);
+    sink = acc;
+  };
+  pass();
+  double best = 0;
+  for (int round = 0; round < 5; ++round) {
+    std::size_t passes = 0;
+    const auto start = Clock::now();
+    double elapsed = 0;
+    do {
+      for (int i = 0; i < 8; ++i) pass();
+      passes += 8;
+      elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    } while (elapsed < seconds / 5);
+    const double rate = static_cast<double>(passes * calls * callSize) / elapsed / 1e9;
+    if (rate > best) best = rate;
+  }
+  return best;
+}
+
+template <Crc32Kernel K>
+std::uint32_t Kernel(std::uint32_t crc, const unsigned char* p, std::size_t n) {
+  return Crc32UpdateWith(K, crc, p, n);
+}
+
+inline std::uint32_t Dispatched(std::uint32_t crc, const unsigned char* p, std::size_t n) {
+  return Crc32Update(crc, p, n);
+}
+
+inline std::uint32_t ByteTable(std::uint32_t crc, const unsigned char* p, std::size_t n) {
+  return Crc32UpdateByteTable(crc, p, n);
+}
+
+struct Entry {
+  const char* name;
+  CrcFn fn;
+};
+
+// Prints one row per entry, one column per call size; returns the rates.
+inline std::vector<std::vector<double>> PrintTable(const std::vector<Entry>& entries,
+                                                   const std::vector<unsigned char>& buffer) {
+  std::printf("%-28s", "GB/s, calls of");
+  for (std::size_t size : kCallSizes) std::printf("%10zu B", size);
+  std::printf("\n");
+  std::vector<std::vector<double>> rates;
+  for (const Entry& e : entries) {
+    std::printf("%-28s", e.name);
+    std::fflush(stdout);
+    rates.emplace_back();
+    for (std::size_t size : kCallSizes) {
+      rates.back().push_back(Throughput(e.fn, buffer, size));
+      std::printf("%12.2f", rates.back().back());
+      std::fflush(stdout);
+    }
+    std::printf("\n");
+  }
+  return rates;
+}
+
+// The kernels this processor supports, forced one by one, plus the choice.
+inline std::vector<Entry> KernelEntries() {
+  std::vector<Entry> entries;
+  static char chosen[64];
+  std::snprintf(chosen, sizeof chosen, "Crc32Update (%s)", Crc32KernelName(Crc32ActiveKernel()));
+  entries.push_back({chosen, Dispatched});
+  if (Crc32KernelSupported(Crc32Kernel::Slice16)) entries.push_back({"  slice16", Kernel<Crc32Kernel::Slice16>});
+  if (Crc32KernelSupported(Crc32Kernel::Clmul)) entries.push_back({"  pclmul-sse4.1", Kernel<Crc32Kernel::Clmul>});
+  if (Crc32KernelSupported(Crc32Kernel::Vpclmul512))
+    entries.push_back({"  vpclmul-avx512", Kernel<Crc32Kernel::Vpclmul512>});
+  entries.push_back({"byte table", ByteTable});
+  return entries;
+}
+
+}  // namespace bench

@@ -1,0 +1,20 @@
+// One blocking HTTP GET: the status code and the body as text. The Win32
+// build uses WinINet; the POSIX build has no HTTP client and every request
+// fails.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+struct HttpReply {
+  int status = 0;    // 0 when the request failed before a status came back
+  std::string body;  // empty unless a status came back
+};
+
+// GETs url with the given "Referer" header and no other header of its own.
+// Any failure (no connection, a bad address, a protocol error) gives
+// status 0 and an empty body.
+HttpReply HttpGet(const std::string& url, const std::string& referer);
+
+}  // namespace platform

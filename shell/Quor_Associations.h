@@ -1,0 +1,49 @@
+// The program's commands in the Explorer's right-click menus: four on
+// folders, two on ".sfv" files, and ".sfv" as a file type of the program's
+// own while a file command is on. The registry is the only state; applying
+// the same switches again changes nothing.
+#pragma once
+
+#include <string>
+
+#include "platform/registry.h"
+
+// Which of the six Explorer commands are wanted, one member per settings
+// key; the initial values are those of a first start without a settings file.
+struct ShellAssociations {
+  bool RClickOnFileCheck = true;          // "CheckFile" on .sfv files, -TestFile
+  bool RClickOnFileCheckSpe = false;      // "CheckSFile" on .sfv files, -TestFileS
+  bool RClickOnFoldersCheck = true;       // "SFVTest" on folders, -TestFolder
+  bool RClickOnFoldersCheckSpe = false;   // "SFVTestSpe" on folders, -TestFolderS
+  bool RClickOnFoldersCreate = true;      // "SFVCreate" on folders, -CreateSFVFile
+  bool RClickOnFoldersCreateSpe = false;  // "SFVCreateSpe" on folders, -CreateSFVFileS
+
+  bool operator==(const ShellAssociations&) const = default;
+};
+
+// The command line Explorer runs for a verb: the program's path in
+// quotation marks, the switch and "%1" in quotation marks, so that both the
+// program and the clicked path stay one argument each even with blanks.
+std::string ShellCommandLine(const std::string& programPath, const std::string& switchText);
+
+// Brings the registry below classes into line with the six switches: writes
+// every command that is on, removes every command that is off, takes ".sfv"
+// over (keeping another program's file type in its value "SfvBac") while a
+// file command is on and gives it back when both are off. Returns "" on
+// success, otherwise "Failed to set data for '<value>'" or "Invalid data type
+// for '<value>'" (<value> is "" for a key's default value); the run stops at
+// the failing step and what was written before stays.
+std::string ApplyShellAssociations(platform::Registry& classes, const std::string& programPath,
+                                   const ShellAssociations& flags);
+
+// As above, and when classes refuses a write (a user without the right to
+// change the machine's classes), the same run goes to userClasses instead;
+// the error is returned only when that fails too.
+std::string ApplyShellAssociations(platform::Registry& classes, platform::Registry& userClasses,
+                                   const std::string& programPath, const ShellAssociations& flags);
+
+#ifdef _WIN32
+// The real thing: HKEY_CLASSES_ROOT, falling back to
+// HKEY_CURRENT_USER\Software\Classes.
+std::string ApplyShellAssociations(const std::string& programPath, const ShellAssociations& flags);
+#endif

@@ -1,0 +1,38 @@
+#include <gtest/gtest.h>
+
+#include "HttpTestServer.h"
+#include "platform/http.h"
+
+namespace {
+
+TEST(HttpGet, GivesStatusAndBodyAndSendsTheReferer) {
+  testhttp::Server server(200, "<html>\r\nvinfo=1.40;\r\n</html>");
+  const platform::HttpReply reply = platform::HttpGet(server.Url("/quor/version.txt"), "UpdateCheck_1.39");
+  EXPECT_EQ(reply.status, 200);
+  EXPECT_EQ(reply.body, "<html>\r\nvinfo=1.40;\r\n</html>");
+  ASSERT_EQ(server.Requests().size(), 1u);
+  EXPECT_EQ(server.Requests()[0].rfind("GET /quor/version.txt HTTP/1.", 0), 0u) << server.Requests()[0];
+  EXPECT_EQ(server.LastHeader("Referer"), "UpdateCheck_1.39");
+}
+
+TEST(HttpGet, ErrorStatusComesBackAsItsStatus) {
+  testhttp::Server server(404, "not here");
+  EXPECT_EQ(platform::HttpGet(server.Url(), "r").status, 404);
+}
+
+TEST(HttpGet, NoServerOrNoAddressIsStatusZero) {
+  for (const std::string& url : {testhttp::ClosedPortUrl(), std::string("not an address"), std::string()}) {
+    const platform::HttpReply reply = platform::HttpGet(url, "UpdateCheck_1.39");
+    EXPECT_EQ(reply.status, 0) << url;
+    EXPECT_EQ(reply.body, "") << url;
+  }
+}
+
+TEST(HttpGet, LongBodyArrivesWhole) {
+  std::string body(300000, 'x');
+  body += "vinfo=1.39;";
+  testhttp::Server server(200, body);
+  EXPECT_EQ(platform::HttpGet(server.Url(), "r").body, body);
+}
+
+}  // namespace

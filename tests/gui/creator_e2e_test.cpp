@@ -1,0 +1,332 @@
+// Quor.exe started as Explorer starts it, in a process of its own, from a
+// private copy in a temporary folder (so its settings file is the test's).
+// The test answers the creator's questions by finding its windows and
+// pressing their buttons.
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "GuiTestUtil.h"
+#include "TestUtil.h"
+#include "core/Quor_CRC32.h"
+#include "core/Quor_Sfv.h"
+#include "platform/fs.h"
+#include "res/resource.h"
+
+namespace {
+
+using testutil::MakeFolder;
+using testutil::ReadBytes;
+using testutil::TempDir;
+using testutil::WriteBytes;
+
+class QuorProcess {
+ public:
+  QuorProcess(const std::string& exe, const std::string& arguments) {
+    std::string commandLine = "\"" + exe + "\" " + arguments;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    started_ = CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                              &pi_) != 0;
+  }
+  ~QuorProcess() {
+    if (!started_) return;
+    if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 1);
+    CloseHandle(pi_.hThread);
+    CloseHandle(pi_.hProcess);
+  }
+  bool started() const { return started_; }
+  DWORD pid() const { return pi_.dwProcessId; }
+  // True when the process ended within timeoutMs.
+  bool WaitExit(int timeoutMs = 30000) const {
+    return WaitForSingleObject(pi_.hProcess, static_cast<DWORD>(timeoutMs)) == WAIT_OBJECT_0;
+  }
+  bool Running() const { return WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
+
+ private:
+  PROCESS_INFORMATION pi_{};
+  bool started_ = false;
+};
+
+std::string Quote(const std::string& s) { return "\"" + s + "\""; }
+
+std::string CrcLine(const std::string& name, const std::string& content) {
+  return FormatSfvLine(name, Crc32Of(content.data(), content.size()));
+}
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+class CreatorProcessTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    app_ = app_dir_.path() + "Quor.exe";
+    ASSERT_TRUE(CopyFileA((platform::ExecutableFolder() + "Quor.exe").c_str(), app_.c_str(), FALSE));
+  }
+  std::string settings() const { return app_dir_ / "ZERAravo.dat"; }
+  void WriteSettings(const std::string& text) { WriteBytes(settings(), text); }
+
+  TempDir app_dir_;
+  TempDir data_;
+  std::string app_;
+};
+
+TEST_F(CreatorProcessTest, FolderWithoutSubFoldersNoSettingsWritesItsFileAndEnds) {
+  const std::string rel = data_ / "Rel";
+  MakeFolder(rel);
+  WriteBytes(rel + "\\b.rar", "rar bytes");
+  WriteBytes(rel + "\\A.r00", "r00 bytes");
+  WriteBytes(rel + "\\a.nfo", "nfo");
+  QuorProcess quor(app_, "-CreateSFVFile " + Quote(rel));
+  ASSERT_TRUE(quor.started());
+  // No question comes up on the way.
+  bool asked = false;
+  guitest::WaitUntil([&] {
+    asked = asked || guitest::WaitForWindow(quor.pid(), "#32770", nullptr, 0) != nullptr;
+    return !quor.Running();
+  }, 30000);
+  ASSERT_TRUE(quor.WaitExit());
+  EXPECT_FALSE(asked);
+  const std::string sfv = ReadBytes(rel + "\\b.sfv");
+  EXPECT_TRUE(Contains(sfv, "; Generated with Quor v1.39\r\n")) << sfv;
+  EXPECT_TRUE(Contains(sfv, CrcLine("A.r00", "r00 bytes") + "\r\n" + CrcLine("b.rar", "rar bytes") + "\r\n")) << sfv;
+  EXPECT_FALSE(Contains(sfv, "a.nfo"));
+  // The end of the process wrote the pick list's place, unset.
+  EXPECT_TRUE(Contains(ReadBytes(settings()), "ChkBoxPosX=-1"));
+}
+
+class SubFolderTest : public CreatorProcessTest {
+ protected:
+  void SetUp() override {
+    CreatorProcessTest::SetUp();
+    root_ = data_ / "R";
+    for (const char* f : {"", "\\A", "\\A\\A1", "\\B"}) {
+      MakeFolder(root_ + f);
+      WriteBytes(root_ + f + "\\data.bin", std::string("content of ") + f);
+    }
+  }
+  void RunAnswering(const char* answer) {
+    QuorProcess quor(app_, "-CreateSFVFile " + Quote(root_));
+    HWND box = guitest::WaitForWindow(quor.pid(), "#32770", "Confirm");
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(guitest::FindChildByText(box, "Create Sfv-Files for sub-folders as well?", "Static"), nullptr);
+    ASSERT_TRUE(guitest::ClickButton(box, answer));
+    ASSERT_TRUE(quor.WaitExit());
+  }
+  std::string root_;
+};
+
+TEST_F(SubFolderTest, YesCreatesAFileInEveryFolder) {
+  RunAnswering("Yes");
+  EXPECT_TRUE(platform::FileExists(root_ + "\\R.sfv"));
+  EXPECT_TRUE(platform::FileExists(root_ + "\\A\\A.sfv"));
+  EXPECT_TRUE(platform::FileExists(root_ + "\\A\\A1\\A1.sfv"));
+  EXPECT_TRUE(platform::FileExists(root_ + "\\B\\B.sfv"));
+  EXPECT_TRUE(Contains(ReadBytes(root_ + "\\A\\A1\\A1.sfv"), CrcLine("data.bin", "content of \\A\\A1")));
+}
+
+TEST_F(SubFolderTest, NoCreatesOnlyTheFolderItself) {
+  RunAnswering("No");
+  EXPECT_TRUE(platform::FileExists(root_ + "\\R.sfv"));
+  EXPECT_FALSE(platform::FileExists(root_ + "\\A\\A.sfv"));
+  EXPECT_FALSE(platform::FileExists(root_ + "\\A\\A1\\A1.sfv"));
+  EXPECT_FALSE(platform::FileExists(root_ + "\\B\\B.sfv"));
+}
+
+TEST_F(CreatorProcessTest, MissingFolderOrWrongCommandLineEndsQuietly) {
+  const std::string missing = data_ / "not here";
+  const std::string cases[] = {
+      "-CreateSFVFile " + Quote(missing),
+      "-CreateSFVFile " + Quote(data_.path()) + " extra",  // three arguments
+      "-createsfvfile " + Quote(data_.path()),             // the switch is case-sensitive
+      "",
+  };
+  for (const std::string& args : cases) {
+    QuorProcess quor(app_, args);
+    ASSERT_TRUE(quor.WaitExit(20000)) << args;
+  }
+  EXPECT_TRUE(testutil::FolderNames(data_.path()).empty());
+}
+
+// A folder whose files take a while to hash: sparse files of zeros.
+void MakeBigFiles(const std::string& folder, int count) {
+  MakeFolder(folder);
+  for (int i = 1; i <= count; ++i) {
+    platform::File f = platform::File::Open(folder + "\\big" + std::to_string(i) + ".bin", platform::Access::Write,
+                                            platform::Share::None, platform::Disposition::CreateAlways);
+    std::string error;
+    ASSERT_TRUE(f.IsOpen() && f.SetSize(256ull << 20, error)) << error;
+  }
+}
+
+HWND StatusLabel(HWND creator) { return GetDlgItem(creator, IDC_CREATE_STATUS); }
+
+TEST_F(CreatorProcessTest, EscAnsweredYesDuringALargeFileWritesNothingAndEnds) {
+  const std::string big = data_ / "Big";
+  MakeBigFiles(big, 2);
+  QuorProcess quor(app_, "-CreateSFVFile " + Quote(big));
+  HWND creator = guitest::WaitForWindow(quor.pid(), "TSFVCreater", "Creating SFV file(s)...");
+  ASSERT_NE(creator, nullptr);
+  ASSERT_TRUE(guitest::WaitUntil([&] { return guitest::WindowText(StatusLabel(creator)) == "big1.bin"; }));
+  guitest::PressKey(creator, VK_ESCAPE);
+  HWND box = guitest::WaitForWindow(quor.pid(), "#32770", "Confirmation");
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(guitest::FindChildByText(box, "Abort?", "Static"), nullptr);
+  ASSERT_TRUE(guitest::ClickButton(box, "Yes"));
+  ASSERT_TRUE(quor.WaitExit(60000));
+  EXPECT_EQ(testutil::FolderNames(big), (std::vector<std::string>{"big1.bin", "big2.bin"}));
+}
+
+TEST_F(CreatorProcessTest, EscAnsweredNoGoesOnAndASecondEscAfterYesAsksNothing) {
+  const std::string big = data_ / "Big";
+  MakeBigFiles(big, 2);
+  QuorProcess quor(app_, "-CreateSFVFile " + Quote(big));
+  HWND creator = guitest::WaitForWindow(quor.pid(), "TSFVCreater");
+  ASSERT_NE(creator, nullptr);
+  ASSERT_TRUE(guitest::WaitUntil([&] { return guitest::WindowText(StatusLabel(creator)) == "big1.bin"; }));
+  guitest::PressKey(creator, VK_ESCAPE);
+  HWND box = guitest::WaitForWindow(quor.pid(), "#32770", "Confirmation");
+  ASSERT_NE(box, nullptr);
+  ASSERT_TRUE(guitest::ClickButton(box, "No"));
+  ASSERT_TRUE(guitest::WaitForNoWindow(quor.pid(), "#32770"));
+  EXPECT_TRUE(quor.Running());
+  guitest::PressKey(creator, VK_ESCAPE);
+  box = guitest::WaitForWindow(quor.pid(), "#32770", "Confirmation");
+  ASSERT_NE(box, nullptr);
+  ASSERT_TRUE(guitest::ClickButton(box, "Yes"));
+  ASSERT_TRUE(guitest::WaitForNoWindow(quor.pid(), "#32770"));
+  guitest::PressKey(creator, VK_ESCAPE);  // cuts the file in hand short, without a question
+  ASSERT_TRUE(quor.WaitExit(60000));
+  EXPECT_EQ(testutil::FolderNames(big), (std::vector<std::string>{"big1.bin", "big2.bin"}));
+}
+
+TEST_F(CreatorProcessTest, ClosingWhileHashingEndsTheProcessAndLeavesNoFileBehind) {
+  const std::string big = data_ / "Big";
+  MakeBigFiles(big, 2);
+  QuorProcess quor(app_, "-CreateSFVFile " + Quote(big));
+  HWND creator = guitest::WaitForWindow(quor.pid(), "TSFVCreater");
+  ASSERT_NE(creator, nullptr);
+  ASSERT_TRUE(guitest::WaitUntil([&] { return guitest::WindowText(StatusLabel(creator)) == "big1.bin"; }));
+  PostMessageA(creator, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(quor.WaitExit(15000));
+  EXPECT_EQ(testutil::FolderNames(big), (std::vector<std::string>{"big1.bin", "big2.bin"}));
+}
+
+TEST_F(CreatorProcessTest, ListFilesCreatedShowsBothFilesOnePerLine) {
+  WriteSettings("[Create]\r\nListFilesCreated=1\r\n");
+  const std::string root = data_ / "R";
+  MakeFolder(root);
+  MakeFolder(root + "\\A");
+  WriteBytes(root + "\\one.bin", "1");
+  WriteBytes(root + "\\A\\two.bin", "2");
+  QuorProcess quor(app_, "-CreateSFVFile " + Quote(root));
+  HWND question = guitest::WaitForWindow(quor.pid(), "#32770", "Confirm");
+  ASSERT_NE(question, nullptr);
+  ASSERT_TRUE(guitest::ClickButton(question, "Yes"));
+  HWND info = guitest::WaitForWindow(quor.pid(), "#32770", "Information");
+  ASSERT_NE(info, nullptr);
+  HWND creator = guitest::WaitForWindow(quor.pid(), "TSFVCreater");
+  EXPECT_EQ(guitest::WindowText(StatusLabel(creator)), "Done!");
+  const std::string expected = "The following file(s) where created..\r\n\r\n" + root + "\\R.sfv\r\n" + root +
+                               "\\A\\A.sfv\r\n";
+  EXPECT_NE(guitest::FindChildByText(info, expected, "Static"), nullptr)
+      << ::testing::PrintToString(guitest::ChildTexts(info, "Static"));
+  EXPECT_TRUE(quor.Running());  // waits for the box
+  ASSERT_TRUE(guitest::ClickButton(info, "OK"));
+  ASSERT_TRUE(quor.WaitExit());
+}
+
+TEST_F(CreatorProcessTest, ListFilesCreatedWithNothingWrittenSaysSo) {
+  WriteSettings("[Create]\r\nListFilesCreated=1\r\n");
+  const std::string root = data_ / "OnlyText";
+  MakeFolder(root);
+  WriteBytes(root + "\\readme.txt", "excluded");
+  QuorProcess quor(app_, "-CreateSFVFile " + Quote(root));
+  HWND info = guitest::WaitForWindow(quor.pid(), "#32770", "Information");
+  ASSERT_NE(info, nullptr);
+  EXPECT_NE(guitest::FindChildByText(info, "No files where created..", "Static"), nullptr);
+  ASSERT_TRUE(guitest::ClickButton(info, "OK"));
+  ASSERT_TRUE(quor.WaitExit());
+}
+
+TEST_F(CreatorProcessTest, SpecificModePickListAnsweredByTheUserAndRememberedAcrossRuns) {
+  const std::string rel = data_ / "Rel";
+  MakeFolder(rel);
+  WriteBytes(rel + "\\b.rar", "rar");
+  WriteBytes(rel + "\\a.nfo", "nfo");
+  WriteBytes(rel + "\\old.sfv", "; old\r\n");
+  {
+    // Cancel keeps every file, excluded types and SFV files too.
+    QuorProcess quor(app_, "-CreateSFVFileS " + Quote(rel));
+    HWND pick = guitest::WaitForWindow(quor.pid(), "TChkLBoxForm", "File Selector..");
+    ASSERT_NE(pick, nullptr);
+    SetWindowPos(pick, nullptr, 30, 40, 300, 260, SWP_NOZORDER);
+    ASSERT_TRUE(guitest::WaitUntil([&] {
+      RECT r;
+      GetWindowRect(pick, &r);
+      return r.left == 30 && r.right - r.left == 300;
+    }));
+    ASSERT_TRUE(guitest::ClickButton(pick, "Cancel"));
+    ASSERT_TRUE(quor.WaitExit());
+  }
+  const std::string sfv = ReadBytes(rel + "\\b.sfv");
+  EXPECT_TRUE(Contains(sfv, CrcLine("a.nfo", "nfo") + "\r\n" + CrcLine("b.rar", "rar") + "\r\n" +
+                                CrcLine("old.sfv", "; old\r\n") + "\r\n"))
+      << sfv;
+  const std::string text = ReadBytes(settings());
+  EXPECT_TRUE(Contains(text, "ChkBoxPosX=30") && Contains(text, "ChkBoxPosY=40") &&
+              Contains(text, "ChkBoxSizeX=300") && Contains(text, "ChkBoxSizeY=260"))
+      << text;
+  {
+    // The next run opens the pick list where it was left. With nothing
+    // checked the name comes from the folder and the file holds only the
+    // comment lines.
+    QuorProcess quor(app_, "-CreateSFVFileS " + Quote(rel));
+    HWND pick = guitest::WaitForWindow(quor.pid(), "TChkLBoxForm");
+    ASSERT_NE(pick, nullptr);
+    RECT r;
+    GetWindowRect(pick, &r);
+    EXPECT_EQ(r.left, 30);
+    EXPECT_EQ(r.top, 40);
+    EXPECT_EQ(r.bottom - r.top, 260);
+    ASSERT_TRUE(guitest::ClickButton(pick, "UnCheck All"));
+    ASSERT_TRUE(guitest::ClickButton(pick, "OK"));
+    ASSERT_TRUE(quor.WaitExit());
+  }
+  EXPECT_EQ(ReadBytes(rel + "\\Rel.sfv"), "; Generated with Quor v1.39\r\n;\r\n");
+  EXPECT_TRUE(Contains(ReadBytes(rel + "\\b.sfv"), "b.rar"));  // the first run's file is untouched
+}
+
+TEST_F(CreatorProcessTest, ANewNameWhenTheUserWillNotOverwrite) {
+  const std::string rel = data_ / "Rel";
+  MakeFolder(rel);
+  WriteBytes(rel + "\\b.rar", "rar");
+  WriteBytes(rel + "\\b.sfv", "; keep me\r\n");
+  QuorProcess quor(app_, "-CreateSFVFile " + Quote(rel));
+  HWND ask = guitest::WaitForWindow(quor.pid(), "TQuorAskForm", "Confirm");
+  ASSERT_NE(ask, nullptr);
+  ASSERT_TRUE(guitest::ClickButton(ask, "No"));
+  HWND query = guitest::WaitForWindow(quor.pid(), "TQuorAskForm", "Query");
+  ASSERT_NE(query, nullptr);
+  HWND edit = GetDlgItem(query, IDC_ASK_EDIT);
+  EXPECT_EQ(guitest::WindowText(edit), "b.sfv");
+  SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("other.sfv"));
+  ASSERT_TRUE(guitest::ClickButton(query, "OK"));
+  ASSERT_TRUE(quor.WaitExit());
+  EXPECT_EQ(ReadBytes(rel + "\\b.sfv"), "; keep me\r\n");
+  EXPECT_TRUE(Contains(ReadBytes(rel + "\\other.sfv"), CrcLine("b.rar", "rar")));
+}
+
+TEST_F(CreatorProcessTest, ShortPathGivesTheLongFolderName) {
+  const std::string folder = data_ / "Long Folder Name";
+  MakeFolder(folder);
+  WriteBytes(folder + "\\movie.mkv", "frames");
+  const std::string shortPath = platform::ShortPathName(folder);
+  if (shortPath.find('~') == std::string::npos) GTEST_SKIP() << "no short name here: " << shortPath;
+  QuorProcess quor(app_, "-CreateSFVFile " + Quote(shortPath));
+  ASSERT_TRUE(quor.WaitExit());
+  EXPECT_TRUE(platform::FileExists(folder + "\\Long Folder Name.sfv"))
+      << ::testing::PrintToString(testutil::FolderNames(folder));
+}
+
+}  // namespace

@@ -1,0 +1,365 @@
+// ApplyShellAssociations against every kind of registry root, comparing the
+// whole tree before and after each run.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "RegistryTestUtil.h"
+#include "core/Quor_Text.h"
+#include "shell/Quor_MiscLib.h"
+
+namespace {
+
+const std::string kProgram = "C:\\Program Files\\Quor Tools\\Quor.exe";
+const std::string kQuoted = "\"" + kProgram + "\"";
+
+// Dump lines in the order DumpTree gives them.
+std::string Sorted(std::vector<std::string> lines) {
+  std::sort(lines.begin(), lines.end(), [](const std::string& a, const std::string& b) {
+    return AsciiLower(a) < AsciiLower(b);
+  });
+  std::string out;
+  for (const std::string& line : lines) out += (line.empty() ? "." : line) + "\n";
+  return out;
+}
+
+std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+ShellAssociations Flags(bool fileCheck, bool fileCheckSpe, bool folderCheck, bool folderCheckSpe,
+                        bool create, bool createSpe) {
+  return ShellAssociations{fileCheck, fileCheckSpe, folderCheck, folderCheckSpe, create, createSpe};
+}
+const ShellAssociations kAllOff = Flags(false, false, false, false, false, false);
+
+// What a classes root holds before the program ever ran: folder verbs of
+// the system and another file type.
+void SeedSystem(platform::Registry& reg) {
+  reg.CreateKey("Directory\\Shell\\find\\command");
+  reg.WriteString("Directory\\Shell\\find", "", "Search...");
+  reg.WriteString("Directory\\Shell\\find\\command", "", "explorer.exe /find");
+  reg.CreateKey(".txt");
+  reg.WriteString(".txt", "", "txtfile");
+}
+const std::vector<std::string> kSystemLines = {
+    "", "Directory", "Directory\\Shell", "Directory\\Shell\\find",
+    "Directory\\Shell\\find|@=Search...", "Directory\\Shell\\find\\command",
+    "Directory\\Shell\\find\\command|@=explorer.exe /find", ".txt", ".txt|@=txtfile"};
+
+std::vector<std::string> FolderVerbLines(const std::string& verb, const std::string& text,
+                                         const std::string& switchText) {
+  const std::string key = "Directory\\Shell\\" + verb;
+  return {key, key + "|@=" + text, key + "\\Command",
+          key + "\\Command|@=" + kQuoted + " " + switchText + " \"%1\""};
+}
+std::vector<std::string> FileVerbLines(const std::string& verb, const std::string& text,
+                                       const std::string& switchText) {
+  const std::string key = "SFV.File\\Shell\\" + verb;
+  return {key, key + "|@=" + text, key + "\\Command",
+          key + "\\Command|@=" + kQuoted + " " + switchText + " \"%1\""};
+}
+const std::vector<std::string> kCheckFolder =
+    FolderVerbLines("SFVTest", "SFV Check Folder", "-TestFolder");
+const std::vector<std::string> kCheckFolderSpe =
+    FolderVerbLines("SFVTestSpe", "SFV Check Specifik in Folder", "-TestFolderS");
+const std::vector<std::string> kCreate =
+    FolderVerbLines("SFVCreate", "Create SFV in Folder", "-CreateSFVFile");
+const std::vector<std::string> kCreateSpe =
+    FolderVerbLines("SFVCreateSpe", "Create Specifik SFV in Folder", "-CreateSFVFileS");
+const std::vector<std::string> kCheckFile =
+    FileVerbLines("CheckFile", "Check SFV File", "-TestFile");
+const std::vector<std::string> kCheckFileSpe =
+    FileVerbLines("CheckSFile", "SFV Check Specifik Files", "-TestFileS");
+// The file type without its verbs and description.
+const std::vector<std::string> kFileType = {
+    ".sfv", ".sfv|@=SFV.File", "SFV.File", "SFV.File\\DefaultIcon",
+    "SFV.File\\DefaultIcon|@=" + kQuoted, "SFV.File\\Shell"};
+
+class AssociationsTest : public testing::TestWithParam<std::string> {
+ protected:
+  void SetUp() override {
+    root_ = testutil::MakeTestRoot(GetParam());
+    SeedSystem(reg());
+  }
+  platform::Registry& reg() { return *root_->reg; }
+  std::string Apply(const ShellAssociations& flags) {
+    return ApplyShellAssociations(reg(), kProgram, flags);
+  }
+  std::string Dump() { return testutil::DumpTree(reg()); }
+
+  std::unique_ptr<testutil::TestRoot> root_;
+};
+
+TEST(ShellCommandLine, QuotesTheProgramAndThePlaceholder) {
+  EXPECT_EQ("\"C:\\Tools\\Quor.exe\" -TestFolder \"%1\"",
+            ShellCommandLine("C:\\Tools\\Quor.exe", "-TestFolder"));
+  EXPECT_EQ("\"C:\\Program Files\\Q\\Quor.exe\" -CreateSFVFileS \"%1\"",
+            ShellCommandLine("C:\\Program Files\\Q\\Quor.exe", "-CreateSFVFileS"));
+}
+
+TEST_P(AssociationsTest, FirstStartWritesTheDefaultsAndRemovesTheRest) {
+  // Left over from a run with other settings.
+  reg().CreateKey("Directory\\Shell\\SFVTestSpe\\Command");
+  reg().CreateKey("Directory\\Shell\\SFVCreateSpe\\Command");
+  reg().CreateKey("SFV.File\\Shell\\CheckSFile\\Command");
+
+  EXPECT_EQ("", Apply(ShellAssociations{}));
+  EXPECT_EQ(Sorted(kSystemLines + kCheckFolder + kCreate + kFileType + kCheckFile +
+                   std::vector<std::string>{"SFV.File|@=SFV File", "SFV.File\\Shell|@=CheckFile"}),
+            Dump());
+}
+
+TEST_P(AssociationsTest, AnotherFileTypeIsKeptAndGivenBack) {
+  reg().CreateKey(".sfv\\ShellNew");
+  reg().WriteString(".sfv", "", "OtherChecker.sfv");
+  reg().WriteString(".sfv", "Content Type", "text/plain");
+  const std::string before = Dump();
+
+  EXPECT_EQ("", Apply(Flags(false, true, false, false, false, false)));
+  const std::string taken = Dump();
+  EXPECT_EQ(Sorted(kSystemLines + kFileType + kCheckFileSpe +
+                   std::vector<std::string>{".sfv\\ShellNew", ".sfv|Content Type=text/plain",
+                                            ".sfv|SfvBac=OtherChecker.sfv",
+                                            "SFV.File\\Shell|@=CheckSFile"}),
+            taken);
+
+  // Later runs find their own type in place and keep the saved one.
+  EXPECT_EQ("", Apply(Flags(false, true, false, false, false, false)));
+  EXPECT_EQ(taken, Dump());
+  EXPECT_EQ("", Apply(Flags(true, true, false, false, false, false)));
+  EXPECT_EQ("", Apply(Flags(true, false, false, false, false, false)));
+  std::string saved;
+  EXPECT_EQ(platform::RegRead::String, reg().ReadString(".sfv", "SfvBac", saved));
+  EXPECT_EQ("OtherChecker.sfv", saved);
+
+  EXPECT_EQ("", Apply(kAllOff));
+  EXPECT_EQ(before, Dump());
+}
+
+TEST_P(AssociationsTest, AnotherProgramTakingTheTypeBackIsSavedAgain) {
+  EXPECT_EQ("", Apply(ShellAssociations{}));
+  reg().WriteString(".sfv", "", "Newcomer.sfv");
+  EXPECT_EQ("", Apply(ShellAssociations{}));
+  std::string text;
+  reg().ReadString(".sfv", "", text);
+  EXPECT_EQ("SFV.File", text);
+  reg().ReadString(".sfv", "SfvBac", text);
+  EXPECT_EQ("Newcomer.sfv", text);
+  EXPECT_EQ("", Apply(kAllOff));
+  EXPECT_EQ(Sorted(kSystemLines + std::vector<std::string>{".sfv", ".sfv|@=Newcomer.sfv"}), Dump());
+}
+
+TEST_P(AssociationsTest, AnEmptyOrOwnDefaultIsNotSavedAndTheKeyGoes) {
+  for (const char* start : {"", "SFV.File", "(key without a default)", "(no key)"}) {
+    SCOPED_TRACE(start);
+    const std::string label = start;
+    if (label != "(no key)") {
+      reg().CreateKey(".sfv");
+      reg().WriteString(".sfv", "Content Type", "text/plain");
+      if (label[0] != '(') reg().WriteString(".sfv", "", start);
+    }
+    EXPECT_EQ("", Apply(ShellAssociations{}));
+    std::string saved;
+    EXPECT_EQ(platform::RegRead::Missing, reg().ReadString(".sfv", "SfvBac", saved));
+    EXPECT_EQ("", Apply(kAllOff));
+    EXPECT_EQ(Sorted(kSystemLines), Dump());
+  }
+}
+
+TEST_P(AssociationsTest, TheDefaultVerbStaysWithTheFirstAndPassesOnWhenItGoes) {
+  const std::vector<std::string> described = {"SFV.File|@=SFV File"};
+
+  EXPECT_EQ("", Apply(Flags(true, false, false, false, false, false)));
+  EXPECT_EQ("", Apply(Flags(true, true, false, false, false, false)));
+  EXPECT_EQ(Sorted(kSystemLines + kFileType + kCheckFile + kCheckFileSpe + described +
+                   std::vector<std::string>{"SFV.File\\Shell|@=CheckFile"}),
+            Dump());
+  EXPECT_EQ("", Apply(Flags(false, true, false, false, false, false)));
+  // The description stays: only the "CheckFile" step writes it.
+  EXPECT_EQ(Sorted(kSystemLines + kFileType + kCheckFileSpe + described +
+                   std::vector<std::string>{"SFV.File\\Shell|@=CheckSFile"}),
+            Dump());
+
+  EXPECT_EQ("", Apply(kAllOff));
+  EXPECT_EQ(Sorted(kSystemLines), Dump());
+
+  EXPECT_EQ("", Apply(Flags(false, true, false, false, false, false)));
+  EXPECT_EQ("", Apply(Flags(true, true, false, false, false, false)));
+  EXPECT_EQ(Sorted(kSystemLines + kFileType + kCheckFile + kCheckFileSpe + described +
+                   std::vector<std::string>{"SFV.File\\Shell|@=CheckSFile"}),
+            Dump());
+  EXPECT_EQ("", Apply(Flags(true, false, false, false, false, false)));
+  EXPECT_EQ(Sorted(kSystemLines + kFileType + kCheckFile + described +
+                   std::vector<std::string>{"SFV.File\\Shell|@=CheckFile"}),
+            Dump());
+}
+
+TEST_P(AssociationsTest, SwappingBothFileVerbsInOneRunLeavesNoDanglingDefault) {
+  EXPECT_EQ("", Apply(Flags(true, false, false, false, false, false)));
+  EXPECT_EQ("", Apply(Flags(false, true, false, false, false, false)));
+  std::string defaultVerb;
+  reg().ReadString("SFV.File\\Shell", "", defaultVerb);
+  EXPECT_EQ("CheckSFile", defaultVerb);
+  EXPECT_FALSE(reg().KeyExists("SFV.File\\Shell\\CheckFile"));
+
+  EXPECT_EQ("", Apply(Flags(true, false, false, false, false, false)));
+  reg().ReadString("SFV.File\\Shell", "", defaultVerb);
+  EXPECT_EQ("CheckFile", defaultVerb);
+}
+
+TEST_P(AssociationsTest, EveryCombinationIsStableAndAllOffUndoesIt) {
+  // An earlier owner of ".sfv", so that giving back is part of every round.
+  reg().CreateKey(".sfv");
+  reg().WriteString(".sfv", "", "OtherChecker.sfv");
+  const std::string before = Dump();
+  for (int bits = 0; bits < 64; ++bits) {
+    const ShellAssociations flags = Flags(bits & 1, bits & 2, bits & 4, bits & 8, bits & 16, bits & 32);
+    SCOPED_TRACE(bits);
+    ASSERT_EQ("", Apply(flags));
+    const std::string once = Dump();
+    ASSERT_EQ("", Apply(flags));
+    EXPECT_EQ(once, Dump());
+    EXPECT_EQ(flags.RClickOnFoldersCheck, reg().KeyExists("Directory\\Shell\\SFVTest\\Command"));
+    EXPECT_EQ(flags.RClickOnFoldersCheckSpe, reg().KeyExists("Directory\\Shell\\SFVTestSpe\\Command"));
+    EXPECT_EQ(flags.RClickOnFoldersCreate, reg().KeyExists("Directory\\Shell\\SFVCreate\\Command"));
+    EXPECT_EQ(flags.RClickOnFoldersCreateSpe, reg().KeyExists("Directory\\Shell\\SFVCreateSpe\\Command"));
+    EXPECT_EQ(flags.RClickOnFileCheck, reg().KeyExists("SFV.File\\Shell\\CheckFile\\Command"));
+    EXPECT_EQ(flags.RClickOnFileCheckSpe, reg().KeyExists("SFV.File\\Shell\\CheckSFile\\Command"));
+    std::string defaultVerb;
+    reg().ReadString("SFV.File\\Shell", "", defaultVerb);
+    if (flags.RClickOnFileCheck || flags.RClickOnFileCheckSpe) {
+      EXPECT_TRUE(reg().KeyExists("SFV.File\\Shell\\" + defaultVerb)) << defaultVerb;
+    }
+    ASSERT_EQ("", Apply(kAllOff));
+    EXPECT_EQ(before, Dump());
+  }
+}
+
+TEST_P(AssociationsTest, ATypeTakenOverWhileOffIsLeftAlone) {
+  EXPECT_EQ("", Apply(ShellAssociations{}));
+  EXPECT_EQ("", Apply(kAllOff));
+  reg().CreateKey(".sfv");
+  reg().WriteString(".sfv", "", "Newcomer.sfv");
+  const std::string before = Dump();
+  EXPECT_EQ("", Apply(kAllOff));
+  EXPECT_EQ(before, Dump());
+}
+
+TEST_P(AssociationsTest, FolderVerbsNeedNoDirectoryShellBeforehand) {
+  // A user's own classes start empty.
+  reg().DeleteTree("Directory");
+  EXPECT_EQ("", Apply(Flags(false, false, true, false, false, false)));
+  std::string command;
+  EXPECT_EQ(platform::RegRead::String,
+            reg().ReadString("Directory\\Shell\\SFVTest\\Command", "", command));
+  EXPECT_EQ(kQuoted + " -TestFolder \"%1\"", command);
+  EXPECT_EQ(Sorted(kCheckFolder + std::vector<std::string>{"", ".txt", ".txt|@=txtfile", "Directory",
+                                                           "Directory\\Shell"}),
+            Dump());
+}
+
+TEST_P(AssociationsTest, AValueThatIsNotTextStopsTheRun) {
+  reg().CreateKey(".sfv");
+  reg().WriteNumber(".sfv", "", 5);
+  const std::string before = Dump();
+  EXPECT_EQ("Invalid data type for ''", Apply(ShellAssociations{}));
+  // The folder verbs come first and stay; nothing of the file type is written.
+  EXPECT_EQ(Sorted(kSystemLines + kCheckFolder + kCreate +
+                   std::vector<std::string>{".sfv", ".sfv|@=#5"}),
+            Dump());
+  EXPECT_EQ("Invalid data type for ''", Apply(kAllOff));
+  EXPECT_EQ(before, Dump());
+
+  reg().WriteString(".sfv", "", "SFV.File");
+  reg().WriteNumber(".sfv", "SfvBac", 1);
+  EXPECT_EQ("Invalid data type for 'SfvBac'", Apply(kAllOff));
+  EXPECT_TRUE(reg().KeyExists(".sfv"));
+
+  reg().DeleteTree(".sfv");
+  reg().CreateKey("SFV.File\\Shell");
+  reg().WriteNumber("SFV.File\\Shell", "", 2);
+  EXPECT_EQ("Invalid data type for ''", Apply(Flags(false, true, false, false, false, false)));
+  EXPECT_FALSE(reg().KeyExists("SFV.File\\Shell\\CheckSFile"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Roots, AssociationsTest, testing::ValuesIn(testutil::TestRootKinds()),
+                         [](const auto& info) { return info.param; });
+
+// A root that refuses some or all writes, as the classes root does for a
+// user without the right to change it.
+class RefusingRegistry : public platform::MemoryRegistry {
+ public:
+  explicit RefusingRegistry(std::string refusedValue = "*") : refused_(std::move(refusedValue)) {}
+  bool CreateKey(const std::string& key) override {
+    return refused_ == "*" ? KeyExists(key) : MemoryRegistry::CreateKey(key);
+  }
+  bool WriteString(const std::string& key, const std::string& name,
+                   const std::string& data) override {
+    if (refused_ == "*" || AsciiLower(name) == AsciiLower(refused_)) return false;
+    return MemoryRegistry::WriteString(key, name, data);
+  }
+  bool DeleteTree(const std::string& key) override {
+    return refused_ == "*" ? !KeyExists(key) : MemoryRegistry::DeleteTree(key);
+  }
+
+ private:
+  std::string refused_;
+};
+
+TEST(ApplyShellAssociations, ARefusedWriteNamesTheValueAndStopsThere) {
+  RefusingRegistry reg("SfvBac");
+  SeedSystem(reg);
+  reg.CreateKey(".sfv");
+  reg.WriteString(".sfv", "", "OtherChecker.sfv");
+  EXPECT_EQ("Failed to set data for 'SfvBac'", ApplyShellAssociations(reg, kProgram, ShellAssociations{}));
+  std::string text;
+  reg.ReadString(".sfv", "", text);
+  EXPECT_EQ("OtherChecker.sfv", text);  // not replaced before its earlier value is safe
+  EXPECT_FALSE(reg.KeyExists("SFV.File"));
+  EXPECT_TRUE(reg.KeyExists("Directory\\Shell\\SFVCreate\\Command"));
+
+  RefusingRegistry none;
+  SeedSystem(static_cast<platform::MemoryRegistry&>(none));
+  EXPECT_EQ("Failed to set data for ''", ApplyShellAssociations(none, kProgram, ShellAssociations{}));
+}
+
+TEST(ApplyShellAssociations, AReadOnlyClassesRootFallsBackToTheUsersClasses) {
+  RefusingRegistry classes;
+  platform::MemoryRegistry seededClasses;
+  SeedSystem(seededClasses);
+  testutil::CopyTree(seededClasses, "", static_cast<platform::MemoryRegistry&>(classes), "");
+  const std::string classesBefore = testutil::DumpTree(classes);
+
+  platform::MemoryRegistry user;
+  platform::MemoryRegistry direct;  // the same run on a writable, empty root
+  EXPECT_EQ("", ApplyShellAssociations(classes, user, kProgram, ShellAssociations{}));
+  EXPECT_EQ("", ApplyShellAssociations(direct, kProgram, ShellAssociations{}));
+  EXPECT_EQ(classesBefore, testutil::DumpTree(classes));
+  EXPECT_EQ(testutil::DumpTree(direct), testutil::DumpTree(user));
+  EXPECT_TRUE(user.KeyExists("Directory\\Shell\\SFVTest\\Command"));
+
+  // Switching off removes nothing from a root that cannot be written and
+  // writes nothing there either; it is no failure.
+  EXPECT_EQ("", ApplyShellAssociations(classes, user, kProgram, kAllOff));
+  EXPECT_EQ(classesBefore, testutil::DumpTree(classes));
+
+  RefusingRegistry userRefusing;
+  EXPECT_EQ("Failed to set data for ''",
+            ApplyShellAssociations(classes, userRefusing, kProgram, ShellAssociations{}));
+}
+
+TEST(ApplyShellAssociations, AWritableClassesRootLeavesTheUsersClassesAlone) {
+  platform::MemoryRegistry classes, user;
+  EXPECT_EQ("", ApplyShellAssociations(classes, user, kProgram, ShellAssociations{}));
+  EXPECT_TRUE(classes.KeyExists("SFV.File\\Shell\\CheckFile"));
+  EXPECT_TRUE(user.SubKeys("").empty());
+
+  // A value of the wrong type is no question of rights: no second attempt.
+  classes.WriteNumber(".sfv", "", 3);
+  EXPECT_EQ("Invalid data type for ''", ApplyShellAssociations(classes, user, kProgram, kAllOff));
+  EXPECT_TRUE(user.SubKeys("").empty());
+}
+
+}  // namespace

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Writes the Explorer commands into the Wine prefix's classes root with
+# assoc_apply.exe and reads them back with Wine's own "reg query".
+#   reg_query_test.sh WINE_RUN ASSOC_APPLY_EXE
+set -u
+run=$1 apply=$2
+program='C:\Program Files\Quor Test\Quor.exe'
+keys=('HKCR\Directory\Shell\SFVTest' 'HKCR\Directory\Shell\SFVTestSpe' 'HKCR\Directory\Shell\SFVCreate'
+      'HKCR\Directory\Shell\SFVCreateSpe' 'HKCR\.sfv' 'HKCR\SFV.File')
+fail=0
+
+snapshot() {
+  local k
+  for k in "${keys[@]}"; do echo "[$k]"; "$run" reg query "$k" /s 2>/dev/null </dev/null | tr -d '\r'; done
+}
+expect_line() {  # expect_line KEY TEXT: the key's default value is exactly TEXT
+  local out
+  out=$("$run" reg query "$1" /ve 2>/dev/null </dev/null | tr -d '\r')
+  if ! grep -qE "REG_SZ +$(printf '%s' "$2" | sed 's/[][\.*^$\\]/\\&/g')\$" <<<"$out"; then
+    echo "FAIL: $1 should hold: $2"
+    echo "$out"
+    fail=1
+  fi
+}
+
+before=$(snapshot)
+"$run" "$apply" "$program" 101010 </dev/null || { echo "FAIL: assoc_apply 101010"; exit 1; }
+expect_line 'HKCR\Directory\Shell\SFVTest' 'SFV Check Folder'
+expect_line 'HKCR\Directory\Shell\SFVTest\Command' "\"$program\" -TestFolder \"%1\""
+expect_line 'HKCR\Directory\Shell\SFVCreate\Command' "\"$program\" -CreateSFVFile \"%1\""
+expect_line 'HKCR\.sfv' 'SFV.File'
+expect_line 'HKCR\SFV.File' 'SFV File'
+expect_line 'HKCR\SFV.File\DefaultIcon' "\"$program\""
+expect_line 'HKCR\SFV.File\Shell' 'CheckFile'
+expect_line 'HKCR\SFV.File\Shell\CheckFile\Command' "\"$program\" -TestFile \"%1\""
+if "$run" reg query 'HKCR\Directory\Shell\SFVTestSpe' </dev/null >/dev/null 2>&1; then
+  echo "FAIL: SFVTestSpe should not be there"
+  fail=1
+fi
+
+"$run" "$apply" "$program" 000000 </dev/null || { echo "FAIL: assoc_apply 000000"; exit 1; }
+after=$(snapshot)
+if [ "$before" != "$after" ]; then
+  echo "FAIL: all off should leave the classes root as it was"
+  diff <(echo "$before") <(echo "$after")
+  fail=1
+fi
+[ $fail -eq 0 ] && echo "reg query checks passed"
+exit $fail
