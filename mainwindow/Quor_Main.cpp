@@ -1,13 +1,15 @@
 // Program entry of Quor.exe. Decides from the command line what kind of
-// process this is. For now only the creator process exists: exactly two
-// arguments, "-CreateSFVFile" or "-CreateSFVFileS" and a folder, open the
-// creator window alone; every other start ends quietly.
+// process this is: "-CreateSFVFile" or "-CreateSFVFileS" and a folder open
+// the creator window alone; no arguments, or a check switch and a path,
+// open the main window (handing the request to a running copy comes with
+// the start-up code); every other start ends quietly.
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
 #include "create/Quor_Creater.h"
+#include "mainwindow/Quor_Checker.h"
 #include "picklist/Quor_SpecifikBox.h"
 #include "settings/Quor_Config.h"
 
@@ -17,7 +19,12 @@ int main(int argc, char** argv) {
   // Every process of the program reads the pick list's place at its start
   // and writes it back at its end.
   LoadProcessPickListPlacement(settingsPath);
-  if (IsCreatorStart(args)) RunCreatorProcess(args, settingsPath);
+  int code = 0;
+  if (IsCreatorStart(args)) {
+    code = RunCreatorProcess(args, settingsPath);
+  } else if (IsMainWindowStart(args)) {
+    code = RunMainWindowProcess(args);
+  }
   SaveProcessPickListPlacement(settingsPath);
-  return 0;
+  return code;
 }

@@ -139,8 +139,7 @@ TEST_F(CreatorProcessTest, MissingFolderOrWrongCommandLineEndsQuietly) {
       "-CreateSFVFile " + Quote(missing),
       "-CreateSFVFile " + Quote(data_.path()) + " extra",  // three arguments
       "-createsfvfile " + Quote(data_.path()),             // the switch is case-sensitive
-      "",
-  };
+  };  // (no arguments at all open the main window)
   for (const std::string& args : cases) {
     QuorProcess quor(app_, args);
     ASSERT_TRUE(quor.WaitExit(20000)) << args;
