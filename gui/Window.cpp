@@ -1,0 +1,215 @@
+#include "gui/Window.h"
+
+#include <set>
+
+#include "core/Quor_Notify.h"
+#include "res/resource.h"
+
+namespace gui {
+
+LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+namespace {
+
+constexpr char kObjectProperty[] = "QuorWindowObject";
+
+bool RegisterOnce(const char* className, HICON icon) {
+  static std::set<std::string> registered;
+  if (registered.count(className)) return true;
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.hIcon = icon ? icon : AppIcon();
+  wc.lpszClassName = className;
+  if (!RegisterClassExA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+  registered.insert(className);
+  return true;
+}
+
+}  // namespace
+
+LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  Window* self = nullptr;
+  if (msg == WM_NCCREATE) {
+    self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetPropA(hwnd, kObjectProperty, self);
+  } else {
+    self = Window::FromHandle(hwnd);
+  }
+  if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
+
+  if (msg == WM_QUOR_SYNC) {
+    (*reinterpret_cast<const std::function<void()>*>(lParam))();
+    return 1;
+  }
+  if (msg == WM_NCDESTROY) {
+    RemovePropA(hwnd, kObjectProperty);
+    self->hwnd_ = nullptr;
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+  }
+  return self->HandleMessage(msg, wParam, lParam);
+}
+
+Window::~Window() { Destroy(); }
+
+bool Window::Create(const char* className, const char* caption, DWORD style, DWORD exStyle, RECT rect,
+                    HWND owner, HICON icon) {
+  if (!RegisterOnce(className, icon)) return false;
+  const int width = rect.right == CW_USEDEFAULT ? CW_USEDEFAULT : rect.right - rect.left;
+  const int height = rect.bottom == CW_USEDEFAULT ? CW_USEDEFAULT : rect.bottom - rect.top;
+  return CreateWindowExA(exStyle, className, caption, style, rect.left, rect.top, width, height, owner, nullptr,
+                         GetModuleHandleA(nullptr), this) != nullptr;
+}
+
+void Window::Destroy() {
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+Window* Window::FromHandle(HWND hwnd) {
+  return hwnd ? static_cast<Window*>(GetPropA(hwnd, kObjectProperty)) : nullptr;
+}
+
+LRESULT Window::DefaultHandling(UINT msg, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcA(hwnd_, msg, wParam, lParam);
+}
+
+LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_CREATE:
+      return OnCreate() ? 0 : -1;
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+      return 0;
+    case WM_NOTIFY:
+      return OnNotify(reinterpret_cast<NMHDR*>(lParam));
+    case WM_SIZE:
+      OnSize(LOWORD(lParam), HIWORD(lParam));
+      return 0;
+    case WM_ACTIVATE: {
+      const LRESULT result = DefaultHandling(msg, wParam, lParam);
+      OnActivate(LOWORD(wParam) != WA_INACTIVE);
+      return result;
+    }
+    case WM_CLOSE:
+      if (!OnClose()) return 0;
+      if (inModalLoop_) {
+        EndModal(ModalResult::Cancel);
+      } else {
+        DestroyWindow(hwnd_);
+      }
+      return 0;
+    case WM_DESTROY:
+      OnDestroy();
+      return 0;
+    case WM_CHAR:
+      OnChar(static_cast<UINT>(wParam));
+      return 0;
+    case WM_GETMINMAXINFO:
+      OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));
+      return 0;
+    case WM_CHECKNOTIFY:
+      OnCheckNotify(static_cast<std::uint32_t>(wParam), static_cast<std::uint32_t>(lParam));
+      return 0;
+    case WM_QUOR_WORKER_DONE:
+      OnWorkerDone();
+      return 0;
+    default:
+      return DefaultHandling(msg, wParam, lParam);
+  }
+}
+
+ModalResult Window::ShowModal(HWND owner) {
+  modalResult_ = ModalResult::None;
+  inModalLoop_ = true;
+  const bool disableOwner = owner && IsWindowEnabled(owner);
+  if (disableOwner) EnableWindow(owner, FALSE);
+  ShowWindow(hwnd_, SW_SHOW);
+  SetForegroundWindow(hwnd_);
+  SetActiveWindow(hwnd_);
+
+  MSG msg;
+  while (modalResult_ == ModalResult::None && hwnd_) {
+    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got <= 0) {
+      if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the outer loop
+      break;
+    }
+    if (PreviewKeyMessage(msg)) continue;
+    if (hwnd_ && IsDialogMessageA(hwnd_, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+
+  if (disableOwner) EnableWindow(owner, TRUE);
+  if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
+  if (owner) SetActiveWindow(owner);
+  inModalLoop_ = false;
+  if (modalResult_ == ModalResult::None) modalResult_ = ModalResult::Cancel;
+  return modalResult_;
+}
+
+void Window::EndModal(ModalResult result) {
+  modalResult_ = result;
+  if (hwnd_) PostMessageA(hwnd_, WM_NULL, 0, 0);  // wakes the modal loop
+}
+
+bool PreviewKeyMessage(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || !msg.hwnd) return false;
+  Window* window = Window::FromHandle(GetAncestor(msg.hwnd, GA_ROOT));
+  return window && window->OnPreviewKey(static_cast<UINT>(msg.wParam));
+}
+
+int RunMessageLoop() {
+  MSG msg;
+  BOOL got;
+  while ((got = GetMessageA(&msg, nullptr, 0, 0)) > 0) {
+    if (PreviewKeyMessage(msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return got == 0 ? static_cast<int>(msg.wParam) : 0;
+}
+
+bool SyncCall(HWND hwnd, const std::function<void()>& step) {
+  if (GetWindowThreadProcessId(hwnd, nullptr) == GetCurrentThreadId()) {
+    step();
+    return true;
+  }
+  if (!IsWindow(hwnd)) return false;
+  return SendMessageA(hwnd, WM_QUOR_SYNC, 0, reinterpret_cast<LPARAM>(&step)) == 1;
+}
+
+std::string GetText(HWND hwnd) {
+  const int length = GetWindowTextLengthA(hwnd);
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  const int got = GetWindowTextA(hwnd, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+  return text;
+}
+
+void SetText(HWND hwnd, const std::string& text) { SetWindowTextA(hwnd, text.c_str()); }
+
+SIZE OuterSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle) {
+  RECT r{0, 0, clientWidth, clientHeight};
+  AdjustWindowRectEx(&r, style, FALSE, exStyle);
+  return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+RECT CentredRect(int width, int height) {
+  RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  const int left = work.left + (work.right - work.left - width) / 2;
+  const int top = work.top + (work.bottom - work.top - height) / 2;
+  return RECT{left, top, left + width, top + height};
+}
+
+HICON AppIcon() {
+  static HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_QUOR));
+  return icon;
+}
+
+}  // namespace gui

@@ -1,0 +1,112 @@
+// The thin window layer every window of the program is built on.
+//
+// A window is a C++ object derived from gui::Window. Create() registers the
+// class name once and passes `this` through CREATESTRUCT; the one window
+// procedure stores the pointer in GWLP_USERDATA at WM_NCCREATE and from then
+// on hands each message to HandleMessage, whose default dispatches to the
+// small virtual On... handlers below. A derived window overrides only the
+// handlers it needs, and HandleMessage itself for rare messages.
+//
+// Threads: a window belongs to the thread that created it. Workers never
+// touch it; they call SyncCall (run a step on the window's thread and wait,
+// through SendMessage of WM_QUOR_SYNC) or send WM_CHECKNOTIFY notices.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "gui/Handles.h"
+
+namespace gui {
+
+// Private messages of the window layer (WM_CHECKNOTIFY is WM_USER + 42).
+inline constexpr UINT WM_QUOR_SYNC = WM_APP + 1;         // lParam: std::function<void()>*
+inline constexpr UINT WM_QUOR_WORKER_DONE = WM_APP + 2;  // a worker's run has ended
+
+// How a modal window ended.
+enum class ModalResult { None, Ok, Cancel };
+
+class Window {
+ public:
+  Window() = default;
+  virtual ~Window();
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+
+  // Creates the window (registering className on first use). rect is the
+  // outer rectangle; CW_USEDEFAULT works as for CreateWindowEx.
+  bool Create(const char* className, const char* caption, DWORD style, DWORD exStyle, RECT rect,
+              HWND owner = nullptr, HICON icon = nullptr);
+  void Destroy();
+
+  HWND hwnd() const { return hwnd_; }
+  static Window* FromHandle(HWND hwnd);
+
+  // Shows the window and runs a message loop until EndModal is called or
+  // the window is destroyed. The owner is disabled meanwhile.
+  ModalResult ShowModal(HWND owner);
+  void EndModal(ModalResult result);
+  ModalResult modalResult() const { return modalResult_; }
+  bool InModalLoop() const { return inModalLoop_; }
+
+ protected:
+  virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT DefaultHandling(UINT msg, WPARAM wParam, LPARAM lParam);
+
+  // Handlers; each returns true when it handled the message.
+  virtual bool OnCreate() { return true; }
+  virtual void OnCommand(int /*id*/, int /*notifyCode*/, HWND /*control*/) {}
+  virtual LRESULT OnNotify(NMHDR* /*header*/) { return 0; }
+  virtual void OnSize(int /*clientWidth*/, int /*clientHeight*/) {}
+  virtual void OnActivate(bool /*active*/) {}
+  // The window is asked to close (close box, Alt+F4). Return false to keep it.
+  virtual bool OnClose() { return true; }
+  virtual void OnDestroy() {}
+  // A key press seen before the focused control gets it (the keyboard
+  // preview of every loop of this layer). Return true to swallow it.
+  virtual bool OnPreviewKey(UINT /*virtualKey*/) { return false; }
+  virtual void OnChar(UINT /*character*/) {}
+  virtual void OnCheckNotify(std::uint32_t /*code*/, std::uint32_t /*value*/) {}
+  virtual void OnWorkerDone() {}
+  virtual void OnGetMinMaxInfo(MINMAXINFO* /*info*/) {}
+
+ private:
+  friend LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
+  friend bool PreviewKeyMessage(const MSG& msg);
+
+  HWND hwnd_ = nullptr;
+  bool inModalLoop_ = false;
+  ModalResult modalResult_ = ModalResult::None;
+};
+
+// The application's message loop: runs until WM_QUIT, offering every key
+// press to the preview of the window it is meant for.
+int RunMessageLoop();
+
+// Offers a key message to the OnPreviewKey of its top-level window of this
+// layer. True when the window swallowed it.
+bool PreviewKeyMessage(const MSG& msg);
+
+// Runs step on the thread that owns hwnd and returns when it has finished.
+// Called on that thread it runs at once; from another thread it goes
+// through SendMessage, so the caller waits while the window thread runs it
+// (also while that thread sits in a modal dialog). False when the window is
+// gone and the step did not run.
+bool SyncCall(HWND hwnd, const std::function<void()>& step);
+
+// Window text as std::string.
+std::string GetText(HWND hwnd);
+void SetText(HWND hwnd, const std::string& text);
+
+// Outer size of a window whose client area is clientWidth x clientHeight.
+SIZE OuterSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle);
+// Outer rectangle of that size centred on the desktop's work area.
+RECT CentredRect(int width, int height);
+
+// The program's icon from the resources (null when the module has none).
+HICON AppIcon();
+
+}  // namespace gui

@@ -1,0 +1,454 @@
+#include "mainwindow/Quor_Checker.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include "about/Quor_Const.h"
+#include "core/Quor_Text.h"
+#include "picklist/Quor_SpecifikBox.h"
+#include "platform/fs.h"
+
+namespace {
+
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME | WS_CLIPCHILDREN;
+constexpr COLORREF kWindowColour = RGB(192, 192, 192);  // silver
+constexpr int kArchiveReservedRows = 2000;
+constexpr int kStatusReservedRows = 500;
+
+// Widths of a list's columns by tag (the column's sub-item number).
+template <std::size_t N>
+void CollectWidths(HWND list, std::array<std::optional<std::int32_t>, N>& widths) {
+  for (int index = 0;; ++index) {
+    LVCOLUMNA column{};
+    column.mask = LVCF_SUBITEM | LVCF_WIDTH;
+    if (!SendMessageA(list, LVM_GETCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column))) break;
+    if (column.iSubItem >= 1 && static_cast<std::size_t>(column.iSubItem) <= N) widths[column.iSubItem - 1] = column.cx;
+  }
+}
+
+}  // namespace
+
+TZOZUvavada::TZOZUvavada(std::string settingsPath, std::string programFolder, std::string baseCaption)
+    : settingsPath_(std::move(settingsPath)),
+      programFolder_(std::move(programFolder)),
+      baseCaption_(std::move(baseCaption)),
+      queue_(static_cast<WorkerPort&>(*this)) {}
+
+TZOZUvavada::~TZOZUvavada() {
+  // Tell a worker to stop, let it past any step it waits on, and wait for
+  // it while answering what it still sends (the window is gone by then, so
+  // its sends return at once).
+  queue_.Closing();
+  gate_.RequestStop({&queue_.HaltFlag, &queue_.AbortFlag});
+  notifyWnd_ = nullptr;
+  Destroy();
+  if (!worker_) return;
+  while (!workerEnded_.load()) {
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    Sleep(1);
+  }
+  worker_->Join();
+}
+
+bool TZOZUvavada::CreateForm() {
+  settings_ = LoadSettings(settingsPath_);
+  queue_.CheckSubFolders = settings_.testSubFolders;
+  queue_.PriorityLevel = settings_.threadPriority;
+  RECT rect;
+  if (settings_.placeWindow) {
+    const MainWindowRect& w = settings_.window;
+    rect = RECT{w.left, w.top, w.left + w.width, w.top + w.height};
+  } else {
+    rect = gui::CentredRect(kDesignWidth, kDesignHeight);
+  }
+  return Create(kClassName, baseCaption_.c_str(), kStyle, 0, rect);
+}
+
+bool TZOZUvavada::OnCreate() {
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&icc);
+  SetClassLongPtrA(hwnd(), GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(CreateSolidBrush(kWindowColour)));
+  listFont_ = gui::MakeFont("MS Sans Serif", -11, true);  // 8 points at 96 dpi, bold
+  if (!archiveList_.Create(hwnd(), kArchiveListId, ArchiveColumns(), kArchiveReservedRows, listFont_.get()) ||
+      !statusList_.Create(hwnd(), kStatusListId, StatusColumns(), kStatusReservedRows, listFont_.get())) {
+    return false;
+  }
+  progressBar_ = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE | PBS_SMOOTH, 0, 0, 10,
+                                 kProgressBarHeight, hwnd(),
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kProgressBarId)),
+                                 GetModuleHandleA(nullptr), nullptr);
+  SendMessageA(progressBar_, PBM_SETRANGE32, 0, 100);
+  menuBar_ = BuildMenu(MainMenuTable(), true);
+  SetMenu(hwnd(), menuBar_);
+  UpdateMenuState();
+  FormResize();
+  return true;
+}
+
+LRESULT TZOZUvavada::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_TIMER:
+      if (wParam == kProgressTimerId) ProgressTimerTimer();
+      return 0;
+    case WM_SETCURSOR:
+      if (busy_ && reinterpret_cast<HWND>(wParam) == archiveList_.hwnd() && LOWORD(lParam) == HTCLIENT) {
+        SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
+        return TRUE;
+      }
+      return DefaultHandling(msg, wParam, lParam);
+    default:
+      return gui::Window::HandleMessage(msg, wParam, lParam);
+  }
+}
+
+void TZOZUvavada::OnCommand(int id, int /*notifyCode*/, HWND control) {
+  if (control) return;  // notices of the child controls
+  switch (id) {
+    case CmdCheckSfv:
+      ChooseSfvAndCheck(false);
+      break;
+    case CmdCheckSpecifik:
+      ChooseSfvAndCheck(true);
+      break;
+    case CmdReCheckLast:
+      queue_.ReCheckLast();
+      break;
+    case CmdPause:
+      queue_.TogglePause();
+      break;
+    case CmdSkipSfv:
+      queue_.SkipSfv();
+      break;
+    case CmdAbortTest:
+      queue_.AbortTest();
+      break;
+    case CmdHalt:
+      queue_.Halt();
+      break;
+    case CmdExit:
+      queue_.ExitRequested();
+      PostMessageA(hwnd(), WM_CLOSE, 0, 0);
+      break;
+    case CmdCheckSubFolders:
+      ToggleOption(settings_.testSubFolders);
+      queue_.CheckSubFolders = settings_.testSubFolders;
+      break;
+    case CmdPriorityIdle:
+    case CmdPriorityAboveIdle:
+    case CmdPriorityBelowNormal:
+    case CmdPriorityNormal:
+      SetPriority(id - CmdPriorityIdle);
+      break;
+    case CmdShowEtaSpeed:
+      ToggleOption(settings_.showEtaSpeed);
+      break;
+    default:
+      return;
+  }
+  UpdateMenuState();
+}
+
+LRESULT TZOZUvavada::OnNotify(NMHDR* header) {
+  if (header->code == NM_CUSTOMDRAW) {
+    if (header->hwndFrom == archiveList_.hwnd()) return archiveList_.CustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(header));
+    if (header->hwndFrom == statusList_.hwnd()) return statusList_.CustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(header));
+  }
+  return 0;
+}
+
+void TZOZUvavada::OnSize(int, int) { FormResize(); }
+
+void TZOZUvavada::FormResize() {
+  RECT outer, client;
+  if (!archiveList_.hwnd() || !GetWindowRect(hwnd(), &outer) || !GetClientRect(hwnd(), &client)) return;
+  const int width = client.right;
+  const int barTop = client.bottom - kProgressBarHeight;
+  int archiveHeight = (outer.bottom - outer.top) / 2 + 30;
+  if (archiveHeight > barTop) archiveHeight = barTop;
+  MoveWindow(archiveList_.hwnd(), 0, 0, width, archiveHeight, TRUE);
+  MoveWindow(statusList_.hwnd(), 0, archiveHeight, width, barTop > archiveHeight ? barTop - archiveHeight : 0, TRUE);
+  MoveWindow(progressBar_, 0, barTop, width, kProgressBarHeight, TRUE);
+}
+
+void TZOZUvavada::OnGetMinMaxInfo(MINMAXINFO* info) {
+  info->ptMinTrackSize = POINT{kMinWidth, kMinHeight};
+  info->ptMaxTrackSize = POINT{kMaxWidth, kMaxHeight};
+}
+
+bool TZOZUvavada::OnPreviewKey(UINT virtualKey) {
+  const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+  const bool alt = GetKeyState(VK_MENU) < 0;
+  if (!alt) {
+    if (std::optional<int> command = CommandForShortcut(MainMenuTable(), virtualKey, ctrl)) {
+      OnCommand(*command, 0, nullptr);
+      return true;
+    }
+  }
+  if (ctrl || alt) return false;
+  if (virtualKey == VK_ESCAPE) {
+    FormKeyPress(27);
+    return true;
+  }
+  if (virtualKey == VK_SPACE) {
+    FormKeyPress(' ');
+    return true;
+  }
+  return false;
+}
+
+void TZOZUvavada::FormKeyPress(char key) {
+  queue_.KeyPress(key);
+  UpdateMenuState();
+}
+
+bool TZOZUvavada::OnClose() {
+  FormClose();
+  return true;
+}
+
+void TZOZUvavada::FormClose() {
+  queue_.Closing();
+  SaveSettingsNow();
+}
+
+void TZOZUvavada::OnDestroy() {
+  notifyWnd_ = nullptr;
+  if (timerOn_) KillTimer(hwnd(), kProgressTimerId);
+  timerOn_ = false;
+  if (QuitOnDestroy) PostQuitMessage(0);
+}
+
+void TZOZUvavada::ChooseSfvAndCheck(bool specific) {
+  char file[MAX_PATH * 4] = {};
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = hwnd();
+  ofn.lpstrFilter = "SFV Files\0*.sfv\0";
+  ofn.lpstrDefExt = "sfv";
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = sizeof file;
+  ofn.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_ENABLESIZING | OFN_EXPLORER | OFN_HIDEREADONLY;
+  if (!settings_.lastSfvPath.empty()) {
+    settings_.lastSfvPath = IncludeTrailingSeparator(settings_.lastSfvPath);
+    ofn.lpstrInitialDir = settings_.lastSfvPath.c_str();
+  }
+  if (!GetOpenFileNameA(&ofn) || !platform::FileExists(file)) return;
+  settings_.lastSfvPath = ExtractFilePath(file);
+  SaveSettingsNow();
+  queue_.SubmitCheck(file, false, specific);
+}
+
+void TZOZUvavada::SetPriority(int level) {
+  settings_.threadPriority = level;
+  queue_.PriorityLevel = level;
+  queue_.ApplyThreadPriority();
+  SaveSettingsNow();
+}
+
+void TZOZUvavada::ToggleOption(bool& option) {
+  option = !option;
+  SaveSettingsNow();
+}
+
+void TZOZUvavada::UpdateMenuState() {
+  if (!menuBar_) return;
+  MENUITEMINFOA info{};
+  info.cbSize = sizeof info;
+  info.fMask = MIIM_STRING;
+  std::string pause = std::string(queue_.PauseCaption()) + "\t" + ShortcutText(Shortcut{true, 'P'});
+  info.dwTypeData = pause.data();
+  SetMenuItemInfoA(menuBar_, CmdPause, FALSE, &info);
+  auto check = [&](int command, bool on) { CheckMenuItem(menuBar_, command, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED)); };
+  check(CmdCheckSubFolders, settings_.testSubFolders);
+  check(CmdShowEtaSpeed, settings_.showEtaSpeed);
+  const int level = settings_.threadPriority >= 0 && settings_.threadPriority <= 3 ? settings_.threadPriority : 2;
+  for (int i = 0; i < 4; ++i) check(CmdPriorityIdle + i, i == level);
+  DrawMenuBar(hwnd());
+}
+
+void TZOZUvavada::SaveSettingsNow() {
+  RECT rect;
+  if (hwnd() && !IsIconic(hwnd()) && GetWindowRect(hwnd(), &rect)) {
+    settings_.window = MainWindowRect{rect.top, rect.left, rect.right - rect.left, rect.bottom - rect.top};
+  }
+  if (archiveList_.hwnd()) CollectWidths(archiveList_.hwnd(), settings_.topColumnWidths);
+  if (statusList_.hwnd()) CollectWidths(statusList_.hwnd(), settings_.lowColumnWidths);
+  SaveSettings(settingsPath_, settings_);
+}
+
+// ---- progress ----
+
+void TZOZUvavada::OnCheckNotify(std::uint32_t code, std::uint32_t value) {
+  switch (progress_.Apply(code, value)) {
+    case NoticeEffect::BusyCursor:
+      busy_ = true;
+      ShowBusyCursorIfOverList();
+      break;
+    case NoticeEffect::IdleCursor:
+      busy_ = false;
+      ShowBusyCursorIfOverList();
+      break;
+    case NoticeEffect::TimerOn:
+      SetTimer(hwnd(), kProgressTimerId, 1000, nullptr);  // a new period starts now
+      timerOn_ = true;
+      break;
+    case NoticeEffect::SfvDone:
+      KillTimer(hwnd(), kProgressTimerId);
+      timerOn_ = false;
+      appTitle_ = kAppTitle;
+      if (SfvDoneShowsBaseCaption(queue_.StartedSfvCount(), queue_.QueuedSfvCount(), IsSet(&queue_.AbortFlag))) {
+        gui::SetText(hwnd(), baseCaption_);
+      }
+      SendMessageA(progressBar_, PBM_SETPOS, 100, 0);
+      break;
+    case NoticeEffect::NextSfv:
+      queue_.CountStartedSfv();
+      break;
+    case NoticeEffect::None:
+      break;
+  }
+}
+
+void TZOZUvavada::ProgressTimerTimer() {
+  const TickInput input{queue_.StartedSfvCount(), queue_.QueuedSfvCount(), settings_.showEtaSpeed,
+                        IsSet(&queue_.PauseFlag)};
+  std::optional<ProgressDisplay> display = progress_.Tick(input, baseCaption_);
+  if (!display) return;
+  SendMessageA(progressBar_, PBM_SETPOS, static_cast<WPARAM>(display->percent), 0);
+  gui::SetText(hwnd(), display->caption);
+  appTitle_ = display->title;
+  RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+void TZOZUvavada::ShowBusyCursorIfOverList() {
+  POINT point;
+  if (!GetCursorPos(&point) || WindowFromPoint(point) != archiveList_.hwnd()) return;
+  SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(busy_ ? IDC_WAIT : IDC_ARROW)));
+}
+
+// ---- rows ----
+
+void TZOZUvavada::AddFileRow(const FileRow& row) {
+  const ColourTable& c = settings_.colours;
+  std::uint32_t colour = 0;
+  switch (row.kind) {
+    case FileRowKind::Separator: colour = c.background; break;
+    case FileRowKind::Ok: colour = c.ok; break;
+    case FileRowKind::KnownGood: colour = c.knownGood; break;
+    case FileRowKind::Bad:
+    case FileRowKind::Notice: colour = c.bad; break;
+    case FileRowKind::Missing: colour = c.missing; break;
+  }
+  archiveList_.AddRow({row.name, row.path, row.status, row.sizeText}, colour);
+}
+
+void TZOZUvavada::AddSfvRow(const SfvRow& row) {
+  const std::uint32_t colour = row.total == row.good ? settings_.colours.ok : settings_.colours.bad;
+  statusList_.AddRow({row.sfv, row.total, row.good, row.bad, row.missing}, colour);
+}
+
+// ---- the worker ----
+
+bool TZOZUvavada::LaunchWorker(const std::string& queueText, platform::ThreadPriority priority) {
+  if (worker_) {
+    worker_->Join();
+    worker_.reset();
+  }
+  gate_.Resume();
+  worker_ = std::make_unique<TZERAravoThread>();
+  TZERAravoThread& w = *worker_;
+  w.QueueText = queueText;
+  w.SkipKnownGood = settings_.skipKnownGoodFiles;
+  w.RenameBad = settings_.renameRar;
+  w.MakeDummy = settings_.makeDummyRar;
+  w.ProgramFolder = programFolder_;
+  w.Host = this;
+  w.AbortFlag = &queue_.AbortFlag;
+  w.HaltFlag = &queue_.HaltFlag;
+  w.SkipFlag = &queue_.SkipFlag;
+  w.Gate = &gate_;
+  notifyWnd_ = hwnd();
+  workerEnded_ = false;
+  w.Start(priority, [this] {
+    workerEnded_ = true;
+    if (HWND target = notifyWnd_.load()) PostMessageA(target, gui::WM_QUOR_WORKER_DONE, 0, 0);
+  });
+  return true;
+}
+
+bool TZOZUvavada::PauseWorker() { return gate_.Pause(); }
+bool TZOZUvavada::ResumeWorker() { return gate_.Resume(); }
+bool TZOZUvavada::SetWorkerPriority(platform::ThreadPriority priority) {
+  return worker_ && worker_->SetPriority(priority);
+}
+
+void TZOZUvavada::OnWorkerDone() {
+  if (worker_) {
+    worker_->Join();
+    worker_.reset();
+  }
+  queue_.OnWorkerDone();
+  UpdateMenuState();
+}
+
+void TZOZUvavada::Notify(NotifyCode code, std::uint32_t value) {
+  if (HWND target = notifyWnd_.load()) SendMessageA(target, WM_CHECKNOTIFY, code, value);
+}
+
+void TZOZUvavada::ReportFile(const FileRow& row) {
+  if (HWND target = notifyWnd_.load()) gui::SyncCall(target, [&] { AddFileRow(row); });
+}
+
+void TZOZUvavada::ReportSfv(const SfvRow& row) {
+  if (HWND target = notifyWnd_.load()) gui::SyncCall(target, [&] { AddSfvRow(row); });
+}
+
+std::optional<std::string> TZOZUvavada::PickFiles(const std::string& lines) {
+  std::optional<std::string> picked;
+  if (HWND target = notifyWnd_.load()) gui::SyncCall(target, [&] { picked = PickLines(target, lines, true); });
+  return picked;
+}
+
+// ---- the process ----
+
+namespace {
+
+struct CheckRequest {
+  std::string path;
+  bool isFolder = false;
+  bool specific = false;
+};
+
+std::optional<CheckRequest> RequestOfCommandLine(const std::vector<std::string>& args) {
+  if (args.size() != 2) return std::nullopt;
+  const std::string& s = args[0];
+  if (s == "-TestFile") return CheckRequest{args[1], false, false};
+  if (s == "-TestFileS") return CheckRequest{args[1], false, true};
+  if (s == "-TestFolder") return CheckRequest{args[1], true, false};
+  if (s == "-TestFolderS") return CheckRequest{args[1], true, true};
+  return std::nullopt;
+}
+
+}  // namespace
+
+bool IsMainWindowStart(const std::vector<std::string>& args) {
+  return args.empty() || RequestOfCommandLine(args).has_value();
+}
+
+int RunMainWindowProcess(const std::vector<std::string>& args) {
+  const std::string settingsPath = SettingsPath();
+  // Heap-held: a worker still running when the window has closed is not
+  // waited for; the process ends under it.
+  auto* window = new TZOZUvavada(settingsPath, ExtractFilePath(settingsPath), Unscramble(kMainCaption));
+  if (!window->CreateForm()) return 1;
+  ShowWindow(window->hwnd(), SW_SHOW);
+  UpdateWindow(window->hwnd());
+  if (std::optional<CheckRequest> request = RequestOfCommandLine(args)) {
+    window->SubmitCheck(request->path, request->isFolder, request->specific);
+  }
+  const int code = gui::RunMessageLoop();
+  if (window->WorkerRunning()) ExitProcess(static_cast<UINT>(code));
+  delete window;
+  return code;
+}

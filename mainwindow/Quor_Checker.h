@@ -1,0 +1,147 @@
+// The main window TZOZUvavada: the two result lists and the progress bar,
+// the menus, and the check worker it runs through its check queue. The
+// queue's logic (CheckQueue) and the progress arithmetic (ProgressCounters)
+// live in portable units; this window wires them to the screen, the menus,
+// the keys and the worker thread.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "check/Quor_CheckHost.h"
+#include "check/Quor_CheckThread.h"
+#include "check/Quor_PauseGate.h"
+#include "gui/Handles.h"
+#include "gui/Window.h"
+#include "mainwindow/Quor_CheckQueue.h"
+#include "mainwindow/Quor_Menus.h"
+#include "mainwindow/Quor_Progress.h"
+#include "mainwindow/Quor_ResultLists.h"
+#include "settings/Quor_Config.h"
+
+// Control ids of the main window.
+inline constexpr int kArchiveListId = 2001;
+inline constexpr int kStatusListId = 2002;
+inline constexpr int kProgressBarId = 2003;
+inline constexpr UINT_PTR kProgressTimerId = 1;
+
+class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
+ public:
+  static constexpr char kClassName[] = "TZOZUvavada";
+  static constexpr int kDesignWidth = 520;
+  static constexpr int kDesignHeight = 376;
+  static constexpr int kMinWidth = 520;
+  static constexpr int kMinHeight = 375;
+  static constexpr int kMaxWidth = 1600;
+  static constexpr int kMaxHeight = 1200;
+  static constexpr int kProgressBarHeight = 11;
+
+  // settingsPath: the settings file; programFolder: where the "Progress"
+  // folder lives (with trailing separator); baseCaption: the caption
+  // without progress.
+  TZOZUvavada(std::string settingsPath, std::string programFolder, std::string baseCaption);
+  ~TZOZUvavada() override;
+
+  // Loads the settings and creates the window (hidden).
+  bool CreateForm();
+
+  // The one entry point for check requests (menu, command line, drops, ...).
+  void SubmitCheck(const std::string& path, bool isFolder, bool specific) {
+    queue_.SubmitCheck(path, isFolder, specific);
+    UpdateMenuState();
+  }
+  // Destroying the window ends the message loop (off in tests).
+  bool QuitOnDestroy = true;
+
+  // True while a worker runs (its thread has not reported its end yet).
+  bool WorkerRunning() const { return queue_.Running(); }
+
+  // What tests and later parts of the window read.
+  const CheckQueue& queue() const { return queue_; }
+  const ProgressCounters& progress() const { return progress_; }
+  const SettingsModel& settings() const { return settings_; }
+  const std::string& BaseCaption() const { return baseCaption_; }
+  // The application's title ("Quor", or "Quor - P%" while a check runs).
+  const std::string& ApplicationTitle() const { return appTitle_; }
+  bool BusyCursorShown() const { return busy_; }
+  bool ProgressTimerOn() const { return timerOn_; }
+  ResultList& ArchiveList() { return archiveList_; }
+  ResultList& StatusList() { return statusList_; }
+  HWND SFVProgressBar() const { return progressBar_; }
+
+  // Rows the worker reports (run on the main thread).
+  void AddFileRow(const FileRow& row);
+  void AddSfvRow(const SfvRow& row);
+
+ protected:
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  bool OnCreate() override;
+  void OnCommand(int id, int notifyCode, HWND control) override;
+  LRESULT OnNotify(NMHDR* header) override;
+  void OnSize(int clientWidth, int clientHeight) override;
+  bool OnClose() override;
+  void OnDestroy() override;
+  bool OnPreviewKey(UINT virtualKey) override;
+  void OnCheckNotify(std::uint32_t code, std::uint32_t value) override;
+  void OnWorkerDone() override;
+  void OnGetMinMaxInfo(MINMAXINFO* info) override;
+
+ private:
+  // Menu and key handlers.
+  void ChooseSfvAndCheck(bool specific);
+  void FormKeyPress(char key);
+  void FormClose();
+  void SetPriority(int level);
+  void ToggleOption(bool& option);
+  void ProgressTimerTimer();
+  void FormResize();
+  // Check marks and the "Pause" caption from the state, in one place.
+  void UpdateMenuState();
+  void SaveSettingsNow();
+  void ShowBusyCursorIfOverList();
+
+  // WorkerPort: the queue's hold on the worker thread.
+  bool LaunchWorker(const std::string& queueText, platform::ThreadPriority priority) override;
+  bool PauseWorker() override;
+  bool ResumeWorker() override;
+  bool SetWorkerPriority(platform::ThreadPriority priority) override;
+
+  // CheckHost: called on the worker thread.
+  void Notify(NotifyCode code, std::uint32_t value) override;
+  void ReportFile(const FileRow& row) override;
+  void ReportSfv(const SfvRow& row) override;
+  std::optional<std::string> PickFiles(const std::string& lines) override;
+
+  std::string settingsPath_;
+  std::string programFolder_;
+  std::string baseCaption_;
+  std::string appTitle_ = kAppTitle;
+  SettingsModel settings_;
+
+  CheckQueue queue_;
+  ProgressCounters progress_;
+  PauseGate gate_;
+  std::unique_ptr<TZERAravoThread> worker_;
+  std::atomic<HWND> notifyWnd_{nullptr};  // this window, while a worker may send to it
+  std::atomic<bool> workerEnded_{true};   // the worker's run is over (set on its thread)
+
+  ResultList archiveList_;
+  ResultList statusList_;
+  HWND progressBar_ = nullptr;
+  gui::UniqueFont listFont_;
+  HMENU menuBar_ = nullptr;
+  bool busy_ = false;
+  bool timerOn_ = false;
+};
+
+// The main-window process: loads settings, shows the window, submits the
+// request of the command line, runs the message loop. Ends the process at
+// once when a worker still runs after the window has closed.
+// args: the command line after the program name; none, or a check switch
+// ("-TestFile", "-TestFileS", "-TestFolder", "-TestFolderS") and a path.
+bool IsMainWindowStart(const std::vector<std::string>& args);
+int RunMainWindowProcess(const std::vector<std::string>& args);

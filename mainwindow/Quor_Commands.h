@@ -1,0 +1,22 @@
+// The main window's command ids, one list for menus, shortcuts and tests.
+#pragma once
+
+enum Command : int {
+  CmdNone = 0,
+  // "File"
+  CmdCheckSfv = 40001,  // Test1Click
+  CmdCheckSpecifik,     // CheckSpecifik1Click
+  CmdReCheckLast,       // ReCheckLast1Click
+  CmdPause,             // Pause1Click ("Pause" / "Resume")
+  CmdSkipSfv,           // SkipSFV1Click
+  CmdAbortTest,         // Stop1Click
+  CmdHalt,              // Halt1Click
+  CmdExit,              // Exit1Click
+  // "Options"
+  CmdCheckSubFolders,   // TestSubfolders1Click
+  CmdPriorityIdle,      // PriorityIdle1Click; the next three follow in level order
+  CmdPriorityAboveIdle,
+  CmdPriorityBelowNormal,
+  CmdPriorityNormal,
+  CmdShowEtaSpeed,      // ShowETASpeed1Click
+};

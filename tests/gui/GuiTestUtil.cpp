@@ -1,0 +1,133 @@
+#include "GuiTestUtil.h"
+
+#include <commctrl.h>
+
+#include <chrono>
+
+namespace guitest {
+
+namespace {
+
+struct Search {
+  DWORD processId;
+  const char* className;
+  const char* caption;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchTopLevel(HWND hwnd, LPARAM param) {
+  auto* s = reinterpret_cast<Search*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid != s->processId || !IsWindowVisible(hwnd)) return TRUE;
+  char cls[256] = {};
+  GetClassNameA(hwnd, cls, sizeof cls);
+  if (lstrcmpA(cls, s->className) != 0) return TRUE;
+  if (s->caption && WindowText(hwnd) != s->caption) return TRUE;
+  s->found = hwnd;
+  return FALSE;
+}
+
+HWND FindNow(DWORD processId, const char* className, const char* caption) {
+  Search s{processId, className, caption};
+  EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+std::string WithoutAmpersands(std::string text) {
+  std::string out;
+  for (char c : text) {
+    if (c != '&') out += c;
+  }
+  return out;
+}
+
+struct ChildSearch {
+  const char* className;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectChild(HWND hwnd, LPARAM param) {
+  auto* s = reinterpret_cast<ChildSearch*>(param);
+  char cls[256] = {};
+  GetClassNameA(hwnd, cls, sizeof cls);
+  if (lstrcmpiA(cls, s->className) == 0) s->found.push_back(hwnd);
+  return TRUE;
+}
+
+std::vector<HWND> Children(HWND parent, const char* className) {
+  ChildSearch s{className, {}};
+  EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+}  // namespace
+
+bool WaitUntil(const std::function<bool()>& pred, int timeoutMs) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (!pred()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    Sleep(10);
+  }
+  return true;
+}
+
+HWND WaitForWindow(DWORD processId, const char* className, const char* caption, int timeoutMs) {
+  HWND found = nullptr;
+  WaitUntil([&] { return (found = FindNow(processId, className, caption)) != nullptr; }, timeoutMs);
+  return found;
+}
+
+bool WaitForNoWindow(DWORD processId, const char* className, int timeoutMs) {
+  return WaitUntil([&] { return FindNow(processId, className, nullptr) == nullptr; }, timeoutMs);
+}
+
+std::string WindowText(HWND hwnd) {
+  char buffer[4096] = {};
+  // WM_GETTEXT works across processes for every window class.
+  SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), SMTO_BLOCK, 5000,
+                      nullptr);
+  return buffer;
+}
+
+HWND FindChildByText(HWND parent, const std::string& text, const char* className) {
+  for (HWND child : Children(parent, className)) {
+    if (WithoutAmpersands(WindowText(child)) == WithoutAmpersands(text)) return child;
+  }
+  return nullptr;
+}
+
+std::vector<std::string> ChildTexts(HWND parent, const char* className) {
+  std::vector<std::string> texts;
+  for (HWND child : Children(parent, className)) texts.push_back(WindowText(child));
+  return texts;
+}
+
+bool ClickButton(HWND window, const std::string& caption) {
+  HWND button = FindChildByText(window, caption);
+  if (!button) return false;
+  PostMessageA(button, BM_CLICK, 0, 0);
+  return true;
+}
+
+void PressKey(HWND window, UINT virtualKey) {
+  PostMessageA(window, WM_KEYDOWN, virtualKey, 1);
+  PostMessageA(window, WM_KEYUP, virtualKey, 1u | (1u << 30) | (1u << 31));
+}
+
+std::vector<std::string> ListViewTexts(HWND list) {
+  std::vector<std::string> texts;
+  const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    char buffer[1024] = {};
+    LVITEMA item{};
+    item.iSubItem = 0;
+    item.pszText = buffer;
+    item.cchTextMax = sizeof buffer;
+    SendMessageA(list, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
+    texts.push_back(buffer);
+  }
+  return texts;
+}
+
+}  // namespace guitest
