@@ -4,6 +4,7 @@
 #include <commdlg.h>
 
 #include "about/Quor_Const.h"
+#include "core/Quor_MiscFileLib.h"
 #include "core/Quor_Text.h"
 #include "picklist/Quor_SpecifikBox.h"
 #include "platform/fs.h"
@@ -12,17 +13,24 @@ namespace {
 
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_THICKFRAME | WS_CLIPCHILDREN;
 constexpr COLORREF kWindowColour = RGB(192, 192, 192);  // silver
-constexpr int kArchiveReservedRows = 2000;
-constexpr int kStatusReservedRows = 500;
 
-// Widths of a list's columns by tag (the column's sub-item number).
+constexpr char kStatusListHint[] = "Right click for options..";
+
+// Widths of a list's columns by tag; nothing for a tag no column has.
 template <std::size_t N>
-void CollectWidths(HWND list, std::array<std::optional<std::int32_t>, N>& widths) {
-  for (int index = 0;; ++index) {
-    LVCOLUMNA column{};
-    column.mask = LVCF_SUBITEM | LVCF_WIDTH;
-    if (!SendMessageA(list, LVM_GETCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column))) break;
-    if (column.iSubItem >= 1 && static_cast<std::size_t>(column.iSubItem) <= N) widths[column.iSubItem - 1] = column.cx;
+void CollectWidths(const ResultList& list, std::array<std::optional<std::int32_t>, N>& widths) {
+  for (std::size_t i = 0; i < N; ++i) {
+    const int tag = static_cast<int>(i) + 1;
+    widths[i] = list.HasColumn(tag) ? std::optional<std::int32_t>(list.GetColumnWidth(tag)) : std::nullopt;
+  }
+}
+
+// Manual widths saved by tag; a negative one (a key that was missing) would
+// make the list size the column to its contents, so it is left alone.
+template <std::size_t N>
+void ApplySavedWidths(ResultList& list, const std::array<std::optional<std::int32_t>, N>& widths) {
+  for (std::size_t i = 0; i < N; ++i) {
+    if (widths[i] && *widths[i] >= 0) list.SetColumnWidth(static_cast<int>(i) + 1, *widths[i]);
   }
 }
 
@@ -32,7 +40,9 @@ TZOZUvavada::TZOZUvavada(std::string settingsPath, std::string programFolder, st
     : settingsPath_(std::move(settingsPath)),
       programFolder_(std::move(programFolder)),
       baseCaption_(std::move(baseCaption)),
-      queue_(static_cast<WorkerPort&>(*this)) {}
+      queue_(static_cast<WorkerPort&>(*this)) {
+  RunProgram = [](const std::string& commandLine) { WinExec(commandLine.c_str(), SW_SHOWNORMAL); };
+}
 
 TZOZUvavada::~TZOZUvavada() {
   // Tell a worker to stop, let it past any step it waits on, and wait for
@@ -70,10 +80,21 @@ bool TZOZUvavada::OnCreate() {
   InitCommonControlsEx(&icc);
   SetClassLongPtrA(hwnd(), GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(CreateSolidBrush(kWindowColour)));
   listFont_ = gui::MakeFont("MS Sans Serif", -11, true);  // 8 points at 96 dpi, bold
-  if (!archiveList_.Create(hwnd(), kArchiveListId, ArchiveColumns(), kArchiveReservedRows, listFont_.get()) ||
-      !statusList_.Create(hwnd(), kStatusListId, StatusColumns(), kStatusReservedRows, listFont_.get())) {
+  // A background chosen by the user stays after a restart.
+  const std::uint32_t background = settings_.colours.background;
+  if (!archiveList_.Create(hwnd(), kArchiveListId, listFont_.get(), background) ||
+      !statusList_.Create(hwnd(), kStatusListId, listFont_.get(), background)) {
     return false;
   }
+  archiveList_.OnColumnsMoved = [this](const std::string& order) { settings_.aColumnOrder = order; };
+  statusList_.OnColumnsMoved = [this](const std::string& order) { settings_.sColumnOrder = order; };
+  statusList_.OnContextMenu = [this](POINT at) { ShowStatusListMenu(at); };
+  statusList_.OnCtrlKey = [this](UINT key) {
+    std::optional<int> command = CommandForShortcut(StatusListMenuTable(), key, true);
+    if (command) Openfolder1Click(*command);
+    return command.has_value();
+  };
+  statusTip_ = AddTooltip(hwnd(), statusList_.hwnd(), kStatusListHint);
   progressBar_ = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE | PBS_SMOOTH, 0, 0, 10,
                                  kProgressBarHeight, hwnd(),
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kProgressBarId)),
@@ -82,8 +103,21 @@ bool TZOZUvavada::OnCreate() {
   menuBar_ = BuildMenu(MainMenuTable(), true);
   SetMenu(hwnd(), menuBar_);
   UpdateMenuState();
-  FormResize();
+  ApplyColumnSettings();
   return true;
+}
+
+// The column settings as loaded: the Manual widths first (the File Size
+// column, created after them, starts at its design width), then the File
+// Size column and the two column orders.
+void TZOZUvavada::ApplyColumnSettings() {
+  if (!settings_.autoColumnResize) {
+    ApplySavedWidths(archiveList_, settings_.topColumnWidths);
+    ApplySavedWidths(statusList_, settings_.lowColumnWidths);
+  }
+  SetFileSizeColumn(settings_.showColumnFSize);
+  archiveList_.ApplyColumnOrder(settings_.aColumnOrder);
+  statusList_.ApplyColumnOrder(settings_.sColumnOrder);
 }
 
 LRESULT TZOZUvavada::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -143,6 +177,28 @@ void TZOZUvavada::OnCommand(int id, int /*notifyCode*/, HWND control) {
     case CmdShowEtaSpeed:
       ToggleOption(settings_.showEtaSpeed);
       break;
+    case CmdClearList:
+      ClearList1Click();
+      break;
+    case CmdSaveList:
+      SaveList1Click();
+      break;
+    case CmdAutoColumns:
+    case CmdManualColumns:
+      settings_.autoColumnResize = id == CmdAutoColumns;  // widths follow at the next resize
+      SaveSettingsNow();
+      break;
+    case CmdShowFileSize:
+      settings_.showColumnFSize = !settings_.showColumnFSize;
+      SetFileSizeColumn(settings_.showColumnFSize);
+      SaveSettingsNow();
+      break;
+    case CmdOpenFolder:
+    case CmdExploreFolder:
+    case CmdEditSfv:
+    case CmdReCheckFile:
+      Openfolder1Click(id);
+      break;
     default:
       return;
   }
@@ -150,10 +206,8 @@ void TZOZUvavada::OnCommand(int id, int /*notifyCode*/, HWND control) {
 }
 
 LRESULT TZOZUvavada::OnNotify(NMHDR* header) {
-  if (header->code == NM_CUSTOMDRAW) {
-    if (header->hwndFrom == archiveList_.hwnd()) return archiveList_.CustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(header));
-    if (header->hwndFrom == statusList_.hwnd()) return statusList_.CustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(header));
-  }
+  LRESULT result = 0;
+  if (archiveList_.HandleNotify(header, result) || statusList_.HandleNotify(header, result)) return result;
   return 0;
 }
 
@@ -169,6 +223,14 @@ void TZOZUvavada::FormResize() {
   MoveWindow(archiveList_.hwnd(), 0, 0, width, archiveHeight, TRUE);
   MoveWindow(statusList_.hwnd(), 0, archiveHeight, width, barTop > archiveHeight ? barTop - archiveHeight : 0, TRUE);
   MoveWindow(progressBar_, 0, barTop, width, kProgressBarHeight, TRUE);
+  if (settings_.autoColumnResize) {
+    for (const TagWidth& t : AutoColumnWidths(ListKind::Archive, width, settings_.showColumnFSize)) {
+      archiveList_.SetColumnWidth(t.tag, t.width);
+    }
+    for (const TagWidth& t : AutoColumnWidths(ListKind::Status, width, false)) {
+      statusList_.SetColumnWidth(t.tag, t.width);
+    }
+  }
 }
 
 void TZOZUvavada::OnGetMinMaxInfo(MINMAXINFO* info) {
@@ -262,6 +324,9 @@ void TZOZUvavada::UpdateMenuState() {
   auto check = [&](int command, bool on) { CheckMenuItem(menuBar_, command, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED)); };
   check(CmdCheckSubFolders, settings_.testSubFolders);
   check(CmdShowEtaSpeed, settings_.showEtaSpeed);
+  check(CmdAutoColumns, settings_.autoColumnResize);
+  check(CmdManualColumns, !settings_.autoColumnResize);
+  check(CmdShowFileSize, settings_.showColumnFSize);
   const int level = settings_.threadPriority >= 0 && settings_.threadPriority <= 3 ? settings_.threadPriority : 2;
   for (int i = 0; i < 4; ++i) check(CmdPriorityIdle + i, i == level);
   DrawMenuBar(hwnd());
@@ -272,8 +337,8 @@ void TZOZUvavada::SaveSettingsNow() {
   if (hwnd() && !IsIconic(hwnd()) && GetWindowRect(hwnd(), &rect)) {
     settings_.window = MainWindowRect{rect.top, rect.left, rect.right - rect.left, rect.bottom - rect.top};
   }
-  if (archiveList_.hwnd()) CollectWidths(archiveList_.hwnd(), settings_.topColumnWidths);
-  if (statusList_.hwnd()) CollectWidths(statusList_.hwnd(), settings_.lowColumnWidths);
+  if (archiveList_.hwnd()) CollectWidths(archiveList_, settings_.topColumnWidths);
+  if (statusList_.hwnd()) CollectWidths(statusList_, settings_.lowColumnWidths);
   SaveSettings(settingsPath_, settings_);
 }
 
@@ -330,22 +395,82 @@ void TZOZUvavada::ShowBusyCursorIfOverList() {
 // ---- rows ----
 
 void TZOZUvavada::AddFileRow(const FileRow& row) {
-  const ColourTable& c = settings_.colours;
-  std::uint32_t colour = 0;
-  switch (row.kind) {
-    case FileRowKind::Separator: colour = c.background; break;
-    case FileRowKind::Ok: colour = c.ok; break;
-    case FileRowKind::KnownGood: colour = c.knownGood; break;
-    case FileRowKind::Bad:
-    case FileRowKind::Notice: colour = c.bad; break;
-    case FileRowKind::Missing: colour = c.missing; break;
-  }
-  archiveList_.AddRow({row.name, row.path, row.status, row.sizeText}, colour);
+  archiveList_.AddRow({row.name, row.path, row.status, row.sizeText}, FileRowColour(row.kind, settings_.colours));
 }
 
 void TZOZUvavada::AddSfvRow(const SfvRow& row) {
-  const std::uint32_t colour = row.total == row.good ? settings_.colours.ok : settings_.colours.bad;
-  statusList_.AddRow({row.sfv, row.total, row.good, row.bad, row.missing}, colour);
+  statusList_.AddRow({row.sfv, row.total, row.good, row.bad, row.missing},
+                     SfvRowColour(row.total, row.good, settings_.colours));
+}
+
+void TZOZUvavada::SetFileSizeColumn(bool show) {
+  const bool shown = archiveList_.HasColumn(kFileSizeTag, kFileSizeCaption);
+  if (show && !shown) {
+    archiveList_.AddColumn(ArchiveColumnSpecs()[kFileSizeTag - 1]);
+    archiveList_.ApplyColumnOrder(settings_.aColumnOrder);
+  } else if (!show && shown) {
+    archiveList_.DeleteColumn(kFileSizeTag);
+  }
+  InvalidateRect(archiveList_.hwnd(), nullptr, TRUE);
+  FormResize();
+}
+
+void TZOZUvavada::ClearList1Click() {
+  archiveList_.Clear();
+  statusList_.Clear();
+}
+
+void TZOZUvavada::SaveList1Click() {
+  const std::string text = SaveListText(archiveList_.Rows());
+  char file[MAX_PATH * 4] = {};
+  lstrcpynA(file, kSaveListDefaultName, sizeof file);
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = hwnd();
+  ofn.lpstrFilter = "Any file\0*.*\0";
+  // No default extension: a name is taken as typed.
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = sizeof file;
+  ofn.Flags = OFN_PATHMUSTEXIST | OFN_ENABLESIZING | OFN_EXPLORER | OFN_HIDEREADONLY;
+  const std::string startFolder = settings_.lastSfvPath;
+  if (!startFolder.empty() && platform::FolderExists(startFolder)) ofn.lpstrInitialDir = startFolder.c_str();
+  if (!GetSaveFileNameA(&ofn)) return;
+  std::string error;
+  if (!WriteFileText(file, text, error)) {
+    MessageBoxA(nullptr, (std::string(kSaveListFailure) + error).c_str(), "Error",
+                MB_OK | MB_ICONERROR | MB_TOPMOST);
+  }
+}
+
+void TZOZUvavada::ShowStatusListMenu(POINT at) {
+  HMENU menu = BuildMenu(StatusListMenuTable(), false);
+  const int command = static_cast<int>(
+      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd(), nullptr));
+  DestroyMenu(menu);
+  if (command != 0) Openfolder1Click(command);
+}
+
+void TZOZUvavada::Openfolder1Click(int command) {
+  const std::optional<int> row = statusList_.SelectedRow();
+  if (!row) return;
+  const std::string sfv = statusList_.Text(*row, 0);
+  if (!platform::FileExists(sfv)) return;  // an error row, or a file gone since
+  switch (command) {
+    case CmdOpenFolder:
+      RunProgram(StatusListCommandLine(StatusListAction::OpenFolder, sfv));
+      break;
+    case CmdExploreFolder:
+      RunProgram(StatusListCommandLine(StatusListAction::ExploreFolder, sfv));
+      break;
+    case CmdEditSfv:
+      RunProgram(StatusListCommandLine(StatusListAction::EditSfv, sfv));
+      break;
+    case CmdReCheckFile:
+      SubmitCheck(sfv, false, false);
+      break;
+    default:
+      break;
+  }
 }
 
 // ---- the worker ----

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,7 +21,8 @@
 #include "mainwindow/Quor_CheckQueue.h"
 #include "mainwindow/Quor_Menus.h"
 #include "mainwindow/Quor_Progress.h"
-#include "mainwindow/Quor_ResultLists.h"
+#include "mainwindow/Quor_ListViews.h"
+#include "mainwindow/Quor_ResultModel.h"
 #include "settings/Quor_Config.h"
 
 // Control ids of the main window.
@@ -77,6 +79,20 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
   void AddFileRow(const FileRow& row);
   void AddSfvRow(const SfvRow& row);
 
+  // The result lists' columns and commands.
+  // Adds or removes ArchiveList's "File Size" column (exactly one while
+  // shown, placed by "AColumnOrder"), then lays the window out again.
+  void SetFileSizeColumn(bool show);
+  void ClearList1Click();
+  // Asks for a file and writes the file list to it; a failure shows an
+  // "Error" box.
+  void SaveList1Click();
+  // The four items of StatusList's pop-up menu, on the selected row.
+  void Openfolder1Click(int command);
+  // Starts the programs of the pop-up menu (WinExec; tests record instead).
+  std::function<void(const std::string& commandLine)> RunProgram;
+  HWND StatusListTooltip() const { return statusTip_; }
+
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
   bool OnCreate() override;
@@ -99,6 +115,8 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
   void ToggleOption(bool& option);
   void ProgressTimerTimer();
   void FormResize();
+  void ApplyColumnSettings();
+  void ShowStatusListMenu(POINT screenPoint);
   // Check marks and the "Pause" caption from the state, in one place.
   void UpdateMenuState();
   void SaveSettingsNow();
@@ -129,8 +147,11 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
   std::atomic<HWND> notifyWnd_{nullptr};  // this window, while a worker may send to it
   std::atomic<bool> workerEnded_{true};   // the worker's run is over (set on its thread)
 
-  ResultList archiveList_;
-  ResultList statusList_;
+  ResultList archiveList_{std::vector<ColumnSpec>(ArchiveColumnSpecs().begin(),
+                                                  ArchiveColumnSpecs().begin() + kArchiveFixedColumns),
+                          kArchiveRowLimit};
+  ResultList statusList_{StatusColumnSpecs(), kStatusRowLimit};
+  HWND statusTip_ = nullptr;
   HWND progressBar_ = nullptr;
   gui::UniqueFont listFont_;
   HMENU menuBar_ = nullptr;

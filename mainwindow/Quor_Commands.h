@@ -7,6 +7,8 @@ enum Command : int {
   CmdCheckSfv = 40001,  // Test1Click
   CmdCheckSpecifik,     // CheckSpecifik1Click
   CmdReCheckLast,       // ReCheckLast1Click
+  CmdClearList,         // ClearList1Click
+  CmdSaveList,          // SaveList1Click
   CmdPause,             // Pause1Click ("Pause" / "Resume")
   CmdSkipSfv,           // SkipSFV1Click
   CmdAbortTest,         // Stop1Click
@@ -19,4 +21,12 @@ enum Command : int {
   CmdPriorityBelowNormal,
   CmdPriorityNormal,
   CmdShowEtaSpeed,      // ShowETASpeed1Click
+  CmdAutoColumns,       // AutoColumn1Click ("Resize Columns" > "Auto")
+  CmdManualColumns,     // ManualColumn1Click ("Resize Columns" > "Manual")
+  CmdShowFileSize,      // ShowFileSize1Click
+  // The pop-up menu of StatusList (Openfolder1Click), in this order.
+  CmdOpenFolder = 40101,
+  CmdExploreFolder,
+  CmdEditSfv,
+  CmdReCheckFile,
 };

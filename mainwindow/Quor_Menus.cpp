@@ -18,6 +18,8 @@ const std::vector<MenuEntry>& MainMenuTable() {
               Item("Check SFV", CmdCheckSfv, Ctrl('T')),
               Item("Check Specifik", CmdCheckSpecifik),
               Item("ReCheck Last", CmdReCheckLast, Shortcut{false, VK_F5}),
+              Item("Clear List", CmdClearList, Ctrl('C')),
+              Item("Save List", CmdSaveList),
               Separator(),
               Item("Pause", CmdPause, Ctrl('P')),
               Item("Skip SFV", CmdSkipSfv, Ctrl('S')),
@@ -36,8 +38,19 @@ const std::vector<MenuEntry>& MainMenuTable() {
                       Item("Below Normal", CmdPriorityBelowNormal),
                       Item("Normal", CmdPriorityNormal),
                   }),
-              Sub("Misc", {Item("Show ETA/Speed", CmdShowEtaSpeed)}),
+              Sub("Resize Columns", {Item("Auto", CmdAutoColumns), Item("Manual", CmdManualColumns)}),
+              Sub("Misc", {Item("Show ETA/Speed", CmdShowEtaSpeed), Item("Show File Size", CmdShowFileSize)}),
           }),
+  };
+  return table;
+}
+
+const std::vector<MenuEntry>& StatusListMenuTable() {
+  static const std::vector<MenuEntry> table = {
+      Item("Open folder", CmdOpenFolder, Ctrl('O')),
+      Item("Explore folder", CmdExploreFolder, Ctrl('X')),
+      Item("Edit sfv file", CmdEditSfv, Ctrl('E')),
+      Item("ReCheck file", CmdReCheckFile, Ctrl('R')),
   };
   return table;
 }

@@ -26,6 +26,9 @@ struct MenuEntry {
 
 // The main window's menu bar.
 const std::vector<MenuEntry>& MainMenuTable();
+// The pop-up menu of StatusList; its shortcuts work while the list has the
+// focus.
+const std::vector<MenuEntry>& StatusListMenuTable();
 
 // "Ctrl+T", "F5", ... ("" for none).
 std::string ShortcutText(const Shortcut& shortcut);

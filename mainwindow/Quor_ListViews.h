@@ -1,0 +1,100 @@
+// The main window's result lists on screen: a report-style list view whose
+// rows are the rows of a ResultRows model (each row's data stays in the
+// model; the list view asks for its texts and keeps a pointer to it), drawn
+// each in its own colour on the list's background, sorted by the clicked
+// column's data, with columns that keep their tag wherever they are
+// dragged. The window that owns the lists forwards its WM_NOTIFY here.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "mainwindow/Quor_ResultModel.h"
+
+class ResultList {
+ public:
+  // columns: the columns the list starts with; limit: rows kept (see
+  // ResultRows).
+  ResultList(std::vector<ColumnSpec> columns, std::size_t limit);
+  ~ResultList();
+  ResultList(const ResultList&) = delete;
+  ResultList& operator=(const ResultList&) = delete;
+
+  // Creates the list view as a child of parent with that control id.
+  bool Create(HWND parent, int id, HFONT font, std::uint32_t background);
+  HWND hwnd() const { return hwnd_; }
+
+  // ---- rows ----
+  // Drops the oldest row when the list is over its limit, appends a row
+  // (caption and sub-items) drawn in colour (none: black), and scrolls it
+  // into view unless the user has scrolled back from the end.
+  void AddRow(std::vector<std::string> texts, std::optional<std::uint32_t> colour);
+  void Clear();
+  int RowCount() const;
+  // Text of data index dataIndex (0 caption, k sub-item k) of a row in
+  // display order, and the colour it is drawn in.
+  std::string Text(int row, int dataIndex) const;
+  std::uint32_t RowColour(int row) const;
+  const ResultRows& Rows() const { return rows_; }
+  // Display index of the selected row, if one is.
+  std::optional<int> SelectedRow() const;
+
+  // ---- columns ----
+  // Tags of the columns in display order, left to right.
+  std::vector<int> DisplayTags() const;
+  std::string OrderString() const { return FormatColumnOrder(DisplayTags()); }
+  // True when a column with that tag (and, when given, that caption) exists.
+  bool HasColumn(int tag, const char* caption = nullptr) const;
+  // Adds a column at the right end.
+  void AddColumn(const ColumnSpec& spec);
+  void DeleteColumn(int tag);
+  // Moves the columns as ApplyColumnOrder (Quor_ResultModel) says.
+  void ApplyColumnOrder(const std::string& order);
+  void SetColumnWidth(int tag, int width);
+  // The width of the column with that tag; 80 when there is none.
+  int GetColumnWidth(int tag) const;
+  void SetBackground(std::uint32_t colour);
+  std::uint32_t Background() const { return background_; }
+
+  // Sorts by the data of the column at that column index (as a header click
+  // reports it) and remembers that data as the sort column.
+  void SortByColumn(int columnIndex);
+  // The data (0 caption, k sub-item k) of the last clicked column.
+  int SortColumn() const { return sortColumn_; }
+
+  // Called after the user has dragged a column to a new place, with the
+  // new order string.
+  std::function<void(const std::string&)> OnColumnsMoved;
+  // A right click (or the context-menu key) on the list; screen point.
+  std::function<void(POINT)> OnContextMenu;
+  // A key pressed with Ctrl held while the list has the focus; true when
+  // it was taken.
+  std::function<bool(UINT virtualKey)> OnCtrlKey;
+
+  // The parent's WM_NOTIFY for this list: texts, custom drawing, header
+  // clicks. True when handled; result is then the reply.
+  bool HandleNotify(NMHDR* header, LRESULT& result);
+
+ private:
+  int ColumnIndexOfTag(int tag) const;
+  static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                       DWORD_PTR self);
+  LRESULT ListMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  void ColumnsMoved();
+
+  std::vector<ColumnSpec> initialColumns_;
+  std::vector<int> tagsByIndex_;  // tag of the column at each column index
+  ResultRows rows_;
+  HWND hwnd_ = nullptr;
+  std::uint32_t background_ = 0;
+  int sortColumn_ = 0;
+};
+
+// A tooltip over a control, with that text.
+HWND AddTooltip(HWND owner, HWND control, const char* text);
