@@ -65,7 +65,7 @@ bool ResultList::Create(HWND parent, int id, HFONT font, std::uint32_t backgroun
   // Storage for the rows the list can hold.
   SendMessageA(hwnd_, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows_.limit()), LVSICF_NOINVALIDATEALL);
   SetBackground(background);
-  for (const ColumnSpec& spec : initialColumns_) AddColumn(spec);
+  for (const ColumnSpec& columnSpec : initialColumns_) AddColumn(columnSpec);
   SetWindowSubclass(hwnd_, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
   return true;
 }
@@ -158,18 +158,18 @@ bool ResultList::HasColumn(int tag, const char* caption) const {
   return std::string(text) == caption;
 }
 
-void ResultList::AddColumn(const ColumnSpec& spec) {
+void ResultList::AddColumn(const ColumnSpec& columnSpec) {
   const int index = static_cast<int>(tagsByIndex_.size());
   LVCOLUMNA column{};
   column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
-  column.fmt = FormatOf(spec.align);
-  column.cx = spec.width;
-  column.pszText = const_cast<char*>(spec.caption);
+  column.fmt = FormatOf(columnSpec.align);
+  column.cx = columnSpec.width;
+  column.pszText = const_cast<char*>(columnSpec.caption);
   column.iSubItem = index;
   if (SendMessageA(hwnd_, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column)) < 0) {
     return;
   }
-  tagsByIndex_.push_back(spec.tag);
+  tagsByIndex_.push_back(columnSpec.tag);
   // The rows already there show this column's data too.
   if (index > 0) {
     for (int row = 0; row < RowCount(); ++row) SetCallbackText(hwnd_, row, index);
