@@ -98,6 +98,8 @@ std::uint32_t Crc32Slice16(std::uint32_t crc, const void* buffer, std::size_t co
 // ---- PCLMULQDQ, 128-bit lanes -------------------------------------------
 
 #define QUOR_TARGET_CLMUL __attribute__((target("pclmul,sse4.1")))
+#define QUOR_TARGET_CLMUL_AVX __attribute__((target("pclmul,sse4.1,avx")))
+#define QUOR_TARGET_YMM __attribute__((target("pclmul,sse4.1,avx2,vpclmulqdq")))
 #define QUOR_TARGET_WIDE __attribute__((target("pclmul,sse4.1,avx2,avx512f,avx512vl,vpclmulqdq")))
 
 // Buffers shorter than these go to the next smaller kernel.
@@ -129,22 +131,110 @@ QUOR_TARGET_CLMUL inline __attribute__((always_inline)) std::uint32_t Finish128(
   return Crc32Slice16(Crc32Slice16(0, lane, 16), p, count);
 }
 
-QUOR_TARGET_CLMUL std::uint32_t Crc32Clmul(std::uint32_t crc, const void* buffer, std::size_t count) {
+// Eight lanes v[0..7] (128 bytes) take in the rest of the message 128 bytes
+// at a time, then fold into one, as a tree so that only three folds wait on
+// each other: 0-3 onto 4-7, then 4-5 onto 6-7, then 6 onto 7. The <16-byte
+// tail is left to the caller (Finish128).
+QUOR_TARGET_CLMUL inline __attribute__((always_inline)) __m128i FoldEightLanes(
+    __m128i (&v)[8], const unsigned char*& p, std::size_t& count) {
+  const __m128i k128 = Fold128Constants(crc32fold::kFold128);
+  for (; count >= 128; p += 128, count -= 128)
+#pragma GCC unroll 8
+    for (int i = 0; i < 8; ++i) v[i] = Fold128(v[i], Load128(p + 16 * i), k128);
+  const __m128i k64 = Fold128Constants(crc32fold::kFold64);
+#pragma GCC unroll 8
+  for (int i = 0; i < 4; ++i) v[i + 4] = Fold128(v[i], v[i + 4], k64);
+  const __m128i k32 = Fold128Constants(crc32fold::kFold32);
+  v[6] = Fold128(v[4], v[6], k32);
+  v[7] = Fold128(v[5], v[7], k32);
+  return Fold128(v[6], v[7], Fold128Constants(crc32fold::kFold16));
+}
+
+// The 128-bit kernel, written once and compiled twice below: with the old
+// SSE encoding and with the AVX (VEX) encoding of the same instructions,
+// which some processors run much faster (no register copies before each
+// multiply).
+QUOR_TARGET_CLMUL inline __attribute__((always_inline)) std::uint32_t Clmul128(
+    std::uint32_t crc, const void* buffer, std::size_t count) {
   if (count < kClmulMin) return Crc32Slice16(crc, buffer, count);
   const auto* p = static_cast<const unsigned char*>(buffer);
-  __m128i x0 = _mm_xor_si128(Load128(p), _mm_cvtsi32_si128(static_cast<int>(crc)));
-  __m128i x1 = Load128(p + 16), x2 = Load128(p + 32), x3 = Load128(p + 48);
-  p += 64;
-  count -= 64;
-  const __m128i k64 = Fold128Constants(crc32fold::kFold64);
-  for (; count >= 64; p += 64, count -= 64) {
-    x0 = Fold128(x0, Load128(p), k64);
-    x1 = Fold128(x1, Load128(p + 16), k64);
-    x2 = Fold128(x2, Load128(p + 32), k64);
-    x3 = Fold128(x3, Load128(p + 48), k64);
+  const __m128i start = _mm_cvtsi32_si128(static_cast<int>(crc));
+  if (count < 128) {
+    // Four lanes, folded onto the last one.
+    const __m128i k16 = Fold128Constants(crc32fold::kFold16);
+    __m128i x = _mm_xor_si128(Load128(p), start);
+#pragma GCC unroll 8
+    for (int i = 1; i < 4; ++i) x = Fold128(x, Load128(p + 16 * i), k16);
+    return Finish128(x, p + 64, count - 64);
   }
-  const __m128i k16 = Fold128Constants(crc32fold::kFold16);
-  __m128i x = Fold128(Fold128(Fold128(x0, x1, k16), x2, k16), x3, k16);
+  // Eight lanes of 16 bytes: 128 bytes in flight, enough independent
+  // multiplies to keep the multiplier busy.
+  __m128i v[8];
+  v[0] = _mm_xor_si128(Load128(p), start);
+#pragma GCC unroll 8
+  for (int i = 1; i < 8; ++i) v[i] = Load128(p + 16 * i);
+  p += 128;
+  count -= 128;
+  const __m128i x = FoldEightLanes(v, p, count);
+  return Finish128(x, p, count);
+}
+
+QUOR_TARGET_CLMUL std::uint32_t Crc32Clmul(std::uint32_t crc, const void* buffer, std::size_t count) {
+  return Clmul128(crc, buffer, count);
+}
+
+QUOR_TARGET_CLMUL_AVX std::uint32_t Crc32ClmulAvx(std::uint32_t crc, const void* buffer,
+                                                  std::size_t count) {
+  return Clmul128(crc, buffer, count);
+}
+
+// ---- VPCLMULQDQ, 256-bit registers (two lanes each) ----------------------
+// For processors with VPCLMULQDQ but without AVX-512.
+
+QUOR_TARGET_YMM inline __attribute__((always_inline)) __m256i Fold256(__m256i x, __m256i data,
+                                                                     __m256i k) {
+  return _mm256_xor_si256(_mm256_xor_si256(_mm256_clmulepi64_epi128(x, k, 0x00),
+                                           _mm256_clmulepi64_epi128(x, k, 0x11)),
+                          data);
+}
+
+QUOR_TARGET_YMM inline __attribute__((always_inline)) __m256i Load256(const unsigned char* p) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+QUOR_TARGET_YMM inline __attribute__((always_inline)) __m256i Fold256Constants(
+    const std::uint64_t (&k)[2]) {
+  const auto lo = static_cast<long long>(k[0]), hi = static_cast<long long>(k[1]);
+  return _mm256_set_epi64x(hi, lo, hi, lo);
+}
+
+QUOR_TARGET_YMM std::uint32_t Crc32Vpclmul256(std::uint32_t crc, const void* buffer,
+                                              std::size_t count) {
+  if (count < kWideMin) return Crc32ClmulAvx(crc, buffer, count);
+  const auto* p = static_cast<const unsigned char*>(buffer);
+  // Eight registers of two lanes: 256 bytes in flight.
+  __m256i y[8];
+  y[0] = _mm256_xor_si256(Load256(p), _mm256_zextsi128_si256(_mm_cvtsi32_si128(static_cast<int>(crc))));
+#pragma GCC unroll 8
+  for (int i = 1; i < 8; ++i) y[i] = Load256(p + 32 * i);
+  p += 256;
+  count -= 256;
+  const __m256i k256 = Fold256Constants(crc32fold::kFold256);
+  for (; count >= 256; p += 256, count -= 256)
+#pragma GCC unroll 8
+    for (int i = 0; i < 8; ++i) y[i] = Fold256(y[i], Load256(p + 32 * i), k256);
+
+  // y[i] holds lanes 2i and 2i+1 of sixteen: fold lanes 0..7 (y[0..3]) onto
+  // lanes 8..15 (y[4..7]), 128 bytes on, and go on with eight 128-bit lanes.
+  const __m256i k128 = Fold256Constants(crc32fold::kFold128);
+  __m128i v[8];
+#pragma GCC unroll 8
+  for (int i = 0; i < 4; ++i) {
+    const __m256i folded = Fold256(y[i], y[i + 4], k128);
+    v[2 * i] = _mm256_castsi256_si128(folded);
+    v[2 * i + 1] = _mm256_extracti128_si256(folded, 1);
+  }
+  const __m128i x = FoldEightLanes(v, p, count);
   return Finish128(x, p, count);
 }
 
@@ -168,21 +258,24 @@ QUOR_TARGET_WIDE inline __attribute__((always_inline)) __m512i Fold512Constants(
 
 QUOR_TARGET_WIDE std::uint32_t Crc32Vpclmul512(std::uint32_t crc, const void* buffer,
                                                std::size_t count) {
-  if (count < kWideMin) return Crc32Clmul(crc, buffer, count);
+  if (count < kWideMin) return Crc32ClmulAvx(crc, buffer, count);
   const auto* p = static_cast<const unsigned char*>(buffer);
   // Eight registers of four lanes: 512 bytes in flight.
   __m512i z[8];
-  z[0] = _mm512_xor_si512(Load512(p), _mm512_castsi128_si512(_mm_cvtsi32_si128(static_cast<int>(crc))));
+  z[0] = _mm512_xor_si512(Load512(p), _mm512_zextsi128_si512(_mm_cvtsi32_si128(static_cast<int>(crc))));
+#pragma GCC unroll 8
   for (int i = 1; i < 8; ++i) z[i] = Load512(p + 64 * i);
   p += 512;
   count -= 512;
   const __m512i k512 = Fold512Constants(crc32fold::kFold512);
   for (; count >= 512; p += 512, count -= 512)
+#pragma GCC unroll 8
     for (int i = 0; i < 8; ++i) z[i] = Fold512(z[i], Load512(p + 64 * i), k512);
 
   // Fold the eight registers into one as a tree, so only three folds wait
   // on each other: 0-3 onto 4-7, then 4-5 onto 6-7, then 6 onto 7.
   const __m512i k256 = Fold512Constants(crc32fold::kFold256);
+#pragma GCC unroll 8
   for (int i = 0; i < 4; ++i) z[i + 4] = Fold512(z[i], z[i + 4], k256);
   const __m512i k128 = Fold512Constants(crc32fold::kFold128);
   z[6] = Fold512(z[4], z[6], k128);
@@ -208,26 +301,31 @@ QUOR_TARGET_WIDE std::uint32_t Crc32Vpclmul512(std::uint32_t crc, const void* bu
 // ---- What the processor offers --------------------------------------------
 
 struct CpuFeatures {
-  bool clmul = false;
-  bool wide = false;
+  bool clmul = false;  // PCLMULQDQ and SSE4.1
+  bool clmulAvx = false;  // the same with the AVX encoding
+  bool ymm = false;    // VPCLMULQDQ on 256-bit registers (AVX2)
+  bool wide = false;   // VPCLMULQDQ on 512-bit registers (AVX-512)
 };
 
 CpuFeatures DetectCpu() {
   CpuFeatures f;
   unsigned a, b, c, d;
   if (!__get_cpuid(1, &a, &b, &c, &d)) return f;
-  const bool pclmul = c & (1u << 1), sse41 = c & (1u << 19), osxsave = c & (1u << 27);
+  const bool pclmul = c & (1u << 1), sse41 = c & (1u << 19), osxsave = c & (1u << 27),
+             avx = c & (1u << 28);
   f.clmul = pclmul && sse41;
-  if (!f.clmul || !osxsave) return f;
-  // The operating system must save the SSE, AVX and all AVX-512 state.
+  if (!f.clmul || !osxsave || !avx || __get_cpuid_max(0, nullptr) < 7) return f;
+  // The operating system must save the registers a kernel uses: SSE and
+  // AVX state for 256 bits, and all AVX-512 state as well for 512 bits.
   unsigned xcr0lo, xcr0hi;
   __asm__ volatile("xgetbv" : "=a"(xcr0lo), "=d"(xcr0hi) : "c"(0));
-  const bool osZmm = (xcr0lo & 0xE6u) == 0xE6u;
-  if (!osZmm || __get_cpuid_max(0, nullptr) < 7) return f;
+  const bool osYmm = (xcr0lo & 0x06u) == 0x06u, osZmm = (xcr0lo & 0xE6u) == 0xE6u;
   __cpuid_count(7, 0, a, b, c, d);
   const bool avx2 = b & (1u << 5), avx512f = b & (1u << 16), avx512vl = b & (1u << 31);
   const bool vpclmul = c & (1u << 10);
-  f.wide = avx2 && avx512f && avx512vl && vpclmul;
+  f.clmulAvx = osYmm;
+  f.ymm = osYmm && avx2 && vpclmul;
+  f.wide = f.ymm && osZmm && avx512f && avx512vl;
   return f;
 }
 
@@ -242,6 +340,8 @@ KernelFn KernelFunction(Crc32Kernel kernel) {
   switch (kernel) {
 #ifdef QUOR_CRC32_X86
     case Crc32Kernel::Clmul: return Crc32Clmul;
+    case Crc32Kernel::ClmulAvx: return Crc32ClmulAvx;
+    case Crc32Kernel::Vpclmul256: return Crc32Vpclmul256;
     case Crc32Kernel::Vpclmul512: return Crc32Vpclmul512;
 #endif
     default: return Crc32Slice16;
@@ -251,6 +351,8 @@ KernelFn KernelFunction(Crc32Kernel kernel) {
 Crc32Kernel BestKernel() {
 #ifdef QUOR_CRC32_X86
   if (Cpu().wide) return Crc32Kernel::Vpclmul512;
+  if (Cpu().ymm) return Crc32Kernel::Vpclmul256;
+  if (Cpu().clmulAvx) return Crc32Kernel::ClmulAvx;
   if (Cpu().clmul) return Crc32Kernel::Clmul;
 #endif
   return Crc32Kernel::Slice16;
@@ -283,6 +385,8 @@ const char* Crc32KernelName(Crc32Kernel kernel) {
     case Crc32Kernel::Auto: return "auto";
     case Crc32Kernel::Slice16: return "slice16";
     case Crc32Kernel::Clmul: return "pclmul-sse4.1";
+    case Crc32Kernel::ClmulAvx: return "pclmul-avx";
+    case Crc32Kernel::Vpclmul256: return "vpclmul-avx2";
     case Crc32Kernel::Vpclmul512: return "vpclmul-avx512";
   }
   return "?";
@@ -294,6 +398,8 @@ bool Crc32KernelSupported(Crc32Kernel kernel) {
     case Crc32Kernel::Slice16: return true;
 #ifdef QUOR_CRC32_X86
     case Crc32Kernel::Clmul: return Cpu().clmul;
+    case Crc32Kernel::ClmulAvx: return Cpu().clmulAvx;
+    case Crc32Kernel::Vpclmul256: return Cpu().ymm;
     case Crc32Kernel::Vpclmul512: return Cpu().wide;
 #endif
     default: return false;
