@@ -104,8 +104,6 @@ inline std::vector<Entry> KernelEntries() {
   entries.push_back({chosen, Dispatched});
   if (Crc32KernelSupported(Crc32Kernel::Slice16)) entries.push_back({"  slice16", Kernel<Crc32Kernel::Slice16>});
   if (Crc32KernelSupported(Crc32Kernel::Clmul)) entries.push_back({"  pclmul-sse4.1", Kernel<Crc32Kernel::Clmul>});
-  if (Crc32KernelSupported(Crc32Kernel::ClmulAvx))
-    entries.push_back({"  pclmul-avx", Kernel<Crc32Kernel::ClmulAvx>});
   if (Crc32KernelSupported(Crc32Kernel::Vpclmul256))
     entries.push_back({"  vpclmul-avx2", Kernel<Crc32Kernel::Vpclmul256>});
   if (Crc32KernelSupported(Crc32Kernel::Vpclmul512))

@@ -73,24 +73,31 @@ inline std::uint32_t Load32(const unsigned char* p) {
   return v;
 }
 
+// The register after 16 bytes (little-endian words a..d, the register
+// already XORed into a).
+inline __attribute__((always_inline)) std::uint32_t Slice16Step(std::uint32_t a, std::uint32_t b,
+                                                               std::uint32_t c, std::uint32_t d) {
+  return kSlice[15][a & 0xFF] ^ kSlice[14][(a >> 8) & 0xFF] ^ kSlice[13][(a >> 16) & 0xFF] ^
+         kSlice[12][a >> 24] ^ kSlice[11][b & 0xFF] ^ kSlice[10][(b >> 8) & 0xFF] ^
+         kSlice[9][(b >> 16) & 0xFF] ^ kSlice[8][b >> 24] ^ kSlice[7][c & 0xFF] ^
+         kSlice[6][(c >> 8) & 0xFF] ^ kSlice[5][(c >> 16) & 0xFF] ^ kSlice[4][c >> 24] ^
+         kSlice[3][d & 0xFF] ^ kSlice[2][(d >> 8) & 0xFF] ^ kSlice[1][(d >> 16) & 0xFF] ^
+         kSlice[0][d >> 24];
+}
+
+inline __attribute__((always_inline)) std::uint32_t Slice16Bytes(std::uint32_t crc, const unsigned char* p,
+                                                                std::size_t count) {
+  for (; count > 0; --count) crc = (crc >> 8) ^ kSlice[0][(crc ^ *p++) & 0xFF];
+  return crc;
+}
+
 std::uint32_t Crc32Slice16(std::uint32_t crc, const void* buffer, std::size_t count) {
   const auto* p = static_cast<const unsigned char*>(buffer);
   if constexpr (std::endian::native == std::endian::little) {
-    while (count >= 16) {
-      const std::uint32_t a = Load32(p) ^ crc, b = Load32(p + 4), c = Load32(p + 8),
-                          d = Load32(p + 12);
-      crc = kSlice[15][a & 0xFF] ^ kSlice[14][(a >> 8) & 0xFF] ^ kSlice[13][(a >> 16) & 0xFF] ^
-            kSlice[12][a >> 24] ^ kSlice[11][b & 0xFF] ^ kSlice[10][(b >> 8) & 0xFF] ^
-            kSlice[9][(b >> 16) & 0xFF] ^ kSlice[8][b >> 24] ^ kSlice[7][c & 0xFF] ^
-            kSlice[6][(c >> 8) & 0xFF] ^ kSlice[5][(c >> 16) & 0xFF] ^ kSlice[4][c >> 24] ^
-            kSlice[3][d & 0xFF] ^ kSlice[2][(d >> 8) & 0xFF] ^ kSlice[1][(d >> 16) & 0xFF] ^
-            kSlice[0][d >> 24];
-      p += 16;
-      count -= 16;
-    }
+    for (; count >= 16; p += 16, count -= 16)
+      crc = Slice16Step(Load32(p) ^ crc, Load32(p + 4), Load32(p + 8), Load32(p + 12));
   }
-  for (; count > 0; --count) crc = (crc >> 8) ^ kSlice[0][(crc ^ *p++) & 0xFF];
-  return crc;
+  return Slice16Bytes(crc, p, count);
 }
 
 #ifdef QUOR_CRC32_X86
@@ -98,7 +105,6 @@ std::uint32_t Crc32Slice16(std::uint32_t crc, const void* buffer, std::size_t co
 // ---- PCLMULQDQ, 128-bit lanes -------------------------------------------
 
 #define QUOR_TARGET_CLMUL __attribute__((target("pclmul,sse4.1")))
-#define QUOR_TARGET_CLMUL_AVX __attribute__((target("pclmul,sse4.1,avx")))
 #define QUOR_TARGET_YMM __attribute__((target("pclmul,sse4.1,avx2,vpclmulqdq")))
 #define QUOR_TARGET_WIDE __attribute__((target("pclmul,sse4.1,avx2,avx512f,avx512vl,vpclmulqdq")))
 
@@ -126,9 +132,11 @@ QUOR_TARGET_CLMUL inline __attribute__((always_inline)) std::uint32_t Finish128(
     __m128i x, const unsigned char* p, std::size_t count) {
   const __m128i k16 = Fold128Constants(crc32fold::kFold16);
   for (; count >= 16; p += 16, count -= 16) x = Fold128(x, Load128(p), k16);
-  alignas(16) unsigned char lane[16];
-  _mm_store_si128(reinterpret_cast<__m128i*>(lane), x);
-  return Crc32Slice16(Crc32Slice16(0, lane, 16), p, count);
+  const auto a = static_cast<std::uint32_t>(_mm_cvtsi128_si32(x)),
+             b = static_cast<std::uint32_t>(_mm_extract_epi32(x, 1)),
+             c = static_cast<std::uint32_t>(_mm_extract_epi32(x, 2)),
+             d = static_cast<std::uint32_t>(_mm_extract_epi32(x, 3));
+  return Slice16Bytes(Slice16Step(a, b, c, d), p, count);
 }
 
 // Eight lanes v[0..7] (128 bytes) take in the rest of the message 128 bytes
@@ -150,12 +158,7 @@ QUOR_TARGET_CLMUL inline __attribute__((always_inline)) __m128i FoldEightLanes(
   return Fold128(v[6], v[7], Fold128Constants(crc32fold::kFold16));
 }
 
-// The 128-bit kernel, written once and compiled twice below: with the old
-// SSE encoding and with the AVX (VEX) encoding of the same instructions,
-// which some processors run much faster (no register copies before each
-// multiply).
-QUOR_TARGET_CLMUL inline __attribute__((always_inline)) std::uint32_t Clmul128(
-    std::uint32_t crc, const void* buffer, std::size_t count) {
+QUOR_TARGET_CLMUL std::uint32_t Crc32Clmul(std::uint32_t crc, const void* buffer, std::size_t count) {
   if (count < kClmulMin) return Crc32Slice16(crc, buffer, count);
   const auto* p = static_cast<const unsigned char*>(buffer);
   const __m128i start = _mm_cvtsi32_si128(static_cast<int>(crc));
@@ -177,15 +180,6 @@ QUOR_TARGET_CLMUL inline __attribute__((always_inline)) std::uint32_t Clmul128(
   count -= 128;
   const __m128i x = FoldEightLanes(v, p, count);
   return Finish128(x, p, count);
-}
-
-QUOR_TARGET_CLMUL std::uint32_t Crc32Clmul(std::uint32_t crc, const void* buffer, std::size_t count) {
-  return Clmul128(crc, buffer, count);
-}
-
-QUOR_TARGET_CLMUL_AVX std::uint32_t Crc32ClmulAvx(std::uint32_t crc, const void* buffer,
-                                                  std::size_t count) {
-  return Clmul128(crc, buffer, count);
 }
 
 // ---- VPCLMULQDQ, 256-bit registers (two lanes each) ----------------------
@@ -210,7 +204,7 @@ QUOR_TARGET_YMM inline __attribute__((always_inline)) __m256i Fold256Constants(
 
 QUOR_TARGET_YMM std::uint32_t Crc32Vpclmul256(std::uint32_t crc, const void* buffer,
                                               std::size_t count) {
-  if (count < kWideMin) return Crc32ClmulAvx(crc, buffer, count);
+  if (count < kWideMin) return Crc32Clmul(crc, buffer, count);
   const auto* p = static_cast<const unsigned char*>(buffer);
   // Eight registers of two lanes: 256 bytes in flight.
   __m256i y[8];
@@ -258,7 +252,7 @@ QUOR_TARGET_WIDE inline __attribute__((always_inline)) __m512i Fold512Constants(
 
 QUOR_TARGET_WIDE std::uint32_t Crc32Vpclmul512(std::uint32_t crc, const void* buffer,
                                                std::size_t count) {
-  if (count < kWideMin) return Crc32ClmulAvx(crc, buffer, count);
+  if (count < kWideMin) return Crc32Clmul(crc, buffer, count);
   const auto* p = static_cast<const unsigned char*>(buffer);
   // Eight registers of four lanes: 512 bytes in flight.
   __m512i z[8];
@@ -302,7 +296,6 @@ QUOR_TARGET_WIDE std::uint32_t Crc32Vpclmul512(std::uint32_t crc, const void* bu
 
 struct CpuFeatures {
   bool clmul = false;  // PCLMULQDQ and SSE4.1
-  bool clmulAvx = false;  // the same with the AVX encoding
   bool ymm = false;    // VPCLMULQDQ on 256-bit registers (AVX2)
   bool wide = false;   // VPCLMULQDQ on 512-bit registers (AVX-512)
 };
@@ -323,7 +316,6 @@ CpuFeatures DetectCpu() {
   __cpuid_count(7, 0, a, b, c, d);
   const bool avx2 = b & (1u << 5), avx512f = b & (1u << 16), avx512vl = b & (1u << 31);
   const bool vpclmul = c & (1u << 10);
-  f.clmulAvx = osYmm;
   f.ymm = osYmm && avx2 && vpclmul;
   f.wide = f.ymm && osZmm && avx512f && avx512vl;
   return f;
@@ -340,7 +332,6 @@ KernelFn KernelFunction(Crc32Kernel kernel) {
   switch (kernel) {
 #ifdef QUOR_CRC32_X86
     case Crc32Kernel::Clmul: return Crc32Clmul;
-    case Crc32Kernel::ClmulAvx: return Crc32ClmulAvx;
     case Crc32Kernel::Vpclmul256: return Crc32Vpclmul256;
     case Crc32Kernel::Vpclmul512: return Crc32Vpclmul512;
 #endif
@@ -352,7 +343,6 @@ Crc32Kernel BestKernel() {
 #ifdef QUOR_CRC32_X86
   if (Cpu().wide) return Crc32Kernel::Vpclmul512;
   if (Cpu().ymm) return Crc32Kernel::Vpclmul256;
-  if (Cpu().clmulAvx) return Crc32Kernel::ClmulAvx;
   if (Cpu().clmul) return Crc32Kernel::Clmul;
 #endif
   return Crc32Kernel::Slice16;
@@ -385,7 +375,6 @@ const char* Crc32KernelName(Crc32Kernel kernel) {
     case Crc32Kernel::Auto: return "auto";
     case Crc32Kernel::Slice16: return "slice16";
     case Crc32Kernel::Clmul: return "pclmul-sse4.1";
-    case Crc32Kernel::ClmulAvx: return "pclmul-avx";
     case Crc32Kernel::Vpclmul256: return "vpclmul-avx2";
     case Crc32Kernel::Vpclmul512: return "vpclmul-avx512";
   }
@@ -398,7 +387,6 @@ bool Crc32KernelSupported(Crc32Kernel kernel) {
     case Crc32Kernel::Slice16: return true;
 #ifdef QUOR_CRC32_X86
     case Crc32Kernel::Clmul: return Cpu().clmul;
-    case Crc32Kernel::ClmulAvx: return Cpu().clmulAvx;
     case Crc32Kernel::Vpclmul256: return Cpu().ymm;
     case Crc32Kernel::Vpclmul512: return Cpu().wide;
 #endif

@@ -10,13 +10,12 @@ enum class Crc32Kernel {
   Auto,        // whatever this processor's best is
   Slice16,     // portable: 16 table look-ups per 16 bytes
   Clmul,       // PCLMULQDQ + SSE4.1, 128-bit folding
-  ClmulAvx,    // the same in the AVX encoding
   Vpclmul256,  // VPCLMULQDQ on AVX2 registers, 256-bit folding
   Vpclmul512,  // VPCLMULQDQ on AVX-512 registers, 512-bit folding
 };
 
 inline constexpr Crc32Kernel kAllCrc32Kernels[] = {Crc32Kernel::Slice16, Crc32Kernel::Clmul,
-                                                   Crc32Kernel::ClmulAvx, Crc32Kernel::Vpclmul256, Crc32Kernel::Vpclmul512};
+                                                   Crc32Kernel::Vpclmul256, Crc32Kernel::Vpclmul512};
 
 const char* Crc32KernelName(Crc32Kernel kernel);
 
