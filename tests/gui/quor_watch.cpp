@@ -1,7 +1,9 @@
 // A small helper for scripts and end-to-end runs: watches Quor's main window
 // from outside, as a user looking at the screen would.
 //   quor_watch done SECONDS   wait until the main window's SFV list shows a
-//                             row, then print what the check found
+//                             row, then print the window's place on the
+//                             screen ("window LEFT TOP WIDTH HEIGHT") and
+//                             what the check found
 //   quor_watch close SECONDS  close the main window and wait until it is gone
 // Exit code 0 on success, 1 on a time-out, 2 on a wrong command line.
 #include <windows.h>
@@ -32,13 +34,22 @@ int Done(int timeoutMs) {
     std::puts("no main window came up");
     return 1;
   }
-  HWND files = GetDlgItem(main, kArchiveListId);
-  HWND sfvs = GetDlgItem(main, kStatusListId);
-  if (!guitest::WaitUntil([&] { return SendMessageA(sfvs, LVM_GETITEMCOUNT, 0, 0) > 0; }, timeoutMs)) {
+  // The window may be found while it is still being made: its lists are
+  // looked up again until they are there.
+  HWND files = nullptr, sfvs = nullptr;
+  const bool finished = guitest::WaitUntil([&] {
+    files = GetDlgItem(main, kArchiveListId);
+    sfvs = GetDlgItem(main, kStatusListId);
+    return files && sfvs && SendMessageA(sfvs, LVM_GETITEMCOUNT, 0, 0) > 0;
+  }, timeoutMs);
+  if (!finished) {
     std::puts("the check did not finish in time");
     return 1;
   }
   Sleep(500);  // the last repaint after the check
+  RECT rect{};
+  GetWindowRect(main, &rect);
+  std::printf("window %ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
   for (const std::vector<std::string>& row : guitest::ListViewRows(sfvs, 5)) {
     std::printf("%s: %s files, %s good, %s bad, %s missing\n", row[0].c_str(), row[1].c_str(), row[2].c_str(),
                 row[3].c_str(), row[4].c_str());
