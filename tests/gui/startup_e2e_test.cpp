@@ -190,6 +190,30 @@ TEST_F(StartupProcessTest, NoArgumentsWhileACopyRunsEndsAtOnceAndChangesNothing)
   CloseWindow(main, *first);
 }
 
+TEST_F(StartupProcessTest, AnAppBuilderWindowHidesTheRunningCopy) {
+  std::unique_ptr<Process> first;
+  HWND main = StartFirstCopy(first);
+  ASSERT_NE(main, nullptr);
+  WNDCLASSA cls{};
+  cls.lpfnWndProc = DefWindowProcA;
+  cls.hInstance = GetModuleHandleA(nullptr);
+  cls.lpszClassName = "TAppBuilder";
+  RegisterClassA(&cls);
+  HWND builder = CreateWindowExA(0, "TAppBuilder", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(builder, nullptr);
+  // As if no copy ran: a check switch opens a main window of its own,
+  // which checks the path itself; nothing is handed over.
+  Process second(app_, "-TestFolder " + Quote(rel_));
+  HWND other = guitest::WaitForWindow(second.pid(), "TZOZUvavada");
+  ASSERT_NE(other, nullptr);
+  ExpectRelChecked(other);
+  EXPECT_EQ(SfvRowCount(main), 0);
+  DestroyWindow(builder);
+  CloseWindow(other, second);
+  CloseWindow(main, *first);
+}
+
 TEST_F(StartupProcessTest, TestFolderWhileACopyRunsIsCheckedByTheRunningCopy) {
   std::unique_ptr<Process> first;
   HWND main = StartFirstCopy(first);
@@ -244,6 +268,20 @@ TEST_F(StartupProcessTest, CreateWhileACopyRunsOpensOnlyTheCreator) {
   EXPECT_NE(ReadBytes(fresh + "\\a.sfv").find(Line("a.rar", "rar")), std::string::npos);
   EXPECT_EQ(SfvRowCount(main), 0);  // the running copy got nothing
   CloseWindow(main, *first);
+}
+
+TEST_F(StartupProcessTest, ACreateSwitchInLowerCaseOrWithAThirdArgumentOpensTheMainWindowNotTheCreator) {
+  const std::string fresh = data_ / "Fresh";
+  MakeFolder(fresh);
+  WriteBytes(fresh + "\\a.rar", "rar");
+  for (const std::string& args : {"-createsfvfile " + Quote(fresh), "-CreateSFVFile " + Quote(fresh) + " extra"}) {
+    Process quor(app_, args);
+    HWND main = guitest::WaitForWindow(quor.pid(), "TZOZUvavada");
+    ASSERT_NE(main, nullptr) << args;
+    EXPECT_EQ(guitest::WaitForWindow(quor.pid(), "TSFVCreater", nullptr, 0), nullptr) << args;
+    CloseWindow(main, quor);
+  }
+  EXPECT_EQ(testutil::FolderNames(fresh), std::vector<std::string>{"a.rar"});
 }
 
 TEST_F(StartupProcessTest, ThreeArgumentsWhileACopyRunsOpenASecondMainWindow) {
