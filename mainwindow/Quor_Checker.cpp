@@ -125,6 +125,15 @@ LRESULT TZOZUvavada::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (wParam == kProgressTimerId) ProgressTimerTimer();
       return 0;
+    case WM_QUOR_FIRST_ACTIVATE:
+      FormActivate();
+      return 0;
+    case WM_COPYDATA:
+      FormCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+      return 0;
+    case WM_DROPFILES:
+      FormDropFiles(reinterpret_cast<HDROP>(wParam));
+      return 0;
     case WM_SETCURSOR:
       if (busy_ && reinterpret_cast<HWND>(wParam) == archiveList_.hwnd() && LOWORD(lParam) == HTCLIENT) {
         SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
@@ -533,47 +542,4 @@ std::optional<std::string> TZOZUvavada::PickFiles(const std::string& lines) {
   std::optional<std::string> picked;
   if (HWND target = notifyWnd_.load()) gui::SyncCall(target, [&] { picked = PickLines(target, lines, true); });
   return picked;
-}
-
-// ---- the process ----
-
-namespace {
-
-struct CheckRequest {
-  std::string path;
-  bool isFolder = false;
-  bool specific = false;
-};
-
-std::optional<CheckRequest> RequestOfCommandLine(const std::vector<std::string>& args) {
-  if (args.size() != 2) return std::nullopt;
-  const std::string& s = args[0];
-  if (s == "-TestFile") return CheckRequest{args[1], false, false};
-  if (s == "-TestFileS") return CheckRequest{args[1], false, true};
-  if (s == "-TestFolder") return CheckRequest{args[1], true, false};
-  if (s == "-TestFolderS") return CheckRequest{args[1], true, true};
-  return std::nullopt;
-}
-
-}  // namespace
-
-bool IsMainWindowStart(const std::vector<std::string>& args) {
-  return args.empty() || RequestOfCommandLine(args).has_value();
-}
-
-int RunMainWindowProcess(const std::vector<std::string>& args) {
-  const std::string settingsPath = SettingsPath();
-  // Heap-held: a worker still running when the window has closed is not
-  // waited for; the process ends under it.
-  auto* window = new TZOZUvavada(settingsPath, ExtractFilePath(settingsPath), Unscramble(kMainCaption));
-  if (!window->CreateForm()) return 1;
-  ShowWindow(window->hwnd(), SW_SHOW);
-  UpdateWindow(window->hwnd());
-  if (std::optional<CheckRequest> request = RequestOfCommandLine(args)) {
-    window->SubmitCheck(request->path, request->isFolder, request->specific);
-  }
-  const int code = gui::RunMessageLoop();
-  if (window->WorkerRunning()) ExitProcess(static_cast<UINT>(code));
-  delete window;
-  return code;
 }

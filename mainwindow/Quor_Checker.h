@@ -6,6 +6,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <atomic>
 #include <functional>
@@ -19,6 +20,7 @@
 #include "gui/Handles.h"
 #include "gui/Window.h"
 #include "mainwindow/Quor_CheckQueue.h"
+#include "mainwindow/Quor_CommandLine.h"
 #include "mainwindow/Quor_Menus.h"
 #include "mainwindow/Quor_Progress.h"
 #include "mainwindow/Quor_ListViews.h"
@@ -30,6 +32,8 @@ inline constexpr int kArchiveListId = 2001;
 inline constexpr int kStatusListId = 2002;
 inline constexpr int kProgressBarId = 2003;
 inline constexpr UINT_PTR kProgressTimerId = 1;
+// Posted to run the first activation once the window is shown.
+inline constexpr UINT WM_QUOR_FIRST_ACTIVATE = WM_APP + 11;
 
 class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
  public:
@@ -50,6 +54,22 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
 
   // Loads the settings and creates the window (hidden).
   bool CreateForm();
+  // The rest of the window's creation, for the program's own main window:
+  // writes the Explorer associations from the six check marks, accepts
+  // dropped files and deletes progress files older than 7 days. An
+  // association error is shown in an "Error" box and ends these steps; the
+  // window opens all the same. programPath: the executable's full path.
+  void FinishFormCreate(const std::string& programPath);
+  // Writes the associations; the registry's classes root unless a test
+  // puts something else here. Returns "" or the error text.
+  std::function<std::string(const std::string& programPath, const ShellAssociations& flags)> ApplyAssociations;
+
+  // The command line (after the program's name) the first activation acts on.
+  std::vector<std::string> CommandLineArgs;
+  // Makes sure the first activation runs once the window is shown, also
+  // where the system does not activate it.
+  void StartWhenShown();
+  bool FirstActivationDone() const { return firstActivationDone_; }
 
   // The one entry point for check requests (menu, command line, drops, ...).
   void SubmitCheck(const std::string& path, bool isFolder, bool specific) {
@@ -105,8 +125,14 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
   void OnCheckNotify(std::uint32_t code, std::uint32_t value) override;
   void OnWorkerDone() override;
   void OnGetMinMaxInfo(MINMAXINFO* info) override;
+  void OnActivate(bool active) override;
 
  private:
+  // Requests from outside (Quor_HandOver.cpp).
+  void FormActivate();
+  void FormCopyData(const COPYDATASTRUCT* record);
+  void FormDropFiles(HDROP drop);
+
   // Menu and key handlers.
   void ChooseSfvAndCheck(bool specific);
   void FormKeyPress(char key);
@@ -157,12 +183,5 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
   HMENU menuBar_ = nullptr;
   bool busy_ = false;
   bool timerOn_ = false;
+  bool firstActivationDone_ = false;
 };
-
-// The main-window process: loads settings, shows the window, submits the
-// request of the command line, runs the message loop. Ends the process at
-// once when a worker still runs after the window has closed.
-// args: the command line after the program name; none, or a check switch
-// ("-TestFile", "-TestFileS", "-TestFolder", "-TestFolderS") and a path.
-bool IsMainWindowStart(const std::vector<std::string>& args);
-int RunMainWindowProcess(const std::vector<std::string>& args);

@@ -1,30 +1,18 @@
-// Program entry of Quor.exe. Decides from the command line what kind of
-// process this is: "-CreateSFVFile" or "-CreateSFVFileS" and a folder open
-// the creator window alone; no arguments, or a check switch and a path,
-// open the main window (handing the request to a running copy comes with
-// the start-up code); every other start ends quietly.
-#include <windows.h>
-
+// Program entry of Quor.exe: the start-up decision and its process kinds
+// are in Quor_Startup. Every process of the program reads the pick list's
+// place at its start and writes it back at its end.
 #include <string>
 #include <vector>
 
-#include "create/Quor_Creater.h"
-#include "mainwindow/Quor_Checker.h"
+#include "mainwindow/Quor_Startup.h"
 #include "picklist/Quor_SpecifikBox.h"
 #include "settings/Quor_Config.h"
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   const std::string settingsPath = SettingsPath();
-  // Every process of the program reads the pick list's place at its start
-  // and writes it back at its end.
   LoadProcessPickListPlacement(settingsPath);
-  int code = 0;
-  if (IsCreatorStart(args)) {
-    code = RunCreatorProcess(args, settingsPath);
-  } else if (IsMainWindowStart(args)) {
-    code = RunMainWindowProcess(args);
-  }
+  RunQuor(args);
   SaveProcessPickListPlacement(settingsPath);
-  return code;
+  return 0;
 }

@@ -130,4 +130,41 @@ std::vector<std::string> ListViewTexts(HWND list) {
   return texts;
 }
 
+std::vector<std::vector<std::string>> ListViewRows(HWND list, int columns) {
+  std::vector<std::vector<std::string>> rows;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(list, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return rows;
+  // One block in the owner's memory: the item record, then the text buffer.
+  constexpr SIZE_T kTextSize = 2048;
+  char* remote = static_cast<char*>(
+      VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + kTextSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  if (remote) {
+    const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+      std::vector<std::string> row;
+      for (int column = 0; column < columns; ++column) {
+        LVITEMA item{};
+        item.iSubItem = column;
+        item.pszText = remote + sizeof(LVITEMA);
+        item.cchTextMax = static_cast<int>(kTextSize);
+        char text[kTextSize] = {};
+        SIZE_T moved = 0;
+        WriteProcessMemory(process, remote, &item, sizeof item, &moved);
+        WriteProcessMemory(process, remote + sizeof(LVITEMA), text, 1, &moved);
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(remote),
+                            SMTO_BLOCK, 5000, &result);
+        ReadProcessMemory(process, remote + sizeof(LVITEMA), text, kTextSize - 1, &moved);
+        row.emplace_back(text);
+      }
+      rows.push_back(std::move(row));
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return rows;
+}
+
 }  // namespace guitest

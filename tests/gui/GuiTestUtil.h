@@ -47,4 +47,10 @@ class Helper {
 // Texts of a report list view's items, column 0.
 std::vector<std::string> ListViewTexts(HWND list);
 
+// The texts of a report list view's rows, columns 0 .. columns-1 by their
+// index, read through the memory of the process that owns the list (so the
+// list may belong to another process). Empty when that process cannot be
+// opened.
+std::vector<std::vector<std::string>> ListViewRows(HWND list, int columns);
+
 }  // namespace guitest

@@ -28,6 +28,26 @@ expect_line() {  # expect_line KEY TEXT: the key's default value is exactly TEXT
   fi
 }
 
+# Start from a classes root without our keys (a Quor.exe run in the same
+# prefix leaves its commands there) and put back what was found at the end.
+saved=$(mktemp -d)
+i=0
+for k in "${keys[@]}"; do
+  "$run" reg export "$k" "$(winepath -w "$saved/$i.reg" 2>/dev/null)" /y </dev/null >/dev/null 2>&1
+  "$run" reg delete "$k" /f </dev/null >/dev/null 2>&1
+  i=$((i + 1))
+done
+restore() {
+  local k i=0
+  for k in "${keys[@]}"; do
+    "$run" reg delete "$k" /f </dev/null >/dev/null 2>&1
+    [ -f "$saved/$i.reg" ] && "$run" reg import "$(winepath -w "$saved/$i.reg" 2>/dev/null)" </dev/null >/dev/null 2>&1
+    i=$((i + 1))
+  done
+  rm -rf "$saved"
+}
+trap restore EXIT
+
 before=$(snapshot)
 "$run" "$apply" "$program" 101010 </dev/null || { echo "FAIL: assoc_apply 101010"; exit 1; }
 expect_line 'HKCR\Directory\Shell\SFVTest' 'SFV Check Folder'

@@ -1,0 +1,84 @@
+// The main window's start-up steps and the requests it takes from outside:
+// the check named on the command line (at the first activation), a later
+// copy's WM_COPYDATA hand-over and files dropped from Explorer. What each
+// request means is decided by the portable Quor_CommandLine; this file only
+// reads the Win32 records.
+#include "mainwindow/Quor_Checker.h"
+
+#include <vector>
+
+#include "check/Quor_CheckThread.h"
+#include "core/Quor_MiscFileLib.h"
+#include "platform/fs.h"
+
+namespace {
+
+// Progress files untouched for longer than this are deleted at start.
+constexpr std::uint32_t kProgressFileDays = 7;
+
+}  // namespace
+
+void TZOZUvavada::FinishFormCreate(const std::string& programPath) {
+  const std::string error = ApplyAssociations ? ApplyAssociations(programPath, settings_.explorer)
+                                              : ApplyShellAssociations(programPath, settings_.explorer);
+  if (!error.empty()) {
+    MessageBoxA(nullptr, error.c_str(), "Error", MB_OK | MB_ICONERROR | MB_TOPMOST);
+    return;
+  }
+  DragAcceptFiles(hwnd(), TRUE);
+  DeleteOldFiles(ProgressFolder(programFolder_), kProgressFileDays);
+}
+
+void TZOZUvavada::StartWhenShown() { PostMessageA(hwnd(), WM_QUOR_FIRST_ACTIVATE, 0, 0); }
+
+void TZOZUvavada::OnActivate(bool active) {
+  if (active) FormActivate();
+}
+
+void TZOZUvavada::FormActivate() {
+  if (firstActivationDone_) return;
+  firstActivationDone_ = true;
+  SetFileSizeColumn(settings_.showColumnFSize);
+  archiveList_.ApplyColumnOrder(settings_.aColumnOrder);
+  statusList_.ApplyColumnOrder(settings_.sColumnOrder);
+  if (std::optional<CheckRequest> request = CheckRequestOfCommandLine(CommandLineArgs)) {
+    queue_.StartCheckRun(request->path, request->isFolder, request->specific);
+    UpdateMenuState();
+  }
+}
+
+void TZOZUvavada::FormCopyData(const COPYDATASTRUCT* record) {
+  if (!record) return;
+  // The record's bytes are read only within cbData: a sender's record
+  // without its zero byte gives the bytes it sent, nothing beyond them.
+  const std::optional<CheckRequest> request =
+      RequestOfHandOver(static_cast<std::uint32_t>(record->dwData), record->lpData, record->cbData);
+  if (request) SubmitCheck(request->path, request->isFolder, request->specific);
+}
+
+void TZOZUvavada::FormDropFiles(HDROP drop) {
+  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    // Each path is fetched whole, however long: its length first.
+    const UINT length = DragQueryFileA(drop, i, nullptr, 0);
+    std::vector<char> buffer(static_cast<std::size_t>(length) + 1, '\0');
+    const UINT got = DragQueryFileA(drop, i, buffer.data(), length + 1);
+    const std::string path(buffer.data(), got);
+    if (path.empty()) continue;
+    if (std::optional<CheckRequest> request = RequestOfDroppedItem(path, platform::FolderExists(path))) {
+      SubmitCheck(request->path, request->isFolder, request->specific);
+    }
+  }
+  // Let what the first request started show before the drop is released.
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    if (gui::PreviewKeyMessage(msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  DragFinish(drop);
+}

@@ -1,0 +1,85 @@
+// A small helper for scripts and end-to-end runs: watches Quor's main window
+// from outside, as a user looking at the screen would.
+//   quor_watch done SECONDS   wait until the main window's SFV list shows a
+//                             row, then print the window's place on the
+//                             screen ("window LEFT TOP WIDTH HEIGHT") and
+//                             what the check found
+//   quor_watch close SECONDS  close the main window and wait until it is gone
+// Exit code 0 on success, 1 on a time-out, 2 on a wrong command line.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "GuiTestUtil.h"
+
+namespace {
+
+constexpr char kMainClass[] = "TZOZUvavada";
+constexpr int kArchiveListId = 2001;
+constexpr int kStatusListId = 2002;
+
+HWND WaitForMain(int timeoutMs) {
+  HWND main = nullptr;
+  guitest::WaitUntil([&] { return (main = FindWindowA(kMainClass, nullptr)) != nullptr; }, timeoutMs);
+  return main;
+}
+
+int Done(int timeoutMs) {
+  HWND main = WaitForMain(timeoutMs);
+  if (!main) {
+    std::puts("no main window came up");
+    return 1;
+  }
+  // The window may be found while it is still being made: its lists are
+  // looked up again until they are there.
+  HWND files = nullptr, sfvs = nullptr;
+  const bool finished = guitest::WaitUntil([&] {
+    files = GetDlgItem(main, kArchiveListId);
+    sfvs = GetDlgItem(main, kStatusListId);
+    return files && sfvs && SendMessageA(sfvs, LVM_GETITEMCOUNT, 0, 0) > 0;
+  }, timeoutMs);
+  if (!finished) {
+    std::puts("the check did not finish in time");
+    return 1;
+  }
+  Sleep(500);  // the last repaint after the check
+  RECT rect{};
+  GetWindowRect(main, &rect);
+  std::printf("window %ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+  for (const std::vector<std::string>& row : guitest::ListViewRows(sfvs, 5)) {
+    std::printf("%s: %s files, %s good, %s bad, %s missing\n", row[0].c_str(), row[1].c_str(), row[2].c_str(),
+                row[3].c_str(), row[4].c_str());
+  }
+  for (const std::vector<std::string>& row : guitest::ListViewRows(files, 3)) {
+    if (row[0].empty() && row[2].empty()) continue;  // a separator row
+    std::printf("  %-24s %s\n", row[0].c_str(), row[2].c_str());
+  }
+  std::fflush(stdout);
+  return 0;
+}
+
+int Close(int timeoutMs) {
+  HWND main = WaitForMain(timeoutMs);
+  if (!main) return 0;
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  return guitest::WaitUntil([&] { return !IsWindow(main); }, timeoutMs) ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fputs("usage: quor_watch done|close SECONDS\n", stderr);
+    return 2;
+  }
+  const std::string command = argv[1];
+  const int timeoutMs = std::atoi(argv[2]) * 1000;
+  if (command == "done") return Done(timeoutMs);
+  if (command == "close") return Close(timeoutMs);
+  std::fputs("usage: quor_watch done|close SECONDS\n", stderr);
+  return 2;
+}

@@ -1,0 +1,327 @@
+// Quor.exe started as separate processes, as Explorer starts it, from a
+// private copy in a temporary folder (so its settings file and progress
+// folder are the test's). What happened is read from disk (marker files,
+// progress files, created SFV files), from the registry with Wine's own
+// "reg query", and from what the running main window shows. Every start of
+// a main window rewrites the Explorer associations; the classes root is put
+// back as it was found after each test.
+#include <windows.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "GuiTestUtil.h"
+#include "TestUtil.h"
+#include "core/Quor_CRC32.h"
+#include "platform/fs.h"
+#include "platform/registry.h"
+#include "../shell/RegistryTestUtil.h"
+
+namespace {
+
+using testutil::MakeFolder;
+using testutil::ReadBytes;
+using testutil::TempDir;
+using testutil::WriteBytes;
+
+const char* const kOurKeys[] = {"Directory\\Shell\\SFVTest", "Directory\\Shell\\SFVTestSpe",
+                                "Directory\\Shell\\SFVCreate", "Directory\\Shell\\SFVCreateSpe",
+                                ".sfv", "SFV.File"};
+
+class Process {
+ public:
+  Process(const std::string& exe, const std::string& arguments, HANDLE output = nullptr) {
+    std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    if (output) {
+      si.dwFlags = STARTF_USESTDHANDLES;
+      si.hStdOutput = output;
+      si.hStdError = output;
+      si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    }
+    started_ = CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, output ? TRUE : FALSE, 0, nullptr,
+                              nullptr, &si, &pi_) != 0;
+  }
+  ~Process() {
+    if (!started_) return;
+    if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 1);
+    WaitForSingleObject(pi_.hProcess, 5000);
+    CloseHandle(pi_.hThread);
+    CloseHandle(pi_.hProcess);
+  }
+  bool started() const { return started_; }
+  DWORD pid() const { return pi_.dwProcessId; }
+  bool WaitExit(int timeoutMs = 30000) const {
+    return WaitForSingleObject(pi_.hProcess, static_cast<DWORD>(timeoutMs)) == WAIT_OBJECT_0;
+  }
+  DWORD ExitCode() const {
+    DWORD code = 12345;
+    GetExitCodeProcess(pi_.hProcess, &code);
+    return code;
+  }
+
+ private:
+  PROCESS_INFORMATION pi_{};
+  bool started_ = false;
+};
+
+std::string Quote(const std::string& s) { return "\"" + s + "\""; }
+
+std::string Line(const std::string& name, const std::string& content) {
+  char crc[9];
+  std::snprintf(crc, sizeof crc, "%08X", Crc32Of(content.data(), content.size()));
+  return name + " " + crc + "\r\n";
+}
+
+// The output of Wine's reg.exe for one query.
+std::string RegQuery(const std::string& arguments) {
+  SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+  HANDLE read = nullptr, write = nullptr;
+  if (!CreatePipe(&read, &write, &sa, 0)) return "";
+  SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+  std::string out;
+  {
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, sizeof system);
+    Process reg(std::string(system) + "\\reg.exe", "query " + arguments, write);
+    CloseHandle(write);
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
+    reg.WaitExit(10000);
+  }
+  CloseHandle(read);
+  return out;
+}
+
+// The line of a key's default value in reg.exe's output, or "" when the key
+// is not there.
+std::string RegDefault(const std::string& key) {
+  const std::string out = RegQuery(Quote(key) + " /ve");
+  const std::size_t at = out.find("REG_SZ");
+  if (at == std::string::npos) return "";
+  std::size_t begin = out.find_first_not_of(' ', at + 6);
+  std::size_t end = out.find_first_of("\r\n", begin);
+  return begin == std::string::npos ? "" : out.substr(begin, end - begin);
+}
+
+class StartupProcessTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* key : kOurKeys) {
+      testutil::CopyTree(*classes_, key, savedClasses_, key);
+      testutil::CopyTree(*user_, key, savedUser_, key);
+    }
+    app_ = app_dir_.path() + "Quor.exe";
+    ASSERT_TRUE(CopyFileA((platform::ExecutableFolder() + "Quor.exe").c_str(), app_.c_str(), FALSE));
+    // Marker files show what a check found.
+    WriteBytes(app_dir_ / "ZERAravo.dat", "[System]\r\nMakeDummyRAR=1\r\n");
+    rel_ = data_ / "Rel";
+    MakeFolder(rel_);
+    WriteBytes(rel_ + "\\good.bin", "good");
+    WriteBytes(rel_ + "\\bad.bin", "altered");
+    WriteBytes(rel_ + "\\Rel.sfv", Line("good.bin", "good") + Line("bad.bin", "bad") + Line("gone.bin", "gone"));
+  }
+  void TearDown() override {
+    for (const char* key : kOurKeys) {
+      classes_->DeleteTree(key);
+      testutil::CopyTree(savedClasses_, key, *classes_, key);
+      user_->DeleteTree(key);
+      testutil::CopyTree(savedUser_, key, *user_, key);
+    }
+  }
+
+  // A first copy with no arguments; its main window.
+  HWND StartFirstCopy(std::unique_ptr<Process>& first) {
+    first = std::make_unique<Process>(app_, "");
+    if (!first->started()) return nullptr;
+    return guitest::WaitForWindow(first->pid(), "TZOZUvavada");
+  }
+  static void CloseWindow(HWND window, const Process& process) {
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(process.WaitExit());
+    EXPECT_EQ(process.ExitCode(), 0u);
+  }
+  static int SfvRowCount(HWND main) {
+    return static_cast<int>(SendMessageA(GetDlgItem(main, 2002), LVM_GETITEMCOUNT, 0, 0));
+  }
+  bool MarkersWritten() const {
+    return platform::FileExists(rel_ + "\\bad.bin_BAD_OR_INCOMPLETE") &&
+           platform::FileExists(rel_ + "\\gone.bin_MISSING");
+  }
+  bool AnyMarker() const {
+    return platform::FileExists(rel_ + "\\bad.bin_BAD_OR_INCOMPLETE") ||
+           platform::FileExists(rel_ + "\\gone.bin_MISSING");
+  }
+  int ProgressFiles() const { return static_cast<int>(testutil::FolderNames(app_dir_ / "Progress").size()); }
+  // The running window's totals row for Rel.sfv.
+  void ExpectRelChecked(HWND main) {
+    ASSERT_TRUE(guitest::WaitUntil([&] { return SfvRowCount(main) == 1; }, 20000));
+    const std::vector<std::vector<std::string>> rows = guitest::ListViewRows(GetDlgItem(main, 2002), 5);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{rel_ + "\\Rel.sfv", "3", "1", "1", "1"}));
+    EXPECT_TRUE(guitest::WaitUntil([&] { return MarkersWritten(); }));
+    EXPECT_TRUE(guitest::WaitUntil([&] { return ProgressFiles() == 1; }));  // good.bin is known good now
+  }
+
+  std::unique_ptr<platform::Registry> classes_ = platform::OpenClassesRoot();
+  std::unique_ptr<platform::Registry> user_ = platform::OpenUserClasses();
+  platform::MemoryRegistry savedClasses_, savedUser_;
+  TempDir app_dir_;
+  TempDir data_;
+  std::string app_;
+  std::string rel_;
+};
+
+TEST_F(StartupProcessTest, NoArgumentsWhileACopyRunsEndsAtOnceAndChangesNothing) {
+  std::unique_ptr<Process> first;
+  HWND main = StartFirstCopy(first);
+  ASSERT_NE(main, nullptr);
+  const std::string caption = guitest::WindowText(main);
+  Process second(app_, "");
+  ASSERT_TRUE(second.WaitExit(10000));
+  EXPECT_EQ(second.ExitCode(), 0u);
+  EXPECT_EQ(guitest::WindowText(main), caption);
+  EXPECT_EQ(SfvRowCount(main), 0);
+  CloseWindow(main, *first);
+}
+
+TEST_F(StartupProcessTest, AnAppBuilderWindowHidesTheRunningCopy) {
+  std::unique_ptr<Process> first;
+  HWND main = StartFirstCopy(first);
+  ASSERT_NE(main, nullptr);
+  WNDCLASSA cls{};
+  cls.lpfnWndProc = DefWindowProcA;
+  cls.hInstance = GetModuleHandleA(nullptr);
+  cls.lpszClassName = "TAppBuilder";
+  RegisterClassA(&cls);
+  HWND builder = CreateWindowExA(0, "TAppBuilder", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(builder, nullptr);
+  // As if no copy ran: a check switch opens a main window of its own,
+  // which checks the path itself; nothing is handed over.
+  Process second(app_, "-TestFolder " + Quote(rel_));
+  HWND other = guitest::WaitForWindow(second.pid(), "TZOZUvavada");
+  ASSERT_NE(other, nullptr);
+  ExpectRelChecked(other);
+  EXPECT_EQ(SfvRowCount(main), 0);
+  DestroyWindow(builder);
+  CloseWindow(other, second);
+  CloseWindow(main, *first);
+}
+
+TEST_F(StartupProcessTest, TestFolderWhileACopyRunsIsCheckedByTheRunningCopy) {
+  std::unique_ptr<Process> first;
+  HWND main = StartFirstCopy(first);
+  ASSERT_NE(main, nullptr);
+  Process second(app_, "-TestFolder " + Quote(rel_));
+  ASSERT_TRUE(second.WaitExit(10000));
+  EXPECT_EQ(second.ExitCode(), 0u);
+  EXPECT_EQ(guitest::WaitForWindow(second.pid(), "TZOZUvavada", nullptr, 0), nullptr);
+  ExpectRelChecked(main);
+  CloseWindow(main, *first);
+}
+
+TEST_F(StartupProcessTest, TestFileWithNoCopyRunningOpensTheWindowAndChecksAtOnce) {
+  Process quor(app_, "-TestFile " + Quote(rel_ + "\\Rel.sfv"));
+  HWND main = guitest::WaitForWindow(quor.pid(), "TZOZUvavada");
+  ASSERT_NE(main, nullptr);
+  ExpectRelChecked(main);
+  CloseWindow(main, quor);
+}
+
+TEST_F(StartupProcessTest, ALowerCaseSwitchWhileACopyRunsEndsWithoutSending) {
+  std::unique_ptr<Process> first;
+  HWND main = StartFirstCopy(first);
+  ASSERT_NE(main, nullptr);
+  for (const char* wrong : {"-testfolder", "-TESTFOLDER", "-TestFolderX"}) {
+    Process second(app_, std::string(wrong) + " " + Quote(rel_));
+    ASSERT_TRUE(second.WaitExit(10000)) << wrong;
+    EXPECT_EQ(second.ExitCode(), 0u);
+  }
+  Sleep(1000);
+  EXPECT_EQ(SfvRowCount(main), 0);
+  EXPECT_FALSE(AnyMarker());
+  CloseWindow(main, *first);
+}
+
+TEST_F(StartupProcessTest, CreateWhileACopyRunsOpensOnlyTheCreator) {
+  std::unique_ptr<Process> first;
+  HWND main = StartFirstCopy(first);
+  ASSERT_NE(main, nullptr);
+  const std::string fresh = data_ / "Fresh";
+  MakeFolder(fresh);
+  WriteBytes(fresh + "\\a.rar", "rar");
+  Process creator(app_, "-CreateSFVFile " + Quote(fresh));
+  bool mainWindowSeen = false;
+  guitest::WaitUntil([&] {
+    mainWindowSeen = mainWindowSeen || guitest::WaitForWindow(creator.pid(), "TZOZUvavada", nullptr, 0);
+    return creator.WaitExit(0);
+  }, 30000);
+  ASSERT_TRUE(creator.WaitExit(0));
+  EXPECT_EQ(creator.ExitCode(), 0u);
+  EXPECT_FALSE(mainWindowSeen);
+  EXPECT_NE(ReadBytes(fresh + "\\a.sfv").find(Line("a.rar", "rar")), std::string::npos);
+  EXPECT_EQ(SfvRowCount(main), 0);  // the running copy got nothing
+  CloseWindow(main, *first);
+}
+
+TEST_F(StartupProcessTest, ACreateSwitchInLowerCaseOrWithAThirdArgumentOpensTheMainWindowNotTheCreator) {
+  const std::string fresh = data_ / "Fresh";
+  MakeFolder(fresh);
+  WriteBytes(fresh + "\\a.rar", "rar");
+  for (const std::string& args : {"-createsfvfile " + Quote(fresh), "-CreateSFVFile " + Quote(fresh) + " extra"}) {
+    Process quor(app_, args);
+    HWND main = guitest::WaitForWindow(quor.pid(), "TZOZUvavada");
+    ASSERT_NE(main, nullptr) << args;
+    EXPECT_EQ(guitest::WaitForWindow(quor.pid(), "TSFVCreater", nullptr, 0), nullptr) << args;
+    CloseWindow(main, quor);
+  }
+  EXPECT_EQ(testutil::FolderNames(fresh), std::vector<std::string>{"a.rar"});
+}
+
+TEST_F(StartupProcessTest, ThreeArgumentsWhileACopyRunsOpenASecondMainWindow) {
+  std::unique_ptr<Process> first;
+  HWND main = StartFirstCopy(first);
+  ASSERT_NE(main, nullptr);
+  Process second(app_, "-TestFolder " + Quote(rel_) + " extra");
+  HWND other = guitest::WaitForWindow(second.pid(), "TZOZUvavada");
+  ASSERT_NE(other, nullptr);
+  EXPECT_NE(other, main);
+  Sleep(1000);
+  // No switch is looked at: nothing is checked in either window.
+  EXPECT_EQ(SfvRowCount(other), 0);
+  EXPECT_EQ(SfvRowCount(main), 0);
+  EXPECT_FALSE(AnyMarker());
+  CloseWindow(other, second);
+  CloseWindow(main, *first);
+}
+
+TEST_F(StartupProcessTest, TheFirstStartWithoutSettingsRegistersTheThreeDefaultCommands) {
+  DeleteFileA((app_dir_ / "ZERAravo.dat").c_str());
+  for (const char* key : kOurKeys) classes_->DeleteTree(key);
+  classes_->CreateKey("Directory\\Shell\\SFVTestSpe");  // left over, and off by default
+  std::unique_ptr<Process> first;
+  HWND main = StartFirstCopy(first);
+  ASSERT_NE(main, nullptr);
+  const std::string program = Quote(app_);
+  EXPECT_EQ(RegDefault("HKCR\\Directory\\Shell\\SFVTest"), "SFV Check Folder");
+  EXPECT_EQ(RegDefault("HKCR\\Directory\\Shell\\SFVTest\\Command"), program + " -TestFolder \"%1\"");
+  EXPECT_EQ(RegDefault("HKCR\\Directory\\Shell\\SFVCreate\\Command"), program + " -CreateSFVFile \"%1\"");
+  EXPECT_EQ(RegDefault("HKCR\\.sfv"), "SFV.File");
+  EXPECT_EQ(RegDefault("HKCR\\SFV.File"), "SFV File");
+  EXPECT_EQ(RegDefault("HKCR\\SFV.File\\Shell"), "CheckFile");
+  EXPECT_EQ(RegDefault("HKCR\\SFV.File\\Shell\\CheckFile\\Command"), program + " -TestFile \"%1\"");
+  const std::string spe = RegQuery("\"HKCR\\Directory\\Shell\\SFVTestSpe\"");
+  EXPECT_EQ(spe.find("SFVTestSpe"), std::string::npos) << spe;
+  EXPECT_EQ(RegQuery("\"HKCR\\SFV.File\\Shell\\CheckSFile\"").find("CheckSFile"), std::string::npos);
+  CloseWindow(main, *first);
+  // Closing saved the settings file with the defaults.
+  EXPECT_NE(ReadBytes(app_dir_ / "ZERAravo.dat").find("RClickOnFoldersCheck=1"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,284 @@
+// The main window's start-up steps and the requests it takes from outside,
+// in-process: the rest of its creation (associations, dropped files, old
+// progress files), the first activation with the check of the command line,
+// WM_COPYDATA records and WM_DROPFILES drops as Explorer and a later copy
+// send them.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "GuiTestUtil.h"
+#include "TestUtil.h"
+#include "core/Quor_CRC32.h"
+#include "gui/Window.h"
+#include "mainwindow/Quor_Checker.h"
+#include "platform/fs.h"
+#include "settings/Quor_Config.h"
+
+namespace {
+
+const char kBase[] = "Quor start-up under test";
+const char kProgram[] = "C:\\Quor Tools\\Quor.exe";
+constexpr std::uint64_t kDay = 24ULL * 60 * 60 * 10000000;  // FILETIME ticks
+
+bool PumpUntil(const std::function<bool()>& pred, int timeoutMs = 20000) {
+  const DWORD start = GetTickCount();
+  while (!pred()) {
+    if (GetTickCount() - start > static_cast<DWORD>(timeoutMs)) return false;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (gui::PreviewKeyMessage(msg)) continue;
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+  }
+  return true;
+}
+
+std::string Hex(std::uint32_t crc) {
+  char text[9];
+  std::snprintf(text, sizeof text, "%08X", crc);
+  return text;
+}
+
+// A drop handle as Explorer makes it: a DROPFILES block with the ANSI
+// paths, each zero-terminated, and one more zero at the end.
+HDROP MakeDrop(const std::vector<std::string>& paths) {
+  std::string list;
+  for (const std::string& p : paths) list += p + '\0';
+  list += '\0';
+  HGLOBAL block = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size());
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(block));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = FALSE;
+  memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), list.data(), list.size());
+  GlobalUnlock(block);
+  return static_cast<HDROP>(block);
+}
+
+class StartupWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override { settingsPath = dir / "ZERAravo.dat"; }
+  // Closing the window stops a worker that is still running (also a paused one).
+  void TearDown() override { window.reset(); }
+
+  // Creates the window as the program does: creation, the rest of its
+  // steps (with the associations recorded, or failing with assocError),
+  // shown, first activation pending.
+  void Open(std::vector<std::string> args = {}, std::string assocError = "") {
+    window = std::make_unique<TZOZUvavada>(settingsPath, dir.path(), kBase);
+    window->QuitOnDestroy = false;
+    window->CommandLineArgs = std::move(args);
+    window->ApplyAssociations = [this, assocError](const std::string& program, const ShellAssociations& flags) {
+      ++assocCalls;
+      assocProgram = program;
+      assocFlags = flags;
+      return assocError;
+    };
+    ASSERT_TRUE(window->CreateForm());
+    window->FinishFormCreate(kProgram);
+    ShowWindow(hwnd(), SW_SHOW);
+    UpdateWindow(hwnd());
+    window->StartWhenShown();
+  }
+  HWND hwnd() const { return window->hwnd(); }
+  bool WaitIdle(int timeoutMs = 30000) { return PumpUntil([&] { return !window->WorkerRunning(); }, timeoutMs); }
+  std::vector<std::string> SfvRows() { return guitest::ListViewTexts(window->StatusList().hwnd()); }
+
+  void CopyData(std::uint32_t code, const void* data, DWORD size) {
+    COPYDATASTRUCT record{code, size, const_cast<void*>(data)};
+    EXPECT_EQ(SendMessageA(hwnd(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&record)), 0);
+  }
+  void CopyPath(std::uint32_t code, const std::string& path) {
+    CopyData(code, path.c_str(), static_cast<DWORD>(path.size() + 1));
+  }
+
+  // An SFV file listing one good file and one that is not there.
+  std::string SmallSfv(const std::string& sub, const std::string& name) {
+    testutil::MakeFolder(dir / sub);
+    testutil::WriteBytes(dir / (sub + "/" + name + ".bin"), name);
+    testutil::WriteBytes(dir / (sub + "/" + name + ".sfv"),
+                         name + ".bin " + Hex(Crc32Of(name.data(), name.size())) + "\r\nabsent.bin 00000000\r\n");
+    return dir / (sub + "/" + name + ".sfv");
+  }
+  // Starts a check that takes long (a large file of zeros) and holds it, so
+  // that every further request waits in PendingQueue.
+  void StartHeldRun() {
+    testutil::MakeFolder(dir / "large");
+    const std::string big = dir / "large/big.bin";
+    HANDLE file = CreateFileA(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER size;
+    size.QuadPart = 1LL << 30;
+    SetFilePointerEx(file, size, nullptr, FILE_BEGIN);
+    SetEndOfFile(file);
+    CloseHandle(file);
+    testutil::WriteBytes(dir / "large/big.sfv", "big.bin 12345678\r\n");
+    window->SubmitCheck(dir / "large/big.sfv", false, false);
+    SendMessageA(hwnd(), WM_COMMAND, CmdPause, 0);
+    ASSERT_TRUE(window->queue().Paused());
+  }
+  void MakeProgressFile(const std::string& name, int ageDays) {
+    testutil::MakeFolder(dir / "Progress");
+    testutil::WriteBytes(dir / ("Progress/" + name), "a.bin\r\n");
+    ASSERT_TRUE(platform::SetLastWriteTime(dir / ("Progress/" + name),
+                                           platform::NowFileTime() - static_cast<std::uint64_t>(ageDays) * kDay));
+  }
+  bool AcceptsDrops() const { return (GetWindowLongA(hwnd(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0; }
+
+  testutil::TempDir dir;
+  std::string settingsPath;
+  std::unique_ptr<TZOZUvavada> window;
+  int assocCalls = 0;
+  std::string assocProgram;
+  ShellAssociations assocFlags;
+};
+
+TEST_F(StartupWindowTest, CreationWritesTheAssociationsAcceptsDropsAndClearsOldProgressFiles) {
+  MakeProgressFile("old.sfv", 8);
+  MakeProgressFile("young.sfv", 6);
+  MakeProgressFile("old.txt", 30);  // not a progress file
+  WriteSettingBool(settingsPath, "System", "RClickOnFileCheckSpe", true);
+  WriteSettingBool(settingsPath, "System", "RClickOnFoldersCreate", false);
+  Open();
+  EXPECT_EQ(assocCalls, 1);
+  EXPECT_EQ(assocProgram, kProgram);
+  ShellAssociations expected;
+  expected.RClickOnFileCheckSpe = true;
+  expected.RClickOnFoldersCreate = false;
+  EXPECT_EQ(assocFlags, expected);
+  EXPECT_TRUE(AcceptsDrops());
+  EXPECT_FALSE(platform::FileExists(dir / "Progress/old.sfv"));
+  EXPECT_TRUE(platform::FileExists(dir / "Progress/young.sfv"));
+  EXPECT_TRUE(platform::FileExists(dir / "Progress/old.txt"));
+  EXPECT_EQ(guitest::WindowText(hwnd()), kBase);
+  EXPECT_EQ(window->ApplicationTitle(), "Quor");
+}
+
+TEST_F(StartupWindowTest, AnAssociationErrorIsShownAndTheWindowOpensAllTheSame) {
+  MakeProgressFile("old.sfv", 8);
+  std::string shown;
+  guitest::Helper answer([&] {
+    HWND box = guitest::WaitForWindow(GetCurrentProcessId(), "#32770", "Error");
+    if (!box) return;
+    for (const std::string& text : guitest::ChildTexts(box, "Static")) shown += text;
+    guitest::ClickButton(box, "OK");
+  });
+  Open({}, "Failed to set data for ''");
+  EXPECT_EQ(shown, "Failed to set data for ''");
+  EXPECT_TRUE(IsWindowVisible(hwnd()));
+  // The steps after the failing one are left out.
+  EXPECT_FALSE(AcceptsDrops());
+  EXPECT_TRUE(platform::FileExists(dir / "Progress/old.sfv"));
+  // The window works: a hand-over is checked.
+  const std::string sfv = SmallSfv("a", "a");
+  PumpUntil([&] { return window->FirstActivationDone(); });
+  CopyPath(64, sfv);
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(SfvRows(), std::vector<std::string>{sfv});
+}
+
+TEST_F(StartupWindowTest, FirstActivationAppliesTheColumnsAndChecksTheCommandLine) {
+  WriteSettingBool(settingsPath, "System", "ShowColumnFSize", true);
+  WriteSettingString(settingsPath, "System", "AColumnOrder", "4123");
+  const std::string sfv = SmallSfv("r", "r");
+  Open({"-TestFile", sfv});
+  ASSERT_TRUE(PumpUntil([&] { return window->FirstActivationDone(); }));
+  EXPECT_TRUE(window->ArchiveList().HasColumn(4));
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(SfvRows(), std::vector<std::string>{sfv});
+  EXPECT_EQ(window->ArchiveList().RowCount(), 3);  // the separator, a.bin, absent.bin
+  // Later activations do nothing more.
+  SendMessageA(hwnd(), WM_ACTIVATE, WA_ACTIVE, 0);
+  PumpUntil([] { return false; }, 300);
+  EXPECT_FALSE(window->WorkerRunning());
+  EXPECT_EQ(SfvRows().size(), 1u);
+}
+
+TEST_F(StartupWindowTest, FirstActivationChecksAFolderAndIgnoresOtherCommandLines) {
+  testutil::MakeFolder(dir / "tree");
+  const std::string sfv = SmallSfv("tree/sub", "s");
+  const std::vector<std::vector<std::string>> nothing = {
+      {"-testfile", sfv}, {"-TestFile", sfv, "x"}, {"-TestFile"}, {"-CreateSFVFile", dir / "tree"}, {}};
+  for (const std::vector<std::string>& args : nothing) {
+    Open(args);
+    ASSERT_TRUE(PumpUntil([&] { return window->FirstActivationDone(); }));
+    EXPECT_FALSE(window->WorkerRunning()) << args.size();
+    EXPECT_TRUE(SfvRows().empty()) << args.size();
+    window.reset();
+  }
+  Open({"-TestFolder", dir / "tree"});
+  ASSERT_TRUE(PumpUntil([&] { return window->FirstActivationDone(); }));
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(SfvRows(), std::vector<std::string>{sfv});
+}
+
+TEST_F(StartupWindowTest, CopyDataCodes64To67AreQueuedAndOthersIgnored) {
+  Open();
+  const std::string file = SmallSfv("one", "one");
+  const std::string inFolder = SmallSfv("folder", "f");
+  StartHeldRun();
+  CopyPath(63, file);
+  CopyPath(68, file);
+  CopyPath(0, file);
+  EXPECT_TRUE(window->queue().PendingQueue().empty());
+  CopyPath(64, file);
+  CopyPath(65, file);
+  CopyPath(66, dir / "folder");
+  CopyPath(67, dir / "folder");
+  EXPECT_EQ(window->queue().PendingQueue(),
+            (std::vector<std::string>{"ALL$" + file, "SPE$" + file, "ALL$" + inFolder, "SPE$" + inFolder}));
+}
+
+TEST_F(StartupWindowTest, ACopyDataRecordIsNeverReadPastItsBytes) {
+  Open();
+  const std::string file = SmallSfv("one", "one");
+  StartHeldRun();
+  // The path's bytes without their zero, followed in memory by more text.
+  const std::string bytes = file + "GARBAGE.sfv";
+  CopyData(64, bytes.data(), static_cast<DWORD>(file.size()));
+  // Stops at the first zero within the record.
+  const std::string twoPaths = file + '\0' + "C:\\other.sfv";
+  CopyData(64, twoPaths.data(), static_cast<DWORD>(twoPaths.size() + 1));
+  EXPECT_EQ(window->queue().PendingQueue(), (std::vector<std::string>{"ALL$" + file, "ALL$" + file}));
+}
+
+TEST_F(StartupWindowTest, DroppingTwoFoldersAndATextFileChecksBothFoldersInOneRun) {
+  Open();
+  const std::string first = SmallSfv("d1", "a");
+  const std::string second = SmallSfv("d2", "b");
+  testutil::WriteBytes(dir / "note.txt", "text");
+  ASSERT_TRUE(PumpUntil([&] { return window->FirstActivationDone(); }));
+  SendMessageA(hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({dir / "d1", dir / "note.txt", dir / "d2"})),
+               0);
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(SfvRows(), (std::vector<std::string>{first, second}));
+  // A dropped SFV file is checked by itself; its extension in any case.
+  const std::string upper = dir / "UP.SFV";
+  testutil::WriteBytes(upper, "note.txt 00000000\r\n");
+  SendMessageA(hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({upper})), 0);
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(SfvRows(), (std::vector<std::string>{first, second, upper}));
+}
+
+TEST_F(StartupWindowTest, ALongDroppedPathIsFetchedWhole) {
+  Open();
+  StartHeldRun();
+  // Longer than 500 characters, so a fixed buffer of 501 would cut it short.
+  const std::string longSfv = dir.path() + std::string(300, 'd') + "\\" + std::string(300, 'e') + "\\x.sfv";
+  const std::string longFolder = dir.path() + std::string(520, 'f');
+  SendMessageA(hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({longSfv, longFolder})), 0);
+  // The SFV file is queued by its whole path (its check reports it missing);
+  // the folder does not exist and yields nothing.
+  EXPECT_EQ(window->queue().PendingQueue(), std::vector<std::string>{"ALL$" + longSfv});
+}
+
+}  // namespace

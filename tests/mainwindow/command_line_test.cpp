@@ -1,0 +1,114 @@
+// The start-up decision and the decoding of hand-over records and dropped
+// items, without a window.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "mainwindow/Quor_CommandLine.h"
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+TEST(StartDecision, NoArgumentsExitsWhileACopyRunsElseOpensTheWindow) {
+  EXPECT_EQ(DecideStart({}, true).action, StartAction::Exit);
+  EXPECT_EQ(DecideStart({}, false).action, StartAction::OpenMainWindow);
+}
+
+TEST(StartDecision, CheckSwitchesAreHandedOverWithTheirCodesAndAZeroTerminatedPath) {
+  const struct {
+    const char* sw;
+    std::uint32_t code;
+  } cases[] = {{"-TestFile", 64}, {"-TestFileS", 65}, {"-TestFolder", 66}, {"-TestFolderS", 67}};
+  for (const auto& c : cases) {
+    const StartDecision d = DecideStart({c.sw, "C:\\My Files\\x y"}, true);
+    EXPECT_EQ(d.action, StartAction::HandOver) << c.sw;
+    EXPECT_EQ(d.code, c.code) << c.sw;
+    // cbData = the path's length + 1, the last byte the zero.
+    ASSERT_EQ(d.payload.size(), std::string("C:\\My Files\\x y").size() + 1) << c.sw;
+    EXPECT_EQ(d.payload.back(), '\0');
+    EXPECT_EQ(d.payload.substr(0, d.payload.size() - 1), "C:\\My Files\\x y");
+    // A first copy opens its own window and checks the path itself.
+    EXPECT_EQ(DecideStart({c.sw, "C:\\x"}, false).action, StartAction::OpenMainWindow) << c.sw;
+  }
+}
+
+TEST(StartDecision, SwitchesCompareExactlyAndWrongOnesEndQuietlyWhileACopyRuns) {
+  for (const char* wrong : {"-testfolder", "-TESTFOLDER", "-TestFolder ", "TestFolder", "-TestFolderSS", "", "x"}) {
+    EXPECT_EQ(DecideStart({wrong, "C:\\x"}, true).action, StartAction::Exit) << wrong;
+    EXPECT_EQ(DecideStart({wrong, "C:\\x"}, false).action, StartAction::OpenMainWindow) << wrong;
+    EXPECT_FALSE(CheckRequestOfCommandLine({wrong, "C:\\x"})) << wrong;
+  }
+}
+
+TEST(StartDecision, CreateSwitchesOpenTheCreatorWhetherOrNotACopyRuns) {
+  for (bool running : {true, false}) {
+    EXPECT_EQ(DecideStart({"-CreateSFVFile", "C:\\x\\"}, running).action, StartAction::OpenCreator);
+    EXPECT_EQ(DecideStart({"-CreateSFVFileS", "C:\\x\\"}, running).action, StartAction::OpenCreator);
+  }
+  // Lower case is no create switch: a running copy makes it a quiet end.
+  EXPECT_EQ(DecideStart({"-createsfvfile", "C:\\x\\"}, true).action, StartAction::Exit);
+}
+
+TEST(StartDecision, OneOrThreeArgumentsOpenASecondMainWindowAndLookAtNoSwitch) {
+  for (bool running : {true, false}) {
+    EXPECT_EQ(DecideStart({"-TestFolder"}, running).action, StartAction::OpenMainWindow);
+    EXPECT_EQ(DecideStart({"-TestFolder", "C:\\x", "y"}, running).action, StartAction::OpenMainWindow);
+    EXPECT_EQ(DecideStart({"-CreateSFVFile", "C:\\x", "y"}, running).action, StartAction::OpenMainWindow);
+  }
+  EXPECT_FALSE(CheckRequestOfCommandLine({"-TestFolder"}));
+  EXPECT_FALSE(CheckRequestOfCommandLine({"-TestFolder", "C:\\x", "y"}));
+}
+
+TEST(CommandLineRequest, TheFourSwitchesGiveTheirFlags) {
+  EXPECT_EQ(CheckRequestOfCommandLine({"-TestFile", "a.sfv"}), (CheckRequest{"a.sfv", false, false}));
+  EXPECT_EQ(CheckRequestOfCommandLine({"-TestFileS", "a.sfv"}), (CheckRequest{"a.sfv", false, true}));
+  EXPECT_EQ(CheckRequestOfCommandLine({"-TestFolder", "d\\"}), (CheckRequest{"d\\", true, false}));
+  EXPECT_EQ(CheckRequestOfCommandLine({"-TestFolderS", "d\\"}), (CheckRequest{"d\\", true, true}));
+  EXPECT_FALSE(CheckRequestOfCommandLine({"-CreateSFVFile", "d\\"}));
+}
+
+TEST(HandOverRecord, CodesOutside64To67AreIgnored) {
+  const std::string payload = HandOverPayload("C:\\a.sfv");
+  for (std::uint32_t code : {0u, 63u, 68u, 0xFFFFFFFFu}) {
+    EXPECT_FALSE(RequestOfHandOver(code, payload.data(), payload.size())) << code;
+  }
+  EXPECT_EQ(RequestOfHandOver(64, payload.data(), payload.size()), (CheckRequest{"C:\\a.sfv", false, false}));
+  EXPECT_EQ(RequestOfHandOver(65, payload.data(), payload.size()), (CheckRequest{"C:\\a.sfv", false, true}));
+  EXPECT_EQ(RequestOfHandOver(66, payload.data(), payload.size()), (CheckRequest{"C:\\a.sfv", true, false}));
+  EXPECT_EQ(RequestOfHandOver(67, payload.data(), payload.size()), (CheckRequest{"C:\\a.sfv", true, true}));
+}
+
+TEST(HandOverRecord, ThePathNeverReadsPastTheBytesSent) {
+  // The record's bytes sit in a larger buffer whose rest is not part of it:
+  // nothing beyond size may show up in the path.
+  const char buffer[] = "C:\\short.sfvTRAILING GARBAGE";
+  EXPECT_EQ(HandOverPath(buffer, 12), "C:\\short.sfv");
+  // Stops at the first zero within the record.
+  const char twoParts[] = {'a', 'b', '\0', 'c', 'd', '\0'};
+  EXPECT_EQ(HandOverPath(twoParts, sizeof twoParts), "ab");
+  // A record with no data.
+  EXPECT_EQ(HandOverPath(nullptr, 0), "");
+  EXPECT_EQ(HandOverPath(nullptr, 40), "");
+  EXPECT_EQ(HandOverPath(buffer, 0), "");
+  EXPECT_EQ(HandOverPath(twoParts + 2, 1), "");
+  // What DecideStart sends is read back whole.
+  const std::string path(2000, 'p');
+  const std::string payload = HandOverPayload(path);
+  EXPECT_EQ(HandOverPath(payload.data(), payload.size()), path);
+}
+
+TEST(DroppedItem, FoldersAndSfvFilesAreCheckedOtherFilesIgnored) {
+  EXPECT_EQ(RequestOfDroppedItem("C:\\Rel", true), (CheckRequest{"C:\\Rel", true, false}));
+  // A folder counts as a folder whatever its name looks like.
+  EXPECT_EQ(RequestOfDroppedItem("C:\\odd.sfv", true), (CheckRequest{"C:\\odd.sfv", true, false}));
+  for (const char* sfv : {"C:\\a.sfv", "C:\\a.SFV", "C:\\a.Sfv", "C:\\x.y\\b.b.sfv"}) {
+    EXPECT_EQ(RequestOfDroppedItem(sfv, false), (CheckRequest{sfv, false, false})) << sfv;
+  }
+  for (const char* other : {"C:\\a.txt", "C:\\a.sfv.txt", "C:\\a.sfvx", "C:\\asfv", "C:\\x.sfv\\b", "C:\\a.sf"}) {
+    EXPECT_FALSE(RequestOfDroppedItem(other, false)) << other;
+  }
+}
+
+}  // namespace
