@@ -34,6 +34,8 @@ class MenusRegistryTest : public ::testing::Test {
     for (const char* key : kOurKeys) {
       testutil::CopyTree(*classes, key, saved, key);
       testutil::CopyTree(*user, key, savedUser, key);
+      classes->DeleteTree(key);  // each test starts from a registry the program never touched
+      user->DeleteTree(key);
     }
     settingsPath = dir / "ZERAravo.dat";
   }

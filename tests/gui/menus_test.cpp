@@ -418,3 +418,35 @@ TEST_F(MenusTest, AboutItemsOpenTheirWindowsAndTheUpdateCheckGetsTheVersion) {
 }
 
 }  // namespace
+
+namespace {
+
+// The real colour dialog: it opens at black, and the colour typed into its
+// red, green and blue boxes becomes the item's colour.
+TEST(MenusColourDialog, TheChosenColourOfTheSystemDialogBecomesTheSetting) {
+  testutil::TempDir dir;
+  const std::string settingsPath = dir / "ZERAravo.dat";
+  TZOZUvavada window(settingsPath, dir.path(), kBase);
+  window.QuitOnDestroy = false;
+  ASSERT_TRUE(window.CreateForm());
+  ShowWindow(window.hwnd(), SW_SHOW);
+  std::string startRed = "?";
+  {
+    guitest::Helper answer([&] {
+      HWND dialog = guitest::WaitForWindow(GetCurrentProcessId(), "#32770", nullptr, 20000);
+      if (!dialog) return;
+      Sleep(200);
+      startRed = guitest::WindowText(GetDlgItem(dialog, 706));
+      SetDlgItemTextA(dialog, 706, "10");   // red
+      SetDlgItemTextA(dialog, 707, "20");   // green
+      SetDlgItemTextA(dialog, 708, "200");  // blue
+      PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    Click(window.hwnd(), {"Options", "Colors", "'Missing' Files"});
+  }
+  EXPECT_EQ(startRed, "0");
+  EXPECT_EQ(window.settings().colours.missing, RGB(10, 20, 200));
+  EXPECT_EQ(ReadSettingInt(settingsPath, "Colors", "ColorMissing", -1), static_cast<int>(RGB(10, 20, 200)));
+}
+
+}  // namespace

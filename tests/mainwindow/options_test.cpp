@@ -70,17 +70,6 @@ TEST(OptionItems, EachToggleFlipsExactlyItsOwnKey) {
   }
 }
 
-TEST(OptionItems, ItemsThatAreNoToggleChangeNothing) {
-  for (int command : {static_cast<int>(CmdCheckSfv), static_cast<int>(CmdColorBad),
-                      static_cast<int>(CmdColorsDefault), static_cast<int>(CmdIncludeNfo),
-                      static_cast<int>(CmdSetDefaultSfvName), static_cast<int>(CmdPriorityIdle),
-                      static_cast<int>(CmdAutoColumns), static_cast<int>(CmdAbout), 0}) {
-    SettingsModel s;
-    EXPECT_FALSE(ToggleOptionItem(s, command)) << command;
-    EXPECT_EQ(s, SettingsModel{}) << command;
-  }
-}
-
 TEST(OptionItems, CheckingOneOfTheBadRarPairUnchecksTheOtherUncheckingLeavesIt) {
   SettingsModel s;
   ToggleOptionItem(s, CmdMakeDummyRars);
