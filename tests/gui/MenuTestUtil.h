@@ -137,7 +137,15 @@ inline guitest::Helper AnswerFileDialog(const std::string& file) {
       PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
       return;
     }
-    SetDlgItemTextA(dialog, 0x47C, file.c_str());  // the file name box
+    // The file name box, once the dialog has laid out its controls; the
+    // text is set again until it reads back, in case the dialog's own
+    // start-up cleared it.
+    guitest::WaitUntil([&] { return GetDlgItem(dialog, 0x47C) != nullptr; }, 10000);
+    guitest::WaitUntil([&] {
+      SetDlgItemTextA(dialog, 0x47C, file.c_str());
+      Sleep(50);
+      return guitest::WindowText(GetDlgItem(dialog, 0x47C)) == file;
+    }, 10000);
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
   });
 }
