@@ -42,6 +42,7 @@ TZOZUvavada::TZOZUvavada(std::string settingsPath, std::string programFolder, st
       baseCaption_(std::move(baseCaption)),
       queue_(static_cast<WorkerPort&>(*this)) {
   RunProgram = [](const std::string& commandLine) { WinExec(commandLine.c_str(), SW_SHOWNORMAL); };
+  InstallMenuDialogs();
 }
 
 TZOZUvavada::~TZOZUvavada() {
@@ -209,7 +210,8 @@ void TZOZUvavada::OnCommand(int id, int /*notifyCode*/, HWND control) {
       Openfolder1Click(id);
       break;
     default:
-      return;
+      if (!MenuOptionClick(id)) return;
+      break;
   }
   UpdateMenuState();
 }
@@ -338,6 +340,7 @@ void TZOZUvavada::UpdateMenuState() {
   check(CmdShowFileSize, settings_.showColumnFSize);
   const int level = settings_.threadPriority >= 0 && settings_.threadPriority <= 3 ? settings_.threadPriority : 2;
   for (int i = 0; i < 4; ++i) check(CmdPriorityIdle + i, i == level);
+  CheckOptionItems();
   DrawMenuBar(hwnd());
 }
 

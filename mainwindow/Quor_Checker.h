@@ -22,6 +22,7 @@
 #include "mainwindow/Quor_CheckQueue.h"
 #include "mainwindow/Quor_CommandLine.h"
 #include "mainwindow/Quor_Menus.h"
+#include "mainwindow/Quor_Options.h"
 #include "mainwindow/Quor_Progress.h"
 #include "mainwindow/Quor_ListViews.h"
 #include "mainwindow/Quor_ResultModel.h"
@@ -113,6 +114,16 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
   std::function<void(const std::string& commandLine)> RunProgram;
   HWND StatusListTooltip() const { return statusTip_; }
 
+  // What the option items ask for or start outside the window: the colour
+  // dialog (nothing after a cancel), the input box, the file dialog of
+  // "Include NFO In SFV", the Explorer associations ("" or the error) and
+  // the update check. The program's own by default; tests script them.
+  std::function<std::optional<std::uint32_t>()> ChooseColour;
+  AskTextFn AskText;
+  ChooseFileFn ChooseIncludeFile;
+  std::function<std::string(const ShellAssociations&)> ApplyAssociations;
+  std::function<void(const std::string& version)> StartUpdate;
+
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
   bool OnCreate() override;
@@ -147,6 +158,15 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
   void UpdateMenuState();
   void SaveSettingsNow();
   void ShowBusyCursorIfOverList();
+  // The option and About items (Quor_MenuHandlers.cpp): false for a
+  // command that is none of them.
+  void InstallMenuDialogs();
+  bool MenuOptionClick(int command);
+  void AssOnFolders1Click(int command);
+  void Background1Click(int command);
+  void Backtodefault1Click();
+  void ShowError(const std::string& text);
+  void CheckOptionItems();
 
   // WorkerPort: the queue's hold on the worker thread.
   bool LaunchWorker(const std::string& queueText, platform::ThreadPriority priority) override;

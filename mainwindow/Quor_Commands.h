@@ -24,6 +24,33 @@ enum Command : int {
   CmdAutoColumns,       // AutoColumn1Click ("Resize Columns" > "Auto")
   CmdManualColumns,     // ManualColumn1Click ("Resize Columns" > "Manual")
   CmdShowFileSize,      // ShowFileSize1Click
+  CmdRenameBadRars,     // RenameBadRars1Click
+  CmdMakeDummyRars,     // MakeDummyofBadRars1Click
+  CmdSkipKnownGood,     // SkipKnownGoodFiles1Click
+  // "Options" > "Colors"
+  CmdColorsDefault,     // Backtodefault1Click
+  CmdColorBackground,   // Background1Click, shared by the five colour items
+  CmdColorOk,           //   in ColourTable order
+  CmdColorBad,
+  CmdColorMissing,
+  CmdColorKnownGood,
+  // "Options" > "Set Associations" (AssOnFolders1Click, shared)
+  CmdAssFolderCheck,        // "SFV Check Folder"
+  CmdAssFolderCheckSpe,     // "SFV Check Specifik in Folder"
+  CmdAssFolderCreate,       // "Create SFV in Folder"
+  CmdAssFolderCreateSpe,    // "Create Specifik SFV in Folder"
+  CmdAssFileCheck,          // "Check SFV File"
+  CmdAssFileCheckSpe,       // "Check Specifik Files"
+  // "Create Options"
+  CmdIncludeFileInfo,       // IncludeFileInfoInSFV1Click
+  CmdIncludeNfo,            // IncludeNFOInSFV1Click
+  CmdFileTypesToExclude,    // FileTypesToExclude1Click
+  CmdSetDefaultSfvName,     // SetDefaultSFVFileName1Click
+  CmdListFilesCreated,      // ListFilesCreated1Click
+  // "About"
+  CmdDisclaimer,            // Disclaimer1Click
+  CmdAbout,                 // About1Click
+  CmdCheckForUpdate,        // Checkforupdate1Click
   // The pop-up menu of StatusList (Openfolder1Click), in this order.
   CmdOpenFolder = 40101,
   CmdExploreFolder,

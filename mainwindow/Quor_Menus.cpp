@@ -30,7 +30,22 @@ const std::vector<MenuEntry>& MainMenuTable() {
           }),
       Sub("Options",
           {
+              Item("Rename Bad Rar(s)", CmdRenameBadRars),
+              Item("Make Dummy of Bad Rar(s)", CmdMakeDummyRars),
               Item("Check Sub-folders", CmdCheckSubFolders),
+              Item("Skip Known Good Files", CmdSkipKnownGood),
+              Separator(),
+              Sub("Resize Columns", {Item("Auto", CmdAutoColumns), Item("Manual", CmdManualColumns)}),
+              Sub("Colors",
+                  {
+                      Item("Back to default", CmdColorsDefault),
+                      Separator(),
+                      Item("Background", CmdColorBackground),
+                      Item("'OK' Files", CmdColorOk),
+                      Item("'Bad' Files", CmdColorBad),
+                      Item("'Missing' Files", CmdColorMissing),
+                      Item("'Known good' Files", CmdColorKnownGood),
+                  }),
               Sub("Set Priority",
                   {
                       Item("Idle", CmdPriorityIdle),
@@ -38,8 +53,37 @@ const std::vector<MenuEntry>& MainMenuTable() {
                       Item("Below Normal", CmdPriorityBelowNormal),
                       Item("Normal", CmdPriorityNormal),
                   }),
-              Sub("Resize Columns", {Item("Auto", CmdAutoColumns), Item("Manual", CmdManualColumns)}),
+              Sub("Set Associations",
+                  {
+                      Sub("On Folders",
+                          {
+                              Item("SFV Check Folder", CmdAssFolderCheck),
+                              Item("SFV Check Specifik in Folder", CmdAssFolderCheckSpe),
+                              Item("Create SFV in Folder", CmdAssFolderCreate),
+                              Item("Create Specifik SFV in Folder", CmdAssFolderCreateSpe),
+                          }),
+                      Sub("On SFV Files",
+                          {
+                              Item("Check SFV File", CmdAssFileCheck),
+                              Item("Check Specifik Files", CmdAssFileCheckSpe),
+                          }),
+                  }),
               Sub("Misc", {Item("Show ETA/Speed", CmdShowEtaSpeed), Item("Show File Size", CmdShowFileSize)}),
+          }),
+      Sub("Create Options",
+          {
+              Item("Include File Info In SFV", CmdIncludeFileInfo),
+              Item("Include NFO In SFV", CmdIncludeNfo),
+              Item("File Types To Exclude", CmdFileTypesToExclude),
+              Item("Set Default SFV File Name", CmdSetDefaultSfvName),
+              Item("List Files Created", CmdListFilesCreated),
+          }),
+      Sub("About",
+          {
+              Item("Disclaimer", CmdDisclaimer),
+              Item("About", CmdAbout),
+              Separator(),
+              Item("Check for update", CmdCheckForUpdate),
           }),
   };
   return table;

@@ -1,0 +1,171 @@
+// The main window's option and About items: each changes the settings model
+// through the rules of Quor_Options, brings the window in line and saves
+// every setting at once.
+#include <windows.h>
+#include <commdlg.h>
+
+#include "about/Quor_About.h"
+#include "about/Quor_UpdateChk.h"
+#include "core/Quor_Version.h"
+#include "gui/Dialogs.h"
+#include "mainwindow/Quor_Checker.h"
+#include "shell/Quor_Associations.h"
+
+namespace {
+
+// The system colour dialog, starting at black, with no owner.
+std::optional<std::uint32_t> RunColourDialog() {
+  static COLORREF custom[16] = {};
+  CHOOSECOLORA cc{};
+  cc.lStructSize = sizeof cc;
+  cc.rgbResult = RGB(0, 0, 0);
+  cc.lpCustColors = custom;
+  cc.Flags = CC_RGBINIT;
+  if (!ChooseColorA(&cc)) return std::nullopt;
+  return static_cast<std::uint32_t>(cc.rgbResult);
+}
+
+// The open dialog of "Include NFO In SFV": any file, which must exist; no
+// owner. No default extension, so that a file without one can be chosen.
+std::optional<std::string> RunIncludeFileDialog() {
+  char file[MAX_PATH * 4] = {};
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = sizeof file;
+  ofn.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_ENABLESIZING | OFN_EXPLORER | OFN_HIDEREADONLY;
+  if (!GetOpenFileNameA(&ofn)) return std::nullopt;
+  return std::string(file);
+}
+
+std::string ProgramPath() {
+  char buffer[MAX_PATH * 2];
+  const DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+  return std::string(buffer, n);
+}
+
+}  // namespace
+
+void TZOZUvavada::InstallMenuDialogs() {
+  ChooseColour = RunColourDialog;
+  ChooseIncludeFile = RunIncludeFileDialog;
+  AskText = [this](const InputRequest& r) { return gui::InputQuery(hwnd(), r.caption, r.prompt, r.preset); };
+  ApplyAssociations = [](const ShellAssociations& flags) { return ApplyShellAssociations(ProgramPath(), flags); };
+  StartUpdate = [](const std::string& version) { about::StartUpdateCheck(version); };
+}
+
+bool TZOZUvavada::MenuOptionClick(int command) {
+  switch (command) {
+    case CmdRenameBadRars:      // RenameBadRars1Click
+    case CmdMakeDummyRars:      // MakeDummyofBadRars1Click
+    case CmdSkipKnownGood:      // SkipKnownGoodFiles1Click
+    case CmdIncludeFileInfo:    // IncludeFileInfoInSFV1Click
+    case CmdListFilesCreated:   // ListFilesCreated1Click
+      ToggleOptionItem(settings_, command);
+      SaveSettingsNow();
+      return true;
+    case CmdAssFolderCheck:
+    case CmdAssFolderCheckSpe:
+    case CmdAssFolderCreate:
+    case CmdAssFolderCreateSpe:
+    case CmdAssFileCheck:
+    case CmdAssFileCheckSpe:
+      AssOnFolders1Click(command);
+      return true;
+    case CmdColorsDefault:
+      Backtodefault1Click();
+      return true;
+    case CmdColorBackground:
+    case CmdColorOk:
+    case CmdColorBad:
+    case CmdColorMissing:
+    case CmdColorKnownGood:
+      Background1Click(command);
+      return true;
+    case CmdIncludeNfo:  // IncludeNFOInSFV1Click
+      IncludeNfoClick(settings_.create, ChooseIncludeFile);
+      SaveSettingsNow();
+      return true;
+    case CmdFileTypesToExclude:  // FileTypesToExclude1Click
+      if (FileTypesToExcludeClick(settings_.create, AskText)) SaveSettingsNow();
+      return true;
+    case CmdSetDefaultSfvName:  // SetDefaultSFVFileName1Click
+      switch (SetDefaultSfvFileNameClick(settings_.create, AskText)) {
+        case DefaultNameOutcome::Stored:
+          SaveSettingsNow();
+          break;
+        case DefaultNameOutcome::Refused:
+          ShowError(kBadDefaultNameMessage);
+          break;
+        case DefaultNameOutcome::Cancelled:
+          break;
+      }
+      return true;
+    case CmdDisclaimer:  // Disclaimer1Click
+      about::ShowDisclaimer(hwnd());
+      return true;
+    case CmdAbout:  // About1Click
+      about::ShowAbout(hwnd());
+      return true;
+    case CmdCheckForUpdate:  // Checkforupdate1Click
+      StartUpdate(kQuorVersion);
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The six association items: the clicked one flips, the registry follows
+// all six; a failure is shown, the mark stays as clicked and nothing is
+// saved.
+void TZOZUvavada::AssOnFolders1Click(int command) {
+  ToggleOptionItem(settings_, command);
+  const std::string error = ApplyAssociations(settings_.explorer);
+  if (!error.empty()) {
+    ShowError(error);
+    return;
+  }
+  SaveSettingsNow();
+}
+
+// The five colour items: the chosen colour becomes the item's setting; rows
+// already in the lists keep theirs.
+void TZOZUvavada::Background1Click(int command) {
+  const std::optional<std::uint32_t> chosen = ChooseColour();
+  if (!chosen) return;
+  *ColourOfItem(settings_.colours, command) = *chosen;
+  archiveList_.SetBackground(settings_.colours.background);
+  statusList_.SetBackground(settings_.colours.background);
+  SaveSettingsNow();
+}
+
+void TZOZUvavada::Backtodefault1Click() {
+  settings_.colours = kDefaultColours;
+  archiveList_.SetBackground(settings_.colours.background);
+  statusList_.SetBackground(settings_.colours.background);
+  SaveSettingsNow();
+}
+
+void TZOZUvavada::ShowError(const std::string& text) {
+  MessageBoxA(nullptr, text.c_str(), "Error", MB_OK | MB_ICONERROR | MB_TOPMOST);
+}
+
+void TZOZUvavada::CheckOptionItems() {
+  auto check = [&](int command, bool on) {
+    CheckMenuItem(menuBar_, command, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+  };
+  check(CmdRenameBadRars, settings_.renameRar);
+  check(CmdMakeDummyRars, settings_.makeDummyRar);
+  check(CmdSkipKnownGood, settings_.skipKnownGoodFiles);
+  const ShellAssociations& a = settings_.explorer;
+  check(CmdAssFolderCheck, a.RClickOnFoldersCheck);
+  check(CmdAssFolderCheckSpe, a.RClickOnFoldersCheckSpe);
+  check(CmdAssFolderCreate, a.RClickOnFoldersCreate);
+  check(CmdAssFolderCreateSpe, a.RClickOnFoldersCreateSpe);
+  check(CmdAssFileCheck, a.RClickOnFileCheck);
+  check(CmdAssFileCheckSpe, a.RClickOnFileCheckSpe);
+  const CreateOptions& c = settings_.create;
+  check(CmdIncludeFileInfo, c.includeFileInfo);
+  check(CmdIncludeNfo, c.includeNfo);
+  check(CmdListFilesCreated, c.listFilesCreated);
+}
