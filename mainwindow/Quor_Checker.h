@@ -61,8 +61,9 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
   // association error is shown in an "Error" box and ends these steps; the
   // window opens all the same. programPath: the executable's full path.
   void FinishFormCreate(const std::string& programPath);
-  // Writes the associations; the registry's classes root unless a test
-  // puts something else here. Returns "" or the error text.
+  // Writes the associations (at start and from the association items); the
+  // registry's classes root unless a test puts something else here.
+  // Returns "" or the error text.
   std::function<std::string(const std::string& programPath, const ShellAssociations& flags)> ApplyAssociations;
 
   // The command line (after the program's name) the first activation acts on.
@@ -116,12 +117,12 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
 
   // What the option items ask for or start outside the window: the colour
   // dialog (nothing after a cancel), the input box, the file dialog of
-  // "Include NFO In SFV", the Explorer associations ("" or the error) and
-  // the update check. The program's own by default; tests script them.
+  // "Include NFO In SFV" and the update check (the association items use
+  // ApplyAssociations above). The program's own by default; tests script
+  // them.
   std::function<std::optional<std::uint32_t>()> ChooseColour;
   AskTextFn AskText;
   ChooseFileFn ChooseIncludeFile;
-  std::function<std::string(const ShellAssociations&)> ApplyAssociations;
   std::function<void(const std::string& version)> StartUpdate;
 
  protected:

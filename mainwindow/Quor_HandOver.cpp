@@ -19,8 +19,7 @@ constexpr std::uint32_t kProgressFileDays = 7;
 }  // namespace
 
 void TZOZUvavada::FinishFormCreate(const std::string& programPath) {
-  const std::string error = ApplyAssociations ? ApplyAssociations(programPath, settings_.explorer)
-                                              : ApplyShellAssociations(programPath, settings_.explorer);
+  const std::string error = ApplyAssociations(programPath, settings_.explorer);
   if (!error.empty()) {
     MessageBoxA(nullptr, error.c_str(), "Error", MB_OK | MB_ICONERROR | MB_TOPMOST);
     return;

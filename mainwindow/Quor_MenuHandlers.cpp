@@ -9,6 +9,7 @@
 #include "core/Quor_Version.h"
 #include "gui/Dialogs.h"
 #include "mainwindow/Quor_Checker.h"
+#include "platform/fs.h"
 #include "shell/Quor_Associations.h"
 
 namespace {
@@ -38,19 +39,15 @@ std::optional<std::string> RunIncludeFileDialog() {
   return std::string(file);
 }
 
-std::string ProgramPath() {
-  char buffer[MAX_PATH * 2];
-  const DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
-  return std::string(buffer, n);
-}
-
 }  // namespace
 
 void TZOZUvavada::InstallMenuDialogs() {
   ChooseColour = RunColourDialog;
   ChooseIncludeFile = RunIncludeFileDialog;
   AskText = [this](const InputRequest& r) { return gui::InputQuery(hwnd(), r.caption, r.prompt, r.preset); };
-  ApplyAssociations = [](const ShellAssociations& flags) { return ApplyShellAssociations(ProgramPath(), flags); };
+  ApplyAssociations = [](const std::string& programPath, const ShellAssociations& flags) {
+    return ApplyShellAssociations(programPath, flags);
+  };
   StartUpdate = [](const std::string& version) { about::StartUpdateCheck(version); };
 }
 
@@ -120,7 +117,7 @@ bool TZOZUvavada::MenuOptionClick(int command) {
 // saved.
 void TZOZUvavada::AssOnFolders1Click(int command) {
   ToggleOptionItem(settings_, command);
-  const std::string error = ApplyAssociations(settings_.explorer);
+  const std::string error = ApplyAssociations(platform::ExecutablePath(), settings_.explorer);
   if (!error.empty()) {
     ShowError(error);
     return;

@@ -5,24 +5,8 @@
 #include "create/Quor_Creater.h"
 #include "mainwindow/Quor_Checker.h"
 #include "mainwindow/Quor_CommandLine.h"
+#include "platform/fs.h"
 #include "settings/Quor_Config.h"
-
-namespace {
-
-// The executable's full path as the system reports it.
-std::string ProgramPath() {
-  std::string path(MAX_PATH, '\0');
-  for (;;) {
-    const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n < path.size()) {
-      path.resize(n);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
-}
-
-}  // namespace
 
 HWND FindRunningCopy() {
   HWND running = FindWindowA(TZOZUvavada::kClassName, nullptr);
@@ -46,7 +30,7 @@ int RunMainWindowProcess(const std::vector<std::string>& args) {
   auto* window = new TZOZUvavada(settingsPath, ExtractFilePath(settingsPath), Unscramble(kMainCaption));
   window->CommandLineArgs = args;
   if (!window->CreateForm()) return 0;
-  window->FinishFormCreate(ProgramPath());
+  window->FinishFormCreate(platform::ExecutablePath());
   ShowWindow(window->hwnd(), SW_SHOW);
   UpdateWindow(window->hwnd());
   window->StartWhenShown();

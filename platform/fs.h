@@ -114,7 +114,9 @@ std::uint64_t NowFileTime();
 // Sets a file's last-write time (FILETIME value); for tests and tools.
 bool SetLastWriteTime(const std::string& path, std::uint64_t fileTime);
 
-// The folder of the running program, with its trailing separator.
+// The running program's full path, and its folder with the trailing
+// separator.
+std::string ExecutablePath();
 std::string ExecutableFolder();
 // A folder for temporary files, with its trailing separator.
 std::string TempFolder();

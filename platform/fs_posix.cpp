@@ -249,12 +249,15 @@ bool SetLastWriteTime(const std::string& path, std::uint64_t fileTime) {
   return utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
 }
 
-std::string ExecutableFolder() {
+std::string ExecutablePath() {
   char buffer[PATH_MAX];
-  ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  if (n <= 0) return "./";
-  std::string path(buffer, static_cast<std::size_t>(n));
-  return path.substr(0, path.rfind('/') + 1);
+  const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string();
+}
+
+std::string ExecutableFolder() {
+  const std::string path = ExecutablePath();
+  return path.empty() ? "./" : path.substr(0, path.rfind('/') + 1);
 }
 
 std::string TempFolder() {

@@ -218,10 +218,21 @@ bool SetLastWriteTime(const std::string& path, std::uint64_t fileTime) {
   return ok != 0;
 }
 
+std::string ExecutablePath() {
+  // GetModuleFileNameA cuts a path that does not fit and returns the size.
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n < path.size()) {
+      path.resize(n);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
 std::string ExecutableFolder() {
-  char buffer[MAX_PATH * 2];
-  DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
-  std::string path(buffer, n);
+  const std::string path = ExecutablePath();
   return path.substr(0, path.rfind('\\') + 1);
 }
 

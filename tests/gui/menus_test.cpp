@@ -103,7 +103,7 @@ class MenusTest : public ::testing::Test {
       ++colourDialogs;
       return nextColour;
     };
-    window->ApplyAssociations = [this](const ShellAssociations& flags) {
+    window->ApplyAssociations = [this](const std::string&, const ShellAssociations& flags) {
       applied.push_back(flags);
       return associationError;
     };
