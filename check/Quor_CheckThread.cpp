@@ -1,5 +1,6 @@
 #include "check/Quor_CheckThread.h"
 
+#include <algorithm>
 #include <deque>
 #include <string_view>
 #include <unordered_set>
@@ -98,6 +99,15 @@ struct SfvCheck {
   void Sfv(std::string sfv, std::string t1, std::string t2, std::string t3, std::string t4) {
     worker.Host->ReportSfv(SfvRow{std::move(sfv), std::move(t1), std::move(t2), std::move(t3), std::move(t4)});
   }
+  // A file skipped as known good counts as done by its whole size; a notice
+  // carries at most 32 bits, so 4 GiB and more go in several.
+  void NotifyBytesDone(std::uint64_t bytes) {
+    do {
+      const auto piece = static_cast<std::uint32_t>(std::min<std::uint64_t>(bytes, 0xFFFFFFFFu));
+      worker.Host->Notify(CN_BYTES_DONE, piece);
+      bytes -= piece;
+    } while (bytes > 0);
+  }
   void ProgressError(const char* what, const std::string& errorText) {
     Sfv(std::string("Error ") + what + " progress file !! (" + progressPath + ")", "", " ", "", "");
     Sfv(errorText, "", " ", "", "");
@@ -136,12 +146,12 @@ struct SfvCheck {
       return;
     }
     if (mayTouch) RemoveMarker(path + kMissingSuffix);
-    const std::uint32_t size = FileSize32(path);
+    const std::uint64_t size = FileSize64(path);
     const std::string sizeText = FormatThousands(size);
     std::string record = "<$" + FileTimeKey(path) + "$>" + name;
     if (worker.SkipKnownGood && knownGood.Contains(record)) {
       ++good;
-      worker.Host->Notify(CN_BYTES_DONE, size);
+      NotifyBytesDone(size);
       File(name, folder, FileRowKind::KnownGood, sizeText);
       return;
     }

@@ -66,6 +66,11 @@ std::uint32_t FileSize32(const std::string& path) {
   return entry ? entry->sizeLow : 0;
 }
 
+std::uint64_t FileSize64(const std::string& path) {
+  const std::optional<platform::DirEntry> entry = platform::FindEntry(path);
+  return entry ? entry->size : 0;
+}
+
 std::string ReadFileText(const std::string& path, std::string& errorText) {
   errorText.clear();
   std::string text;

@@ -14,6 +14,10 @@
 // Low 32 bits of the size of the path's directory entry (a file or folder);
 // 0 when nothing is found.
 std::uint32_t FileSize32(const std::string& path);
+// The whole size of the directory entry at path (0 when nothing is found):
+// what progress totals and the size column count, so that a file of 4 GiB
+// or more is not counted as its remainder.
+std::uint64_t FileSize64(const std::string& path);
 
 // The whole file as text. Read in 64,000-byte pieces; a NUL byte ends the
 // part of its piece that goes into the text. errorText is set only when a

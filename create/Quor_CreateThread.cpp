@@ -175,7 +175,7 @@ bool TSFVCreateThread::CreateSfvForFolder(const std::string& folderPath) {
   }
 
   std::uint64_t total = 0;
-  for (const std::string& name : files) total += FileSize32(folder + name);
+  for (const std::string& name : files) total += FileSize64(folder + name);
   host_.Notify(CN_SFV_BEGIN, 0);
   if (total > 0xFFFFFFFFull) host_.Notify(CN_TOTAL_HI, static_cast<std::uint32_t>(total >> 32));
   host_.Notify(CN_TOTAL_LO, static_cast<std::uint32_t>(total & 0xFFFFFFFFu));

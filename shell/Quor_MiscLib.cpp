@@ -4,7 +4,7 @@
 #include "platform/fs.h"
 #include "platform/locale.h"
 
-std::string FormatThousands(std::uint32_t value) {
+std::string FormatThousands(std::uint64_t value) {
   const std::string digits = std::to_string(value);
   const std::string separator = platform::ThousandsSeparator();
   std::string out;

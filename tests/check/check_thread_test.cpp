@@ -186,6 +186,26 @@ TEST_F(CheckThreadTest, ProgressFileSkipsKnownGoodFilesUntilAllAreGood) {
   EXPECT_EQ(trace[5], "F a.bin|~|- OK -|5|1") << "hashed again";
 }
 
+TEST_F(CheckThreadTest, AKnownGoodFileOf4GiBOrMoreCountsItsWholeSize) {
+  skipKnownGood = true;
+  const std::uint64_t size = (5ULL << 30) + 5;
+  {
+    platform::File file = platform::File::Open(dir / "disc.iso", platform::Access::Write, platform::Share::Read,
+                                               platform::Disposition::CreateAlways);
+    std::string error;
+    ASSERT_TRUE(file.SetSize(size, error)) << error;  // sparse: never read, it is known good
+  }
+  const std::string sfv = WriteSfv("disc.sfv", {FormatSfvLine("disc.iso", 0x12345678u)});
+  std::string error;
+  ASSERT_TRUE(WriteFileText(ProgressPath(sfv), "<$" + FileTimeKey(dir / "disc.iso") + "$>disc.iso\r\n", error));
+  // The total and the bytes done both carry all of it, so the progress bar
+  // runs to 100; the size column shows the whole size.
+  EXPECT_EQ(Run(All(sfv), true),
+            (Trace{"#134", "#132", "#137=1", "#138=1073741829", "#127", "#111", "#139=4294967295",
+                   "#139=1073741830", "F disc.iso|~|- OK -|" + FormatThousands(size) + "|2", kSep,
+                   "S ~disc.sfv|1|1|0|0", "#129", "#112"}));
+}
+
 TEST_F(CheckThreadTest, TouchedFileIsHashedAgainAndRecordsIgnoreLetterCase) {
   skipKnownGood = true;
   WriteBytes(dir / "a.bin", "hello");

@@ -109,16 +109,18 @@ TEST(LoadSfvFile, MissingFileAndBinaryGarbageGiveNothing) {
   EXPECT_TRUE(LoadSfvFile(dir / "garbage.sfv").lines.empty());
 }
 
-TEST(LoadSfvFile, TotalIsSixtyFourBitsOfThirtyTwoBitSizes) {
+TEST(LoadSfvFile, TotalIsTheSumOfTheWholeSizes) {
   TempDir dir;
-  for (auto [name, size] : {std::pair{"three.bin", 3000000000ULL}, std::pair{"two.bin", 2000000000ULL}}) {
+  // A file of 5 GiB counts as 5 GiB, not as its 1 GiB above 2^32.
+  for (auto [name, size] : {std::pair{"three.bin", 3000000000ULL}, std::pair{"two.bin", 2000000000ULL},
+                            std::pair{"five.iso", 5ULL << 30}}) {
     platform::File file = platform::File::Open(dir / name, platform::Access::Write, platform::Share::Read,
                                                platform::Disposition::CreateAlways);
     std::string error;
     ASSERT_TRUE(file.SetSize(size, error)) << error;
   }
-  testutil::WriteBytes(dir / "big.sfv", "three.bin 00000000\r\ntwo.bin 00000000\r\n");
-  EXPECT_EQ(LoadSfvFile(dir / "big.sfv").totalSize, 5000000000ULL);
+  testutil::WriteBytes(dir / "big.sfv", "three.bin 00000000\r\ntwo.bin 00000000\r\nfive.iso 00000000\r\n");
+  EXPECT_EQ(LoadSfvFile(dir / "big.sfv").totalSize, 5000000000ULL + (5ULL << 30));
 }
 
 TEST(LoadSfvFile, NamesInSubFoldersUseBackslashes) {
