@@ -13,26 +13,14 @@
 
 #include "GuiTestUtil.h"
 #include "gui/Dialogs.h"
+#include "MainWindowTestUtil.h"
 #include "gui/Window.h"
 #include "res/resource.h"
 #include "settings/Quor_Config.h"
 
 namespace menutest {
 
-inline bool PumpUntil(const std::function<bool()>& pred, int timeoutMs = 20000) {
-  const DWORD start = GetTickCount();
-  while (!pred()) {
-    if (GetTickCount() - start > static_cast<DWORD>(timeoutMs)) return false;
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (gui::PreviewKeyMessage(msg)) continue;
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  }
-  return true;
-}
+using windowtest::PumpUntil;
 
 struct ItemInfo {
   std::string text;

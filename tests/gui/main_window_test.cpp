@@ -15,35 +15,16 @@
 #include "TestUtil.h"
 #include "core/Quor_CRC32.h"
 #include "gui/Window.h"
+#include "MainWindowTestUtil.h"
 #include "mainwindow/Quor_Checker.h"
 #include "settings/Quor_Config.h"
 
 namespace {
 
+using windowtest::Hex;
+using windowtest::PumpUntil;
+
 const char kBase[] = "Quor under test";
-
-// Handles this thread's messages (with the key preview of the program's
-// loops) until pred() holds or the time is up.
-bool PumpUntil(const std::function<bool()>& pred, int timeoutMs = 20000) {
-  const DWORD start = GetTickCount();
-  while (!pred()) {
-    if (GetTickCount() - start > static_cast<DWORD>(timeoutMs)) return false;
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (gui::PreviewKeyMessage(msg)) continue;
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  }
-  return true;
-}
-
-std::string Hex(std::uint32_t crc) {
-  char text[9];
-  std::snprintf(text, sizeof text, "%08X", crc);
-  return text;
-}
 
 // A file of size bytes that reads as zeros without taking disk space.
 void MakeZeroFile(const std::string& path, LONGLONG size) {

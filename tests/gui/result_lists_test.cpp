@@ -17,36 +17,20 @@
 #include "TestUtil.h"
 #include "core/Quor_CRC32.h"
 #include "gui/Window.h"
+#include "MainWindowTestUtil.h"
 #include "mainwindow/Quor_Checker.h"
 #include "settings/Quor_Config.h"
 
 namespace {
 
+using windowtest::Hex;
+using windowtest::PumpUntil;
+
 const char kBase[] = "Quor lists under test";
 
-bool PumpUntil(const std::function<bool()>& pred, int timeoutMs = 20000) {
-  const DWORD start = GetTickCount();
-  while (!pred()) {
-    if (GetTickCount() - start > static_cast<DWORD>(timeoutMs)) return false;
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (gui::PreviewKeyMessage(msg)) continue;
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  }
-  return true;
-}
 void Pump(int ms) {
   const DWORD start = GetTickCount();
   PumpUntil([&] { return GetTickCount() - start >= static_cast<DWORD>(ms); }, ms + 1000);
-}
-
-std::string Hex(std::uint32_t crc) {
-  char text[9];
-  std::snprintf(text, sizeof text, "%08X", crc);
-  return text;
 }
 
 // What the list view itself shows at a row and column index.

@@ -18,36 +18,19 @@
 #include "TestUtil.h"
 #include "core/Quor_CRC32.h"
 #include "gui/Window.h"
+#include "MainWindowTestUtil.h"
 #include "mainwindow/Quor_Checker.h"
 #include "platform/fs.h"
 #include "settings/Quor_Config.h"
 
 namespace {
 
+using windowtest::Hex;
+using windowtest::PumpUntil;
+
 const char kBase[] = "Quor start-up under test";
 const char kProgram[] = "C:\\Quor Tools\\Quor.exe";
 constexpr std::uint64_t kDay = 24ULL * 60 * 60 * 10000000;  // FILETIME ticks
-
-bool PumpUntil(const std::function<bool()>& pred, int timeoutMs = 20000) {
-  const DWORD start = GetTickCount();
-  while (!pred()) {
-    if (GetTickCount() - start > static_cast<DWORD>(timeoutMs)) return false;
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (gui::PreviewKeyMessage(msg)) continue;
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  }
-  return true;
-}
-
-std::string Hex(std::uint32_t crc) {
-  char text[9];
-  std::snprintf(text, sizeof text, "%08X", crc);
-  return text;
-}
 
 // A drop handle as Explorer makes it: a DROPFILES block with the ANSI
 // paths, each zero-terminated, and one more zero at the end.
