@@ -11,13 +11,6 @@ constexpr std::int64_t kMiB = 1048576;
 
 }  // namespace
 
-int ProgressPercent(std::int64_t done, std::int64_t total) {
-  if (total <= 0 || done <= 0) return 0;
-  if (done >= total) return 100;
-  // done * 100 needs more than 64 bits for totals near the top of the range.
-  return static_cast<int>(static_cast<unsigned __int128>(done) * 100 / static_cast<unsigned __int128>(total));
-}
-
 std::int64_t ProgressMibPerSecond(std::int64_t bytes, double seconds) {
   if (bytes <= 0 || seconds <= 0) return 0;
   return static_cast<std::int64_t>(static_cast<double>(bytes) / seconds) / kMiB;
@@ -37,36 +30,23 @@ void CliProgress::Apply(std::uint32_t code, std::uint32_t value) {
     case CN_FOLDER_COUNT:
       count_ = value;
       break;
-    case CN_SFV_BEGIN:
-      total_ = 0;
-      done_ = 0;
-      doneAtLastTick_ = 0;
-      break;
-    case CN_TOTAL_HI:
-      total_ = static_cast<std::int64_t>((static_cast<std::uint64_t>(value) << 32) |
-                                         (static_cast<std::uint64_t>(total_) & 0xFFFFFFFFu));
-      break;
-    case CN_TOTAL_LO:
-      total_ = static_cast<std::int64_t>((static_cast<std::uint64_t>(total_) & ~std::uint64_t{0xFFFFFFFF}) | value);
-      break;
-    case CN_BYTES_DONE:
-      done_ += value;
-      break;
-    default:
+    default:  // the byte counters: begin, total, bytes done
+      counters_.Apply(code, value);
       break;
   }
 }
 
 std::optional<std::string> CliProgress::Tick(double secondsSinceLastTick) {
   // Like the window: nothing while nothing is done or the counters disagree.
-  if (done_ <= 0 || done_ > total_) return std::nullopt;
-  const std::int64_t speed = ProgressMibPerSecond(done_ - doneAtLastTick_, secondsSinceLastTick);
-  doneAtLastTick_ = done_;
+  const std::int64_t done = counters_.SfvBytesDone, total = counters_.SfvTotalBytes;
+  if (done <= 0 || done > total) return std::nullopt;
+  const std::int64_t speed = ProgressMibPerSecond(done - counters_.BytesAtLastTick, secondsSinceLastTick);
+  counters_.BytesAtLastTick = done;
   char text[160];
   int n = std::snprintf(text, sizeof text, "%s %u of %u - %d%% - %" PRId64 " MiB/s", unit_.c_str(), current_,
-                        count_, ProgressPercent(done_, total_), speed);
+                        count_, PercentDone(done, total), speed);
   if (speed > 0 && n > 0 && static_cast<std::size_t>(n) < sizeof text) {
-    const std::int64_t left = ProgressSecondsLeft(total_ - done_, speed);
+    const std::int64_t left = ProgressSecondsLeft(total - done, speed);
     std::snprintf(text + n, sizeof text - n, " - %02" PRId64 ":%02" PRId64 " left", left / 60, left % 60);
   }
   std::string line = text;

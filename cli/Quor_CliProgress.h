@@ -1,14 +1,16 @@
 // The progress line quor-cli shows on a terminal while hashing: which SFV
 // file (n of m), the percentage of its bytes done, the speed and the time
-// left. The arithmetic is the main window's: counters per SFV file fed by the
-// workers' notices, the speed in whole MiB per second over the last interval,
-// the time left from that speed.
+// left. The byte counters and the percentage are the main window's
+// (ProgressCounters, PercentDone); the speed is measured over the real time
+// between ticks, since a terminal is not ticked by a timer.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
+
+#include "mainwindow/Quor_Progress.h"
 
 class CliProgress {
  public:
@@ -26,21 +28,17 @@ class CliProgress {
   // or nothing when there is nothing sensible to show yet.
   std::optional<std::string> Tick(double secondsSinceLastTick);
 
-  std::int64_t TotalBytes() const { return total_; }
-  std::int64_t BytesDone() const { return done_; }
+  std::int64_t TotalBytes() const { return counters_.SfvTotalBytes; }
+  std::int64_t BytesDone() const { return counters_.SfvBytesDone; }
 
  private:
   std::string unit_;
   std::string name_;
   std::uint32_t count_ = 0;
   std::uint32_t current_ = 0;
-  std::int64_t total_ = 0;
-  std::int64_t done_ = 0;
-  std::int64_t doneAtLastTick_ = 0;
+  ProgressCounters counters_;
 };
 
-// The share of done in total in whole percent, 0..100, for any 64-bit sizes.
-int ProgressPercent(std::int64_t done, std::int64_t total);
 // Whole MiB per second for bytes done over seconds (0 for no time).
 std::int64_t ProgressMibPerSecond(std::int64_t bytes, double seconds);
 // Seconds left for bytesLeft at mibPerSecond (0 when the speed is 0).

@@ -137,6 +137,8 @@ TEST(Progress, PercentNeverOverflowsOrLeavesItsRange) {
   EXPECT_EQ(PercentDone(1, 3), 33);
   EXPECT_EQ(PercentDone(INT64_MAX / 2, INT64_MAX), 49);
   EXPECT_EQ(PercentDone(INT64_MAX, INT64_MAX), 100);
+  EXPECT_EQ(PercentDone(100, 0), 0);
+  EXPECT_EQ(PercentDone(200, 100), 100);
 }
 
 }  // namespace
