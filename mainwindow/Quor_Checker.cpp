@@ -175,8 +175,9 @@ void TZOZUvavada::OnCommand(int id, int /*notifyCode*/, HWND control) {
       PostMessageA(hwnd(), WM_CLOSE, 0, 0);
       break;
     case CmdCheckSubFolders:
-      ToggleOption(settings_.testSubFolders);
+      ToggleOptionItem(settings_, id);
       queue_.CheckSubFolders = settings_.testSubFolders;
+      SaveSettingsNow();
       break;
     case CmdPriorityIdle:
     case CmdPriorityAboveIdle:
@@ -185,7 +186,8 @@ void TZOZUvavada::OnCommand(int id, int /*notifyCode*/, HWND control) {
       SetPriority(id - CmdPriorityIdle);
       break;
     case CmdShowEtaSpeed:
-      ToggleOption(settings_.showEtaSpeed);
+      ToggleOptionItem(settings_, id);
+      SaveSettingsNow();
       break;
     case CmdClearList:
       ClearList1Click();
@@ -199,7 +201,7 @@ void TZOZUvavada::OnCommand(int id, int /*notifyCode*/, HWND control) {
       SaveSettingsNow();
       break;
     case CmdShowFileSize:
-      settings_.showColumnFSize = !settings_.showColumnFSize;
+      ToggleOptionItem(settings_, id);
       SetFileSizeColumn(settings_.showColumnFSize);
       SaveSettingsNow();
       break;
@@ -319,11 +321,6 @@ void TZOZUvavada::SetPriority(int level) {
   SaveSettingsNow();
 }
 
-void TZOZUvavada::ToggleOption(bool& option) {
-  option = !option;
-  SaveSettingsNow();
-}
-
 void TZOZUvavada::UpdateMenuState() {
   if (!menuBar_) return;
   MENUITEMINFOA info{};
@@ -340,7 +337,20 @@ void TZOZUvavada::UpdateMenuState() {
   check(CmdShowFileSize, settings_.showColumnFSize);
   const int level = settings_.threadPriority >= 0 && settings_.threadPriority <= 3 ? settings_.threadPriority : 2;
   for (int i = 0; i < 4; ++i) check(CmdPriorityIdle + i, i == level);
-  CheckOptionItems();
+  check(CmdRenameBadRars, settings_.renameRar);
+  check(CmdMakeDummyRars, settings_.makeDummyRar);
+  check(CmdSkipKnownGood, settings_.skipKnownGoodFiles);
+  const ShellAssociations& a = settings_.explorer;
+  check(CmdAssFolderCheck, a.RClickOnFoldersCheck);
+  check(CmdAssFolderCheckSpe, a.RClickOnFoldersCheckSpe);
+  check(CmdAssFolderCreate, a.RClickOnFoldersCreate);
+  check(CmdAssFolderCreateSpe, a.RClickOnFoldersCreateSpe);
+  check(CmdAssFileCheck, a.RClickOnFileCheck);
+  check(CmdAssFileCheckSpe, a.RClickOnFileCheckSpe);
+  const CreateOptions& c = settings_.create;
+  check(CmdIncludeFileInfo, c.includeFileInfo);
+  check(CmdIncludeNfo, c.includeNfo);
+  check(CmdListFilesCreated, c.listFilesCreated);
   DrawMenuBar(hwnd());
 }
 
@@ -449,8 +459,7 @@ void TZOZUvavada::SaveList1Click() {
   if (!GetSaveFileNameA(&ofn)) return;
   std::string error;
   if (!WriteFileText(file, text, error)) {
-    MessageBoxA(nullptr, (std::string(kSaveListFailure) + error).c_str(), "Error",
-                MB_OK | MB_ICONERROR | MB_TOPMOST);
+    ShowError(std::string(kSaveListFailure) + error);
   }
 }
 

@@ -150,7 +150,6 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
   void FormKeyPress(char key);
   void FormClose();
   void SetPriority(int level);
-  void ToggleOption(bool& option);
   void ProgressTimerTimer();
   void FormResize();
   void ApplyColumnSettings();
@@ -166,8 +165,8 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
   void AssOnFolders1Click(int command);
   void Background1Click(int command);
   void Backtodefault1Click();
+  // An "Error" message box.
   void ShowError(const std::string& text);
-  void CheckOptionItems();
 
   // WorkerPort: the queue's hold on the worker thread.
   bool LaunchWorker(const std::string& queueText, platform::ThreadPriority priority) override;

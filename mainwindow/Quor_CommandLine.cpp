@@ -76,7 +76,6 @@ std::string HandOverPath(const void* data, std::size_t size) {
 }
 
 std::optional<CheckRequest> RequestOfHandOver(std::uint32_t code, const void* data, std::size_t size) {
-  if (code < HO_TEST_FILE || code > HO_TEST_FOLDER_SPE) return std::nullopt;
   return RequestOfCode(code, HandOverPath(data, size));
 }
 

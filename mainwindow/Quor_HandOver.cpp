@@ -21,7 +21,7 @@ constexpr std::uint32_t kProgressFileDays = 7;
 void TZOZUvavada::FinishFormCreate(const std::string& programPath) {
   const std::string error = ApplyAssociations(programPath, settings_.explorer);
   if (!error.empty()) {
-    MessageBoxA(nullptr, error.c_str(), "Error", MB_OK | MB_ICONERROR | MB_TOPMOST);
+    ShowError(error);
     return;
   }
   DragAcceptFiles(hwnd(), TRUE);
@@ -37,9 +37,8 @@ void TZOZUvavada::OnActivate(bool active) {
 void TZOZUvavada::FormActivate() {
   if (firstActivationDone_) return;
   firstActivationDone_ = true;
-  SetFileSizeColumn(settings_.showColumnFSize);
-  archiveList_.ApplyColumnOrder(settings_.aColumnOrder);
-  statusList_.ApplyColumnOrder(settings_.sColumnOrder);
+  // The File Size column and the column orders are in place already: the
+  // window's creation applied them with the loaded settings.
   if (std::optional<CheckRequest> request = CheckRequestOfCommandLine(CommandLineArgs)) {
     queue_.StartCheckRun(request->path, request->isFolder, request->specific);
     UpdateMenuState();

@@ -146,23 +146,3 @@ void TZOZUvavada::Backtodefault1Click() {
 void TZOZUvavada::ShowError(const std::string& text) {
   MessageBoxA(nullptr, text.c_str(), "Error", MB_OK | MB_ICONERROR | MB_TOPMOST);
 }
-
-void TZOZUvavada::CheckOptionItems() {
-  auto check = [&](int command, bool on) {
-    CheckMenuItem(menuBar_, command, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
-  };
-  check(CmdRenameBadRars, settings_.renameRar);
-  check(CmdMakeDummyRars, settings_.makeDummyRar);
-  check(CmdSkipKnownGood, settings_.skipKnownGoodFiles);
-  const ShellAssociations& a = settings_.explorer;
-  check(CmdAssFolderCheck, a.RClickOnFoldersCheck);
-  check(CmdAssFolderCheckSpe, a.RClickOnFoldersCheckSpe);
-  check(CmdAssFolderCreate, a.RClickOnFoldersCreate);
-  check(CmdAssFolderCreateSpe, a.RClickOnFoldersCreateSpe);
-  check(CmdAssFileCheck, a.RClickOnFileCheck);
-  check(CmdAssFileCheckSpe, a.RClickOnFileCheckSpe);
-  const CreateOptions& c = settings_.create;
-  check(CmdIncludeFileInfo, c.includeFileInfo);
-  check(CmdIncludeNfo, c.includeNfo);
-  check(CmdListFilesCreated, c.listFilesCreated);
-}
