@@ -52,7 +52,7 @@ class ResultList {
   // True when a column with that tag (and, when given, that caption) exists.
   bool HasColumn(int tag, const char* caption = nullptr) const;
   // Adds a column at the right end.
-  void AddColumn(const ColumnSpec& spec);
+  void AddColumn(const ColumnSpec& column);
   void DeleteColumn(int tag);
   // Moves the columns as ApplyColumnOrder (Quor_ResultModel) says.
   void ApplyColumnOrder(const std::string& order);
