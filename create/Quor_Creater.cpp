@@ -26,10 +26,6 @@ HWND MakeChild(HWND parent, const char* cls, const char* text, DWORD style, int 
 
 }  // namespace
 
-bool IsCreatorStart(const std::vector<std::string>& args) {
-  return args.size() == 2 && (args[0] == kCreateSwitch || args[0] == kCreateSpecificSwitch);
-}
-
 TSFVCreater::TSFVCreater(std::vector<std::string> args, std::string settingsPath)
     : args_(std::move(args)),
       settingsPath_(std::move(settingsPath)),

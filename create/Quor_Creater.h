@@ -96,10 +96,6 @@ class TSFVCreater : public gui::Window, private CreateHost {
   gui::UniqueKernelHandle workerEnded_;  // manual-reset event, set when the run has ended
 };
 
-// True when the command line (after the program name) opens the creator:
-// exactly two arguments, the first "-CreateSFVFile" or "-CreateSFVFileS".
-bool IsCreatorStart(const std::vector<std::string>& args);
-
 // The whole creator process: the window, its message loop, and the wait for
 // a worker that was stopped by closing. Returns the exit code (always 0).
 int RunCreatorProcess(const std::vector<std::string>& args, const std::string& settingsPath);

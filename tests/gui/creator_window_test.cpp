@@ -156,14 +156,4 @@ TEST(CreaterRun, SubFoldersAnsweredYesFillTheFolderBarToFour) {
                                          root + "\\B\\B.sfv\r\n");
 }
 
-TEST(CreaterStart, OnlyExactlyTwoArgumentsWithACreateSwitch) {
-  EXPECT_TRUE(IsCreatorStart({"-CreateSFVFile", "C:\\x"}));
-  EXPECT_TRUE(IsCreatorStart({"-CreateSFVFileS", "C:\\x"}));
-  EXPECT_FALSE(IsCreatorStart({"-CreateSFVFile"}));
-  EXPECT_FALSE(IsCreatorStart({"-CreateSFVFile", "C:\\x", "y"}));
-  EXPECT_FALSE(IsCreatorStart({"-createsfvfile", "C:\\x"}));
-  EXPECT_FALSE(IsCreatorStart({"-TestFolder", "C:\\x"}));
-  EXPECT_FALSE(IsCreatorStart({}));
-}
-
 }  // namespace

@@ -51,6 +51,16 @@ TEST(StartDecision, CreateSwitchesOpenTheCreatorWhetherOrNotACopyRuns) {
   EXPECT_EQ(DecideStart({"-createsfvfile", "C:\\x\\"}, true).action, StartAction::Exit);
 }
 
+TEST(StartDecision, OnlyExactlyTwoArgumentsWithACreateSwitchAreACreateCommandLine) {
+  EXPECT_TRUE(IsCreateCommandLine({"-CreateSFVFile", "C:\\x"}));
+  EXPECT_TRUE(IsCreateCommandLine({"-CreateSFVFileS", "C:\\x"}));
+  EXPECT_FALSE(IsCreateCommandLine({"-CreateSFVFile"}));
+  EXPECT_FALSE(IsCreateCommandLine({"-CreateSFVFile", "C:\\x", "y"}));
+  EXPECT_FALSE(IsCreateCommandLine({"-createsfvfile", "C:\\x"}));
+  EXPECT_FALSE(IsCreateCommandLine({"-TestFolder", "C:\\x"}));
+  EXPECT_FALSE(IsCreateCommandLine({}));
+}
+
 TEST(StartDecision, OneOrThreeArgumentsOpenASecondMainWindowAndLookAtNoSwitch) {
   for (bool running : {true, false}) {
     EXPECT_EQ(DecideStart({"-TestFolder"}, running).action, StartAction::OpenMainWindow);
