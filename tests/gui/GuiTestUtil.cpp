@@ -167,4 +167,38 @@ std::vector<std::vector<std::string>> ListViewRows(HWND list, int columns) {
   return rows;
 }
 
+ChildProcess::ChildProcess(const std::string& exe, const std::string& arguments, HANDLE output) {
+  std::string commandLine = Quote(exe) + (arguments.empty() ? "" : " " + arguments);
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  if (output) {
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = output;
+    si.hStdError = output;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  }
+  started_ = CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, output ? TRUE : FALSE, 0, nullptr,
+                            nullptr, &si, &pi_) != 0;
+}
+
+ChildProcess::~ChildProcess() {
+  if (!started_) return;
+  if (Running()) TerminateProcess(pi_.hProcess, 1);
+  WaitForSingleObject(pi_.hProcess, 5000);
+  CloseHandle(pi_.hThread);
+  CloseHandle(pi_.hProcess);
+}
+
+bool ChildProcess::WaitExit(int timeoutMs) const {
+  return WaitForSingleObject(pi_.hProcess, static_cast<DWORD>(timeoutMs)) == WAIT_OBJECT_0;
+}
+
+bool ChildProcess::Running() const { return WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
+
+DWORD ChildProcess::ExitCode() const {
+  DWORD code = 12345;
+  GetExitCodeProcess(pi_.hProcess, &code);
+  return code;
+}
+
 }  // namespace guitest

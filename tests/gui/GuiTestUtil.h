@@ -44,6 +44,31 @@ class Helper {
   std::thread thread_;
 };
 
+// A program started as Explorer would start it (exe quoted, then the
+// arguments), optionally with its output sent to a handle. A child still
+// running when this goes out of scope is ended.
+class ChildProcess {
+ public:
+  ChildProcess(const std::string& exe, const std::string& arguments, HANDLE output = nullptr);
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  bool started() const { return started_; }
+  DWORD pid() const { return pi_.dwProcessId; }
+  // True when the process ended within timeoutMs.
+  bool WaitExit(int timeoutMs = 30000) const;
+  bool Running() const;
+  DWORD ExitCode() const;
+
+ private:
+  PROCESS_INFORMATION pi_{};
+  bool started_ = false;
+};
+
+// The text in double quotes, as a path is passed on a command line.
+inline std::string Quote(const std::string& s) { return "\"" + s + "\""; }
+
 // Texts of a report list view's items, column 0.
 std::vector<std::string> ListViewTexts(HWND list);
 

@@ -16,40 +16,12 @@
 
 namespace {
 
+using guitest::ChildProcess;
+using guitest::Quote;
 using testutil::MakeFolder;
 using testutil::ReadBytes;
 using testutil::TempDir;
 using testutil::WriteBytes;
-
-class QuorProcess {
- public:
-  QuorProcess(const std::string& exe, const std::string& arguments) {
-    std::string commandLine = "\"" + exe + "\" " + arguments;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    started_ = CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                              &pi_) != 0;
-  }
-  ~QuorProcess() {
-    if (!started_) return;
-    if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 1);
-    CloseHandle(pi_.hThread);
-    CloseHandle(pi_.hProcess);
-  }
-  bool started() const { return started_; }
-  DWORD pid() const { return pi_.dwProcessId; }
-  // True when the process ended within timeoutMs.
-  bool WaitExit(int timeoutMs = 30000) const {
-    return WaitForSingleObject(pi_.hProcess, static_cast<DWORD>(timeoutMs)) == WAIT_OBJECT_0;
-  }
-  bool Running() const { return WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
-
- private:
-  PROCESS_INFORMATION pi_{};
-  bool started_ = false;
-};
-
-std::string Quote(const std::string& s) { return "\"" + s + "\""; }
 
 std::string CrcLine(const std::string& name, const std::string& content) {
   return FormatSfvLine(name, Crc32Of(content.data(), content.size()));
@@ -77,7 +49,7 @@ TEST_F(CreatorProcessTest, FolderWithoutSubFoldersNoSettingsWritesItsFileAndEnds
   WriteBytes(rel + "\\b.rar", "rar bytes");
   WriteBytes(rel + "\\A.r00", "r00 bytes");
   WriteBytes(rel + "\\a.nfo", "nfo");
-  QuorProcess quor(app_, "-CreateSFVFile " + Quote(rel));
+  ChildProcess quor(app_, "-CreateSFVFile " + Quote(rel));
   ASSERT_TRUE(quor.started());
   // No question comes up on the way.
   bool asked = false;
@@ -106,7 +78,7 @@ class SubFolderTest : public CreatorProcessTest {
     }
   }
   void RunAnswering(const char* answer) {
-    QuorProcess quor(app_, "-CreateSFVFile " + Quote(root_));
+    ChildProcess quor(app_, "-CreateSFVFile " + Quote(root_));
     HWND box = guitest::WaitForWindow(quor.pid(), "#32770", "Confirm");
     ASSERT_NE(box, nullptr);
     EXPECT_NE(guitest::FindChildByText(box, "Create Sfv-Files for sub-folders as well?", "Static"), nullptr);
@@ -136,7 +108,7 @@ TEST_F(SubFolderTest, NoCreatesOnlyTheFolderItself) {
 // (A create switch in lower case, or with a third argument, is no create
 // command line: those open the main window; see the start-up tests.)
 TEST_F(CreatorProcessTest, MissingFolderEndsQuietly) {
-  QuorProcess quor(app_, "-CreateSFVFile " + Quote(data_ / "not here"));
+  ChildProcess quor(app_, "-CreateSFVFile " + Quote(data_ / "not here"));
   ASSERT_TRUE(quor.WaitExit(20000));
   EXPECT_TRUE(testutil::FolderNames(data_.path()).empty());
 }
@@ -157,7 +129,7 @@ HWND StatusLabel(HWND creator) { return GetDlgItem(creator, IDC_CREATE_STATUS); 
 TEST_F(CreatorProcessTest, EscAnsweredYesDuringALargeFileWritesNothingAndEnds) {
   const std::string big = data_ / "Big";
   MakeBigFiles(big, 2);
-  QuorProcess quor(app_, "-CreateSFVFile " + Quote(big));
+  ChildProcess quor(app_, "-CreateSFVFile " + Quote(big));
   HWND creator = guitest::WaitForWindow(quor.pid(), "TSFVCreater", "Creating SFV file(s)...");
   ASSERT_NE(creator, nullptr);
   ASSERT_TRUE(guitest::WaitUntil([&] { return guitest::WindowText(StatusLabel(creator)) == "big1.bin"; }));
@@ -173,7 +145,7 @@ TEST_F(CreatorProcessTest, EscAnsweredYesDuringALargeFileWritesNothingAndEnds) {
 TEST_F(CreatorProcessTest, EscAnsweredNoGoesOnAndASecondEscAfterYesAsksNothing) {
   const std::string big = data_ / "Big";
   MakeBigFiles(big, 2);
-  QuorProcess quor(app_, "-CreateSFVFile " + Quote(big));
+  ChildProcess quor(app_, "-CreateSFVFile " + Quote(big));
   HWND creator = guitest::WaitForWindow(quor.pid(), "TSFVCreater");
   ASSERT_NE(creator, nullptr);
   ASSERT_TRUE(guitest::WaitUntil([&] { return guitest::WindowText(StatusLabel(creator)) == "big1.bin"; }));
@@ -196,7 +168,7 @@ TEST_F(CreatorProcessTest, EscAnsweredNoGoesOnAndASecondEscAfterYesAsksNothing) 
 TEST_F(CreatorProcessTest, ClosingWhileHashingEndsTheProcessAndLeavesNoFileBehind) {
   const std::string big = data_ / "Big";
   MakeBigFiles(big, 2);
-  QuorProcess quor(app_, "-CreateSFVFile " + Quote(big));
+  ChildProcess quor(app_, "-CreateSFVFile " + Quote(big));
   HWND creator = guitest::WaitForWindow(quor.pid(), "TSFVCreater");
   ASSERT_NE(creator, nullptr);
   ASSERT_TRUE(guitest::WaitUntil([&] { return guitest::WindowText(StatusLabel(creator)) == "big1.bin"; }));
@@ -212,7 +184,7 @@ TEST_F(CreatorProcessTest, ListFilesCreatedShowsBothFilesOnePerLine) {
   MakeFolder(root + "\\A");
   WriteBytes(root + "\\one.bin", "1");
   WriteBytes(root + "\\A\\two.bin", "2");
-  QuorProcess quor(app_, "-CreateSFVFile " + Quote(root));
+  ChildProcess quor(app_, "-CreateSFVFile " + Quote(root));
   HWND question = guitest::WaitForWindow(quor.pid(), "#32770", "Confirm");
   ASSERT_NE(question, nullptr);
   ASSERT_TRUE(guitest::ClickButton(question, "Yes"));
@@ -234,7 +206,7 @@ TEST_F(CreatorProcessTest, ListFilesCreatedWithNothingWrittenSaysSo) {
   const std::string root = data_ / "OnlyText";
   MakeFolder(root);
   WriteBytes(root + "\\readme.txt", "excluded");
-  QuorProcess quor(app_, "-CreateSFVFile " + Quote(root));
+  ChildProcess quor(app_, "-CreateSFVFile " + Quote(root));
   HWND info = guitest::WaitForWindow(quor.pid(), "#32770", "Information");
   ASSERT_NE(info, nullptr);
   EXPECT_NE(guitest::FindChildByText(info, "No files where created..", "Static"), nullptr);
@@ -250,7 +222,7 @@ TEST_F(CreatorProcessTest, SpecificModePickListAnsweredByTheUserAndRememberedAcr
   WriteBytes(rel + "\\old.sfv", "; old\r\n");
   {
     // Cancel keeps every file, excluded types and SFV files too.
-    QuorProcess quor(app_, "-CreateSFVFileS " + Quote(rel));
+    ChildProcess quor(app_, "-CreateSFVFileS " + Quote(rel));
     HWND pick = guitest::WaitForWindow(quor.pid(), "TChkLBoxForm", "File Selector..");
     ASSERT_NE(pick, nullptr);
     SetWindowPos(pick, nullptr, 30, 40, 300, 260, SWP_NOZORDER);
@@ -274,7 +246,7 @@ TEST_F(CreatorProcessTest, SpecificModePickListAnsweredByTheUserAndRememberedAcr
     // The next run opens the pick list where it was left. With nothing
     // checked the name comes from the folder and the file holds only the
     // comment lines.
-    QuorProcess quor(app_, "-CreateSFVFileS " + Quote(rel));
+    ChildProcess quor(app_, "-CreateSFVFileS " + Quote(rel));
     HWND pick = guitest::WaitForWindow(quor.pid(), "TChkLBoxForm");
     ASSERT_NE(pick, nullptr);
     RECT r;
@@ -295,7 +267,7 @@ TEST_F(CreatorProcessTest, ANewNameWhenTheUserWillNotOverwrite) {
   MakeFolder(rel);
   WriteBytes(rel + "\\b.rar", "rar");
   WriteBytes(rel + "\\b.sfv", "; keep me\r\n");
-  QuorProcess quor(app_, "-CreateSFVFile " + Quote(rel));
+  ChildProcess quor(app_, "-CreateSFVFile " + Quote(rel));
   HWND ask = guitest::WaitForWindow(quor.pid(), "TQuorAskForm", "Confirm");
   ASSERT_NE(ask, nullptr);
   ASSERT_TRUE(guitest::ClickButton(ask, "No"));
@@ -316,7 +288,7 @@ TEST_F(CreatorProcessTest, ShortPathGivesTheLongFolderName) {
   WriteBytes(folder + "\\movie.mkv", "frames");
   const std::string shortPath = platform::ShortPathName(folder);
   if (shortPath.find('~') == std::string::npos) GTEST_SKIP() << "no short name here: " << shortPath;
-  QuorProcess quor(app_, "-CreateSFVFile " + Quote(shortPath));
+  ChildProcess quor(app_, "-CreateSFVFile " + Quote(shortPath));
   ASSERT_TRUE(quor.WaitExit());
   EXPECT_TRUE(platform::FileExists(folder + "\\Long Folder Name.sfv"))
       << ::testing::PrintToString(testutil::FolderNames(folder));

@@ -9,19 +9,21 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "GuiTestUtil.h"
 #include "TestUtil.h"
 #include "core/Quor_CRC32.h"
+#include "core/Quor_Sfv.h"
 #include "platform/fs.h"
 #include "platform/registry.h"
 #include "../shell/RegistryTestUtil.h"
 
 namespace {
 
+using guitest::ChildProcess;
+using guitest::Quote;
 using testutil::MakeFolder;
 using testutil::ReadBytes;
 using testutil::TempDir;
@@ -31,50 +33,8 @@ const char* const kOurKeys[] = {"Directory\\Shell\\SFVTest", "Directory\\Shell\\
                                 "Directory\\Shell\\SFVCreate", "Directory\\Shell\\SFVCreateSpe",
                                 ".sfv", "SFV.File"};
 
-class Process {
- public:
-  Process(const std::string& exe, const std::string& arguments, HANDLE output = nullptr) {
-    std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    if (output) {
-      si.dwFlags = STARTF_USESTDHANDLES;
-      si.hStdOutput = output;
-      si.hStdError = output;
-      si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    }
-    started_ = CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, output ? TRUE : FALSE, 0, nullptr,
-                              nullptr, &si, &pi_) != 0;
-  }
-  ~Process() {
-    if (!started_) return;
-    if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 1);
-    WaitForSingleObject(pi_.hProcess, 5000);
-    CloseHandle(pi_.hThread);
-    CloseHandle(pi_.hProcess);
-  }
-  bool started() const { return started_; }
-  DWORD pid() const { return pi_.dwProcessId; }
-  bool WaitExit(int timeoutMs = 30000) const {
-    return WaitForSingleObject(pi_.hProcess, static_cast<DWORD>(timeoutMs)) == WAIT_OBJECT_0;
-  }
-  DWORD ExitCode() const {
-    DWORD code = 12345;
-    GetExitCodeProcess(pi_.hProcess, &code);
-    return code;
-  }
-
- private:
-  PROCESS_INFORMATION pi_{};
-  bool started_ = false;
-};
-
-std::string Quote(const std::string& s) { return "\"" + s + "\""; }
-
 std::string Line(const std::string& name, const std::string& content) {
-  char crc[9];
-  std::snprintf(crc, sizeof crc, "%08X", Crc32Of(content.data(), content.size()));
-  return name + " " + crc + "\r\n";
+  return FormatSfvLine(name, Crc32Of(content.data(), content.size())) + "\r\n";
 }
 
 // The output of Wine's reg.exe for one query.
@@ -87,7 +47,7 @@ std::string RegQuery(const std::string& arguments) {
   {
     char system[MAX_PATH] = {};
     GetSystemDirectoryA(system, sizeof system);
-    Process reg(std::string(system) + "\\reg.exe", "query " + arguments, write);
+    ChildProcess reg(std::string(system) + "\\reg.exe", "query " + arguments, write);
     CloseHandle(write);
     char buffer[4096];
     DWORD got = 0;
@@ -136,12 +96,12 @@ class StartupProcessTest : public ::testing::Test {
   }
 
   // A first copy with no arguments; its main window.
-  HWND StartFirstCopy(std::unique_ptr<Process>& first) {
-    first = std::make_unique<Process>(app_, "");
+  HWND StartFirstCopy(std::unique_ptr<ChildProcess>& first) {
+    first = std::make_unique<ChildProcess>(app_, "");
     if (!first->started()) return nullptr;
     return guitest::WaitForWindow(first->pid(), "TZOZUvavada");
   }
-  static void CloseWindow(HWND window, const Process& process) {
+  static void CloseWindow(HWND window, const ChildProcess& process) {
     PostMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_TRUE(process.WaitExit());
     EXPECT_EQ(process.ExitCode(), 0u);
@@ -178,11 +138,11 @@ class StartupProcessTest : public ::testing::Test {
 };
 
 TEST_F(StartupProcessTest, NoArgumentsWhileACopyRunsEndsAtOnceAndChangesNothing) {
-  std::unique_ptr<Process> first;
+  std::unique_ptr<ChildProcess> first;
   HWND main = StartFirstCopy(first);
   ASSERT_NE(main, nullptr);
   const std::string caption = guitest::WindowText(main);
-  Process second(app_, "");
+  ChildProcess second(app_, "");
   ASSERT_TRUE(second.WaitExit(10000));
   EXPECT_EQ(second.ExitCode(), 0u);
   EXPECT_EQ(guitest::WindowText(main), caption);
@@ -191,7 +151,7 @@ TEST_F(StartupProcessTest, NoArgumentsWhileACopyRunsEndsAtOnceAndChangesNothing)
 }
 
 TEST_F(StartupProcessTest, AnAppBuilderWindowHidesTheRunningCopy) {
-  std::unique_ptr<Process> first;
+  std::unique_ptr<ChildProcess> first;
   HWND main = StartFirstCopy(first);
   ASSERT_NE(main, nullptr);
   WNDCLASSA cls{};
@@ -204,7 +164,7 @@ TEST_F(StartupProcessTest, AnAppBuilderWindowHidesTheRunningCopy) {
   ASSERT_NE(builder, nullptr);
   // As if no copy ran: a check switch opens a main window of its own,
   // which checks the path itself; nothing is handed over.
-  Process second(app_, "-TestFolder " + Quote(rel_));
+  ChildProcess second(app_, "-TestFolder " + Quote(rel_));
   HWND other = guitest::WaitForWindow(second.pid(), "TZOZUvavada");
   ASSERT_NE(other, nullptr);
   ExpectRelChecked(other);
@@ -215,10 +175,10 @@ TEST_F(StartupProcessTest, AnAppBuilderWindowHidesTheRunningCopy) {
 }
 
 TEST_F(StartupProcessTest, TestFolderWhileACopyRunsIsCheckedByTheRunningCopy) {
-  std::unique_ptr<Process> first;
+  std::unique_ptr<ChildProcess> first;
   HWND main = StartFirstCopy(first);
   ASSERT_NE(main, nullptr);
-  Process second(app_, "-TestFolder " + Quote(rel_));
+  ChildProcess second(app_, "-TestFolder " + Quote(rel_));
   ASSERT_TRUE(second.WaitExit(10000));
   EXPECT_EQ(second.ExitCode(), 0u);
   EXPECT_EQ(guitest::WaitForWindow(second.pid(), "TZOZUvavada", nullptr, 0), nullptr);
@@ -227,7 +187,7 @@ TEST_F(StartupProcessTest, TestFolderWhileACopyRunsIsCheckedByTheRunningCopy) {
 }
 
 TEST_F(StartupProcessTest, TestFileWithNoCopyRunningOpensTheWindowAndChecksAtOnce) {
-  Process quor(app_, "-TestFile " + Quote(rel_ + "\\Rel.sfv"));
+  ChildProcess quor(app_, "-TestFile " + Quote(rel_ + "\\Rel.sfv"));
   HWND main = guitest::WaitForWindow(quor.pid(), "TZOZUvavada");
   ASSERT_NE(main, nullptr);
   ExpectRelChecked(main);
@@ -235,11 +195,11 @@ TEST_F(StartupProcessTest, TestFileWithNoCopyRunningOpensTheWindowAndChecksAtOnc
 }
 
 TEST_F(StartupProcessTest, ALowerCaseSwitchWhileACopyRunsEndsWithoutSending) {
-  std::unique_ptr<Process> first;
+  std::unique_ptr<ChildProcess> first;
   HWND main = StartFirstCopy(first);
   ASSERT_NE(main, nullptr);
   for (const char* wrong : {"-testfolder", "-TESTFOLDER", "-TestFolderX"}) {
-    Process second(app_, std::string(wrong) + " " + Quote(rel_));
+    ChildProcess second(app_, std::string(wrong) + " " + Quote(rel_));
     ASSERT_TRUE(second.WaitExit(10000)) << wrong;
     EXPECT_EQ(second.ExitCode(), 0u);
   }
@@ -250,13 +210,13 @@ TEST_F(StartupProcessTest, ALowerCaseSwitchWhileACopyRunsEndsWithoutSending) {
 }
 
 TEST_F(StartupProcessTest, CreateWhileACopyRunsOpensOnlyTheCreator) {
-  std::unique_ptr<Process> first;
+  std::unique_ptr<ChildProcess> first;
   HWND main = StartFirstCopy(first);
   ASSERT_NE(main, nullptr);
   const std::string fresh = data_ / "Fresh";
   MakeFolder(fresh);
   WriteBytes(fresh + "\\a.rar", "rar");
-  Process creator(app_, "-CreateSFVFile " + Quote(fresh));
+  ChildProcess creator(app_, "-CreateSFVFile " + Quote(fresh));
   bool mainWindowSeen = false;
   guitest::WaitUntil([&] {
     mainWindowSeen = mainWindowSeen || guitest::WaitForWindow(creator.pid(), "TZOZUvavada", nullptr, 0);
@@ -275,7 +235,7 @@ TEST_F(StartupProcessTest, ACreateSwitchInLowerCaseOrWithAThirdArgumentOpensTheM
   MakeFolder(fresh);
   WriteBytes(fresh + "\\a.rar", "rar");
   for (const std::string& args : {"-createsfvfile " + Quote(fresh), "-CreateSFVFile " + Quote(fresh) + " extra"}) {
-    Process quor(app_, args);
+    ChildProcess quor(app_, args);
     HWND main = guitest::WaitForWindow(quor.pid(), "TZOZUvavada");
     ASSERT_NE(main, nullptr) << args;
     EXPECT_EQ(guitest::WaitForWindow(quor.pid(), "TSFVCreater", nullptr, 0), nullptr) << args;
@@ -285,10 +245,10 @@ TEST_F(StartupProcessTest, ACreateSwitchInLowerCaseOrWithAThirdArgumentOpensTheM
 }
 
 TEST_F(StartupProcessTest, ThreeArgumentsWhileACopyRunsOpenASecondMainWindow) {
-  std::unique_ptr<Process> first;
+  std::unique_ptr<ChildProcess> first;
   HWND main = StartFirstCopy(first);
   ASSERT_NE(main, nullptr);
-  Process second(app_, "-TestFolder " + Quote(rel_) + " extra");
+  ChildProcess second(app_, "-TestFolder " + Quote(rel_) + " extra");
   HWND other = guitest::WaitForWindow(second.pid(), "TZOZUvavada");
   ASSERT_NE(other, nullptr);
   EXPECT_NE(other, main);
@@ -305,7 +265,7 @@ TEST_F(StartupProcessTest, TheFirstStartWithoutSettingsRegistersTheThreeDefaultC
   DeleteFileA((app_dir_ / "ZERAravo.dat").c_str());
   for (const char* key : kOurKeys) classes_->DeleteTree(key);
   classes_->CreateKey("Directory\\Shell\\SFVTestSpe");  // left over, and off by default
-  std::unique_ptr<Process> first;
+  std::unique_ptr<ChildProcess> first;
   HWND main = StartFirstCopy(first);
   ASSERT_NE(main, nullptr);
   const std::string program = Quote(app_);
