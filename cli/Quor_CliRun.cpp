@@ -10,6 +10,7 @@
 #include "core/Quor_Text.h"
 #include "create/Quor_CreateThread.h"
 #include "platform/fs.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -39,8 +40,7 @@ class StatusLine {
   // Prints a row on stdout, out of the progress line's way.
   void Row(const std::string& text) {
     Clear();
-    std::fputs(text.c_str(), console_.out);
-    std::fputc('\n', console_.out);
+    platform::WriteText(console_.out, text + "\n");
     if (console_.showProgress) std::fflush(console_.out);
   }
 
@@ -55,8 +55,9 @@ class StatusLine {
   void Show(const std::string& line) {
     std::fflush(console_.out);
     // Padding covers the rest of a longer line shown before.
-    const std::size_t width = line.size() < shown_ ? shown_ : line.size();
-    std::fprintf(console_.err, "\r%-*s", static_cast<int>(width), line.c_str());
+    std::string padded = "\r" + line;
+    if (line.size() < shown_) padded.append(shown_ - line.size(), ' ');
+    platform::WriteText(console_.err, padded);
     std::fflush(console_.err);
     shown_ = line.size();
   }
@@ -175,7 +176,7 @@ int RunCheck(const CliArgs& args, const CliConsole& console) {
       queue += "ALL$" + path + kCrLf;
       ++count;
     } else {
-      std::fprintf(console.err, "quor-cli: %s: no such file or folder\n", given.c_str());
+      platform::WriteText(console.err, "quor-cli: " + given + ": no such file or folder\n");
       failed = true;
     }
   }
@@ -241,7 +242,7 @@ class ConsoleCreateHost : public CreateHost {
     for (char c : text) {
       if (c != '\r') plain += c;
     }
-    std::fprintf(console_.err, "quor-cli: %s\n", plain.c_str());
+    platform::WriteText(console_.err, "quor-cli: " + plain + "\n");
     failed_ = true;
   }
 
@@ -263,7 +264,7 @@ int RunCreate(const CliArgs& args, const CliConsole& console) {
   if (!args.nfo.empty()) {
     nfo = Absolute(args.nfo);
     if (!platform::FileExists(nfo)) {
-      std::fprintf(console.err, "quor-cli: %s: no such file\n", args.nfo.c_str());
+      platform::WriteText(console.err, "quor-cli: " + args.nfo + ": no such file\n");
       return kExitFailed;
     }
   }
@@ -271,7 +272,7 @@ int RunCreate(const CliArgs& args, const CliConsole& console) {
   for (const std::string& given : args.paths) {
     const std::string path = Absolute(given);
     if (!platform::FolderExists(path)) {
-      std::fprintf(console.err, "quor-cli: %s: no such folder\n", given.c_str());
+      platform::WriteText(console.err, "quor-cli: " + given + ": no such folder\n");
       failed = true;
       continue;
     }
@@ -311,7 +312,7 @@ std::string ChooseProgressBase(const std::string& programFolder, const std::stri
 
 int RunCli(const CliArgs& args, const CliConsole& console) {
   if (!args.error.empty()) {
-    std::fprintf(console.err, "quor-cli: %s\nTry \"quor-cli --help\".\n", args.error.c_str());
+    platform::WriteText(console.err, "quor-cli: " + args.error + "\nTry \"quor-cli --help\".\n");
     return kExitUsage;
   }
   if (args.help) {

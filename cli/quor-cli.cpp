@@ -6,13 +6,14 @@
 #include "cli/Quor_CliArgs.h"
 #include "cli/Quor_CliRun.h"
 #include "platform/fs.h"
+#include "platform/text.h"
 
 int main(int argc, char** argv) {
 #ifndef _WIN32
   // Number, date and time formats and collation follow the user's locale.
   std::setlocale(LC_ALL, "");
 #endif
-  const std::vector<std::string> args(argv + 1, argv + argc);
+  const std::vector<std::string> args = platform::ProgramArguments(argc, argv);
   CliConsole console;
   console.showProgress = platform::StderrIsTerminal();
   console.programFolder = platform::ExecutableFolder();

@@ -6,10 +6,11 @@
 
 #include "mainwindow/Quor_Startup.h"
 #include "picklist/Quor_SpecifikBox.h"
+#include "platform/text.h"
 #include "settings/Quor_Config.h"
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> args(argv + 1, argv + argc);
+  const std::vector<std::string> args = platform::ProgramArguments(argc, argv);
   const std::string settingsPath = SettingsPath();
   LoadProcessPickListPlacement(settingsPath);
   RunQuor(args);

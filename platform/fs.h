@@ -1,7 +1,7 @@
 // File-system access for the portable code: directory look-ups, files opened
 // with explicit sharing modes, and the few whole-file operations the file
-// routines need. One Win32 implementation (the ...A functions, paths in the
-// system code page) and one POSIX implementation.
+// routines need. Paths are UTF-8. One Win32 implementation (the wide
+// functions, long paths included) and one POSIX implementation.
 #pragma once
 
 #include <cstddef>

@@ -1,7 +1,11 @@
-// Win32 implementation of platform/fs.h, over the ...A functions.
+// Win32 implementation of platform/fs.h, over the wide (...W) functions:
+// paths are UTF-8 here and go through WidePath, which also makes long paths
+// reachable.
 #include "platform/fs.h"
 
 #include <windows.h>
+
+#include "platform/text.h"
 
 namespace platform {
 namespace {
@@ -17,9 +21,9 @@ FILETIME ToFileTimeStruct(std::uint64_t value) {
   return ft;
 }
 
-DirEntry FromFindData(const WIN32_FIND_DATAA& data) {
+DirEntry FromFindData(const WIN32_FIND_DATAW& data) {
   DirEntry entry;
-  entry.name = data.cFileName;
+  entry.name = Narrow(data.cFileName);
   entry.attributes = data.dwFileAttributes;
   entry.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   entry.sizeLow = data.nFileSizeLow;
@@ -30,11 +34,11 @@ DirEntry FromFindData(const WIN32_FIND_DATAA& data) {
 }
 
 std::string ErrorText(DWORD code) {
-  char* text = nullptr;
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+  wchar_t* text = nullptr;
+  DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string result = n && text ? std::string(text, n) : "System error " + std::to_string(code);
+                           nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string result = n && text ? Narrow(std::wstring_view(text, n)) : "System error " + std::to_string(code);
   if (text) LocalFree(text);
   while (!result.empty() && (result.back() == '\r' || result.back() == '\n' || result.back() == ' ')) {
     result.pop_back();
@@ -44,12 +48,29 @@ std::string ErrorText(DWORD code) {
 
 HANDLE AsHandle(void* h) { return static_cast<HANDLE>(h); }
 
+DWORD Attributes(const std::string& path) { return GetFileAttributesW(WidePath(path).c_str()); }
+
+// A string filled by a system call that says how much room it needs.
+template <typename Fill>
+std::wstring GrowingBuffer(Fill fill) {
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = fill(buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) return std::wstring();
+    if (n < buffer.size()) {
+      buffer.resize(n);
+      return buffer;
+    }
+    buffer.resize(n > buffer.size() ? n : buffer.size() * 2);
+  }
+}
+
 }  // namespace
 
 std::optional<DirEntry> FindEntry(const std::string& path) {
   if (path.empty()) return std::nullopt;
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA(path.c_str(), &data);
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(WidePath(path).c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) return std::nullopt;
   FindClose(find);
   return FromFindData(data);
@@ -59,23 +80,23 @@ bool ListFolder(const std::string& folder, const std::function<void(const DirEnt
   std::string pattern = folder;
   if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
   pattern += "*.*";
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(WidePath(pattern).c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) return false;
   do {
     visit(FromFindData(data));
-  } while (FindNextFileA(find, &data));
+  } while (FindNextFileW(find, &data));
   FindClose(find);
   return true;
 }
 
 bool FileExists(const std::string& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
+  DWORD attributes = Attributes(path);
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool FolderExists(const std::string& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
+  DWORD attributes = Attributes(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -108,7 +129,7 @@ File File::Open(const std::string& path, Access access, Share share, Disposition
   DWORD flags = FILE_ATTRIBUTE_NORMAL | (sequential ? FILE_FLAG_SEQUENTIAL_SCAN : 0);
   File file;
   if (path.empty()) return file;
-  file.handle_ = CreateFileA(path.c_str(), desired, shareMode, nullptr, create, flags, nullptr);
+  file.handle_ = CreateFileW(WidePath(path).c_str(), desired, shareMode, nullptr, create, flags, nullptr);
   return file;
 }
 
@@ -177,25 +198,25 @@ void File::Close() {
 }
 
 bool ClearAttributes(const std::string& path) {
-  return SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL) != 0;
+  return SetFileAttributesW(WidePath(path).c_str(), FILE_ATTRIBUTE_NORMAL) != 0;
 }
 
 bool SetReadOnly(const std::string& path) {
-  return SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY) != 0;
+  return SetFileAttributesW(WidePath(path).c_str(), FILE_ATTRIBUTE_READONLY) != 0;
 }
 
-bool CreateFolder(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
+bool CreateFolder(const std::string& path) { return CreateDirectoryW(WidePath(path).c_str(), nullptr) != 0; }
 
-bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+bool RemoveFile(const std::string& path) { return DeleteFileW(WidePath(path).c_str()) != 0; }
 
-bool RemoveFolder(const std::string& path) { return RemoveDirectoryA(path.c_str()) != 0; }
+bool RemoveFolder(const std::string& path) { return RemoveDirectoryW(WidePath(path).c_str()) != 0; }
 
 bool RenameNoReplace(const std::string& from, const std::string& to) {
-  return MoveFileExA(from.c_str(), to.c_str(), 0) != 0;
+  return MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(), 0) != 0;
 }
 
 bool ReplaceFileAtomic(const std::string& source, const std::string& target, std::string& errorText) {
-  if (!MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (!MoveFileExW(WidePath(source).c_str(), WidePath(target).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     errorText = ErrorText(GetLastError());
     return false;
   }
@@ -209,7 +230,7 @@ std::uint64_t NowFileTime() {
 }
 
 bool SetLastWriteTime(const std::string& path, std::uint64_t fileTime) {
-  HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+  HANDLE h = CreateFileW(WidePath(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   FILETIME ft = ToFileTimeStruct(fileTime);
@@ -219,16 +240,9 @@ bool SetLastWriteTime(const std::string& path, std::uint64_t fileTime) {
 }
 
 std::string ExecutablePath() {
-  // GetModuleFileNameA cuts a path that does not fit and returns the size.
-  std::string path(MAX_PATH, '\0');
-  for (;;) {
-    const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n < path.size()) {
-      path.resize(n);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
+  // GetModuleFileNameW cuts a path that does not fit and returns the size.
+  return PathFromSystem(
+      GrowingBuffer([](wchar_t* buffer, DWORD size) { return GetModuleFileNameW(nullptr, buffer, size); }));
 }
 
 std::string ExecutableFolder() {
@@ -237,27 +251,25 @@ std::string ExecutableFolder() {
 }
 
 std::string TempFolder() {
-  char buffer[MAX_PATH + 1];
-  DWORD n = GetTempPathA(sizeof buffer, buffer);
-  std::string path(buffer, n);
+  std::string path =
+      PathFromSystem(GrowingBuffer([](wchar_t* buffer, DWORD size) { return GetTempPathW(size, buffer); }));
   if (!path.empty() && path.back() != '\\') path += '\\';
   return path;
 }
 
 std::string UserStateFolder() {
-  char buffer[MAX_PATH * 2];
-  DWORD n = GetEnvironmentVariableA("LOCALAPPDATA", buffer, sizeof buffer);
-  if (n == 0 || n >= sizeof buffer) return "";
-  std::string folder(buffer, n);
+  std::string folder = Narrow(GrowingBuffer(
+      [](wchar_t* buffer, DWORD size) { return GetEnvironmentVariableW(L"LOCALAPPDATA", buffer, size); }));
+  if (folder.empty()) return "";
   if (folder.back() != '\\' && folder.back() != '/') folder += '\\';
   return folder + "Quor\\";
 }
 
 std::string FullPathName(const std::string& path) {
-  char buffer[MAX_PATH * 2];
-  DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
-  if (n == 0 || n >= sizeof buffer) return path;
-  return std::string(buffer, n);
+  const std::wstring wide = Widen(path);
+  const std::wstring full = GrowingBuffer(
+      [&](wchar_t* buffer, DWORD size) { return GetFullPathNameW(wide.c_str(), size, buffer, nullptr); });
+  return full.empty() ? path : PathFromSystem(full);
 }
 
 bool StderrIsTerminal() {
@@ -266,10 +278,10 @@ bool StderrIsTerminal() {
 }
 
 std::string ShortPathName(const std::string& path) {
-  char buffer[MAX_PATH * 2];
-  DWORD n = GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
-  if (n == 0 || n >= sizeof buffer) return path;
-  return std::string(buffer, n);
+  const std::wstring wide = WidePath(path);
+  const std::wstring shortPath = GrowingBuffer(
+      [&](wchar_t* buffer, DWORD size) { return GetShortPathNameW(wide.c_str(), buffer, size); });
+  return shortPath.empty() ? path : PathFromSystem(shortPath);
 }
 
 std::string LastErrorText() { return ErrorText(GetLastError()); }

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/text.h"
+
 namespace platform {
 namespace {
 
@@ -22,27 +24,29 @@ SYSTEMTIME ToSystemTime(const CalendarTime& time) {
 
 std::string FormatShortDate(const CalendarTime& time) {
   SYSTEMTIME st = ToSystemTime(time);
-  char buffer[128];
-  int n = GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, buffer, sizeof buffer);
-  return n > 0 ? std::string(buffer, n - 1) : std::string();
+  wchar_t buffer[128];
+  int n = GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, buffer, 128);
+  return n > 0 ? Narrow(std::wstring_view(buffer, n - 1)) : std::string();
 }
 
 std::string FormatLongTime(const CalendarTime& time) {
   SYSTEMTIME st = ToSystemTime(time);
-  char buffer[128];
-  int n = GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &st, nullptr, buffer, sizeof buffer);
-  return n > 0 ? std::string(buffer, n - 1) : std::string();
+  wchar_t buffer[128];
+  int n = GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, buffer, 128);
+  return n > 0 ? Narrow(std::wstring_view(buffer, n - 1)) : std::string();
 }
 
 std::string ThousandsSeparator() {
-  char buffer[8];
-  int n = GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, buffer, sizeof buffer);
-  return n > 1 ? std::string(buffer, n - 1) : std::string(",");
+  wchar_t buffer[8];
+  int n = GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, buffer, 8);
+  return n > 1 ? Narrow(std::wstring_view(buffer, n - 1)) : std::string(",");
 }
 
 int CompareTextNoCase(const std::string& a, const std::string& b) {
-  int result = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
-                              b.data(), static_cast<int>(b.size()));
+  const std::wstring wideA = Widen(a);
+  const std::wstring wideB = Widen(b);
+  int result = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, wideA.data(), static_cast<int>(wideA.size()),
+                              wideB.data(), static_cast<int>(wideB.size()));
   return result == 0 ? 0 : result - CSTR_EQUAL;
 }
 

@@ -4,22 +4,24 @@
 
 #include "platform/profile.h"
 #include "platform/profile_ini.h"
+#include "platform/text.h"
 
 namespace platform {
 
 std::string ReadProfileValue(const std::string& path, const std::string& section,
                               const std::string& key, const std::string& defaultValue) {
-  std::string buffer(kProfileValueMax + 1, '\0');
-  DWORD got = GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultValue.c_str(), buffer.data(),
-                                       static_cast<DWORD>(buffer.size()), path.c_str());
+  std::wstring buffer(kProfileValueMax + 1, L'\0');
+  DWORD got = GetPrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(), Widen(defaultValue).c_str(),
+                                       buffer.data(), static_cast<DWORD>(buffer.size()), WidePath(path).c_str());
   buffer.resize(got);
-  return buffer;
+  return Narrow(buffer);
 }
 
 bool WriteProfileValue(const std::string& path, const std::string& section,
                         const std::string& key, const std::string& value) {
   if (!IsStorableProfileText(section, key, value)) return false;
-  return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path.c_str()) != 0;
+  return WritePrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(), Widen(value).c_str(),
+                                    WidePath(path).c_str()) != 0;
 }
 
 }  // namespace platform

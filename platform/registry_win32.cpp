@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/registry.h"
+#include "platform/text.h"
 
 namespace platform {
 namespace {
@@ -34,7 +35,7 @@ class SystemRegistry : public Registry {
 
   bool CreateKey(const std::string& key) override {
     Key k;
-    return RegCreateKeyExA(hive_, Path(key).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+    return RegCreateKeyExW(hive_, Path(key).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                            KEY_READ | KEY_WRITE, nullptr, k.out(), nullptr) == ERROR_SUCCESS;
   }
 
@@ -45,7 +46,7 @@ class SystemRegistry : public Registry {
     if (!Open(key, KEY_QUERY_VALUE, k)) return RegRead::Missing;
     DWORD type = 0;
     std::string bytes;
-    if (!Query(k.get(), name, type, bytes)) return RegRead::Missing;
+    if (!Query(k.get(), Widen(name), type, bytes)) return RegRead::Missing;
     if (type != REG_SZ && type != REG_EXPAND_SZ) return RegRead::NotString;
     data = TextOf(bytes);
     return RegRead::String;
@@ -55,30 +56,30 @@ class SystemRegistry : public Registry {
                    const std::string& data) override {
     Key k;
     if (!Open(key, KEY_SET_VALUE, k)) return false;
-    return RegSetValueExA(k.get(), name.c_str(), 0, REG_SZ,
-                          reinterpret_cast<const BYTE*>(data.c_str()),
-                          static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS;
+    const std::wstring text = Widen(data);
+    return RegSetValueExW(k.get(), Widen(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                          static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
   }
 
   bool WriteNumber(const std::string& key, const std::string& name, std::uint32_t value) override {
     Key k;
     if (!Open(key, KEY_SET_VALUE, k)) return false;
     DWORD dword = value;
-    return RegSetValueExA(k.get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dword),
+    return RegSetValueExW(k.get(), Widen(name).c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dword),
                           sizeof dword) == ERROR_SUCCESS;
   }
 
   bool DeleteValue(const std::string& key, const std::string& name) override {
     Key k;
     if (!Open(key, KEY_SET_VALUE, k)) return !KeyExists(key);
-    LONG rc = RegDeleteValueA(k.get(), name.c_str());
+    LONG rc = RegDeleteValueW(k.get(), Widen(name).c_str());
     return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
   }
 
   bool DeleteTree(const std::string& key) override {
-    const std::string path = Path(key);
+    const std::wstring path = Path(key);
     if (path.empty()) return false;  // never the whole hive
-    LONG rc = RegDeleteTreeA(hive_, path.c_str());
+    LONG rc = RegDeleteTreeW(hive_, path.c_str());
     return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
   }
 
@@ -86,13 +87,13 @@ class SystemRegistry : public Registry {
     std::vector<std::string> names;
     Key k;
     if (!Open(key, KEY_ENUMERATE_SUB_KEYS, k)) return names;
-    char name[256];
+    wchar_t name[256];
     for (DWORD i = 0;; ++i) {
-      DWORD size = sizeof name;
-      if (RegEnumKeyExA(k.get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) !=
+      DWORD size = 256;
+      if (RegEnumKeyExW(k.get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) !=
           ERROR_SUCCESS)
         break;
-      names.emplace_back(name, size);
+      names.push_back(Narrow(std::wstring_view(name, size)));
     }
     return names;
   }
@@ -102,20 +103,21 @@ class SystemRegistry : public Registry {
     Key k;
     if (!Open(key, KEY_QUERY_VALUE, k)) return values;
     DWORD maxName = 0;
-    if (RegQueryInfoKeyA(k.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+    if (RegQueryInfoKeyW(k.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                          &maxName, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
       return values;
-    std::string name(maxName + 1, '\0');
+    std::wstring name(maxName + 1, L'\0');
     for (DWORD i = 0;; ++i) {
       DWORD size = static_cast<DWORD>(name.size());
-      if (RegEnumValueA(k.get(), i, name.data(), &size, nullptr, nullptr, nullptr, nullptr) !=
+      if (RegEnumValueW(k.get(), i, name.data(), &size, nullptr, nullptr, nullptr, nullptr) !=
           ERROR_SUCCESS)
         break;
+      const std::wstring wideName(name.data(), size);
       RegValue value;
-      value.name.assign(name.data(), size);
+      value.name = Narrow(wideName);
       DWORD type = 0;
       std::string bytes;
-      if (!Query(k.get(), value.name, type, bytes)) continue;
+      if (!Query(k.get(), wideName, type, bytes)) continue;
       if (type == REG_SZ || type == REG_EXPAND_SZ) {
         value.type = RegType::String;
         value.data = TextOf(bytes);
@@ -134,24 +136,24 @@ class SystemRegistry : public Registry {
   }
 
  private:
-  std::string Path(const std::string& key) const {
-    if (base_.empty()) return key;
-    if (key.empty()) return base_;
-    return base_ + "\\" + key;
+  std::wstring Path(const std::string& key) const {
+    if (base_.empty()) return Widen(key);
+    if (key.empty()) return Widen(base_);
+    return Widen(base_ + "\\" + key);
   }
 
   bool Open(const std::string& key, REGSAM access, Key& k) const {
-    return RegOpenKeyExA(hive_, Path(key).c_str(), 0, access, k.out()) == ERROR_SUCCESS;
+    return RegOpenKeyExW(hive_, Path(key).c_str(), 0, access, k.out()) == ERROR_SUCCESS;
   }
 
   // The value's type and raw bytes; false when it does not exist.
-  static bool Query(HKEY key, const std::string& name, DWORD& type, std::string& bytes) {
+  static bool Query(HKEY key, const std::wstring& name, DWORD& type, std::string& bytes) {
     DWORD size = 0;
-    if (RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+    if (RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
       return false;
     for (;;) {  // the value may grow between the two calls
       bytes.assign(size, '\0');
-      LONG rc = RegQueryValueExA(key, name.c_str(), nullptr, &type,
+      LONG rc = RegQueryValueExW(key, name.c_str(), nullptr, &type,
                                  reinterpret_cast<BYTE*>(bytes.data()), &size);
       if (rc == ERROR_SUCCESS) {
         bytes.resize(size);
@@ -161,10 +163,13 @@ class SystemRegistry : public Registry {
     }
   }
 
-  // String data without its terminating zero(s).
+  // UTF-16 string data as UTF-8, without its terminating zero(s).
   static std::string TextOf(const std::string& bytes) {
-    std::size_t end = bytes.find('\0');
-    return end == std::string::npos ? bytes : bytes.substr(0, end);
+    std::wstring wide(bytes.size() / sizeof(wchar_t), L'\0');
+    memcpy(wide.data(), bytes.data(), wide.size() * sizeof(wchar_t));
+    const std::size_t end = wide.find(L'\0');
+    if (end != std::wstring::npos) wide.resize(end);
+    return Narrow(wide);
   }
 
   HKEY hive_;

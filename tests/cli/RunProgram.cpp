@@ -4,6 +4,7 @@
 
 #include "TestUtil.h"
 #include "platform/fs.h"
+#include "platform/text.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -45,7 +46,7 @@ std::string Quote(const std::string& arg) {
 
 HANDLE Inheritable(const std::string& path) {
   SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-  return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return CreateFileW(platform::Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 #endif
 
@@ -70,15 +71,16 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
   HANDLE out = Inheritable(outPath);
   HANDLE err = Inheritable(errPath);
   SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-  HANDLE in = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0, nullptr);
-  STARTUPINFOA si{};
+  HANDLE in = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0, nullptr);
+  STARTUPINFOW si{};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESTDHANDLES;
   si.hStdInput = in;
   si.hStdOutput = out;
   si.hStdError = err;
   PROCESS_INFORMATION pi{};
-  if (CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+  std::wstring wideCommandLine = platform::Widen(commandLine);
+  if (CreateProcessW(platform::Widen(program).c_str(), wideCommandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
     WaitForSingleObject(pi.hProcess, INFINITE);
     DWORD code = 0;
     GetExitCodeProcess(pi.hProcess, &code);
