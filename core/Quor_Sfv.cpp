@@ -69,7 +69,7 @@ std::string ListedFilePath(const std::string& folder, const std::string& name) {
 
 SfvContent LoadSfvFile(const std::string& sfvPath) {
   SfvContent content;
-  const std::string text = ReadFileText(sfvPath, content.errorText);
+  const std::string text = DecodeFileText(ReadFileText(sfvPath, content.errorText));
   const std::string folder = ExtractFilePath(sfvPath);
   std::string_view rest(text);
   // Every CR and every LF ends a line; the empty lines between CR and LF of

@@ -1,5 +1,5 @@
 // Feeds arbitrary bytes to the SFV reader: as one line to IsSfvLine and
-// SplitSfvLine, and as a whole file to LoadSfvFile.
+// SplitSfvLine, to the encoding decision, and as a whole file to LoadSfvFile.
 #include <unistd.h>
 
 #include <cstdint>
@@ -7,7 +7,9 @@
 #include <string>
 
 #include "core/Quor_Sfv.h"
+#include "core/Quor_Text.h"
 #include "platform/fs.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -30,6 +32,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (line.size() != before.size() && line.size() + 2 != before.size()) std::abort();
   }
 
+  // Whatever the bytes, the text inside is UTF-8, and text the program
+  // writes reads back as itself.
+  const std::string text = DecodeFileText(bytes);
+  if (!platform::IsValidUtf8(text)) std::abort();
+  if (DecodeFileText(EncodeFileText(text)) != text && text.compare(0, 3, "\xEF\xBB\xBF") != 0) std::abort();
+
   {
     platform::File file = platform::File::Open(ScratchFile(), platform::Access::Write, platform::Share::Read,
                                                platform::Disposition::CreateAlways);
@@ -38,6 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   SfvContent content = LoadSfvFile(ScratchFile());
   for (std::string& fileLine : content.lines) {
+    if (!platform::IsValidUtf8(fileLine)) std::abort();
     std::string copy = fileLine;
     if (!IsSfvLine(copy) || copy != fileLine) std::abort();  // kept lines are already in final form
   }

@@ -86,6 +86,22 @@ TEST(LoadSfvFile, LineEndsOfEveryKindReadTheSame) {
   }
 }
 
+TEST(LoadSfvFile, NamesReadTheSameInEveryEncoding) {
+  TempDir dir;
+  const std::string cafe = "caf\xC3\xA9.flac", dash = "Music001 \xE2\x80\x93 Live.mp3";
+  testutil::WriteBytes(dir / cafe, "1234");
+  testutil::WriteBytes(dir / dash, "12");
+  const std::string utf8 = cafe + " 0A1B2C3D\r\n" + dash + " 0A1B2C3D\r\n";
+  const std::vector<std::string> encodings = {
+      utf8, "\xEF\xBB\xBF" + utf8, "caf\xE9.flac 0A1B2C3D\r\nMusic001 \x96 Live.mp3 0A1B2C3D\r\n"};
+  for (const std::string& bytes : encodings) {
+    testutil::WriteBytes(dir / "t.sfv", bytes);
+    const SfvContent content = LoadSfvFile(dir / "t.sfv");
+    EXPECT_EQ(content.lines, (std::vector<std::string>{cafe + " 0A1B2C3D", dash + " 0A1B2C3D"})) << bytes;
+    EXPECT_EQ(content.totalSize, 6u) << bytes;
+  }
+}
+
 TEST(LoadSfvFile, KeepsDuplicatesAndStopsAPieceAtANulByte) {
   TempDir dir;
   std::string bytes = "x.rar 00000001\r\nx.rar 00000001\r\nbefore.rar 00000002";

@@ -3,6 +3,7 @@
 #include "core/Quor_Text.h"
 #include "platform/fs.h"
 #include "platform/locale.h"
+#include "platform/text.h"
 #include "shell/Quor_MiscLib.h"
 
 namespace {
@@ -16,6 +17,46 @@ TEST(ListText, SplitAndJoin) {
   EXPECT_TRUE(SplitListText("").empty());
   EXPECT_EQ(JoinListText({"a", "b"}), "a\r\nb\r\n");
   EXPECT_EQ(JoinListText({}), "");
+}
+
+TEST(Utf8, WellFormedOnly) {
+  const std::vector<std::pair<std::string, bool>> cases = {
+      {"plain", true},
+      {"caf\xC3\xA9 \xE6\xAD\xA9\xE3\x81\x8D \xF0\x9F\x8E\xB5", true},  // 2, 3 and 4 bytes
+      {"caf\xE9", false},                                            // a Windows-1252 byte
+      {"\xC3", false},                                               // cut short
+      {"\xC0\x80", false},                                           // overlong
+      {"\xE0\x80\xAF", false},                                       // overlong
+      {"\xED\xA0\x80", false},                                       // a surrogate
+      {"\xF4\x90\x80\x80", false},                                   // above U+10FFFF
+      {"\x80", false},                                               // a lone continuation byte
+  };
+  for (const auto& [bytes, valid] : cases) EXPECT_EQ(platform::IsValidUtf8(bytes), valid) << bytes;
+}
+
+TEST(FileText, TheEncodingIsDecidedOnceForTheWholeText) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"plain.rar 0A1B2C3D", "plain.rar 0A1B2C3D"},
+      {"\xEF\xBB\xBFplain.rar", "plain.rar"},                                   // the mark is dropped
+      {"\xEF\xBB\xBF" "caf\xC3\xA9.flac", "caf\xC3\xA9.flac"},
+      {"caf\xC3\xA9 \xE2\x80\x93 \xD0\x96", "caf\xC3\xA9 \xE2\x80\x93 \xD0\x96"},  // UTF-8
+      {"caf\xE9.flac \x96 \x80", "caf\xC3\xA9.flac \xE2\x80\x93 \xE2\x82\xAC"},  // Windows-1252
+      // One byte that is not UTF-8 makes the whole text legacy.
+      {"\xC3\xA9 \xE9", "\xC3\x83\xC2\xA9 \xC3\xA9"},
+  };
+  for (const auto& [bytes, text] : cases) EXPECT_EQ(DecodeFileText(bytes), text) << bytes;
+}
+
+TEST(FileText, WrittenInTheLegacyCodePageOnlyWhereEverythingFits) {
+  const std::string ascii = "; Generated\r\nPart1.rar 0A1B2C3D\r\n";
+  EXPECT_EQ(EncodeFileText(ascii), ascii);
+  const std::string accented = "caf\xC3\xA9.flac \xE2\x80\x93";
+  EXPECT_EQ(EncodeFileText(accented), platform::kWritesLegacyText ? "caf\xE9.flac \x96" : accented);
+  const std::string mixed = accented + " \xE6\xAD\xA9";  // a Japanese character fits no Western code page
+  EXPECT_EQ(EncodeFileText(mixed), mixed);
+  const std::string lookalike = "\xC3\x83\xC2\xA9";  // "Ã©", whose Windows-1252 bytes are UTF-8 for "é"
+  EXPECT_EQ(EncodeFileText(lookalike), lookalike);
+  for (const std::string& text : {accented, mixed, lookalike}) EXPECT_EQ(DecodeFileText(EncodeFileText(text)), text);
 }
 
 TEST(PathParts, SplitOnTheSeparator) {
