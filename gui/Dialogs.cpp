@@ -2,8 +2,11 @@
 
 #include <algorithm>
 
+#include <commdlg.h>
+
 #include "gui/Handles.h"
 #include "gui/Window.h"
+#include "platform/text.h"
 #include "res/resource.h"
 
 namespace gui {
@@ -184,6 +187,27 @@ std::optional<std::string> InputQuery(HWND owner, const std::string& caption, co
   AskForm form(prompt, {{IDC_ASK_OK, "OK"}, {IDC_ASK_CANCEL, "Cancel"}}, IDC_ASK_CANCEL, true, preset);
   if (form.Run(owner, caption) != IDC_ASK_OK) return std::nullopt;
   return form.editText();
+}
+
+std::optional<std::string> RunFileDialog(const FileDialogRequest& request) {
+  std::wstring file(32768, L'\0');  // room for a long path
+  const std::wstring name = platform::Widen(request.initialName);
+  file.replace(0, name.size(), name);
+  const std::wstring filter = platform::Widen(request.filter);
+  const std::wstring defaultExt = platform::Widen(request.defaultExt);
+  const std::wstring folder = platform::Widen(request.initialFolder);
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = request.owner;
+  ofn.lpstrFilter = filter.empty() ? nullptr : filter.c_str();
+  ofn.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
+  ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = static_cast<DWORD>(file.size());
+  ofn.Flags = request.flags;
+  const BOOL chosen = request.save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
+  if (!chosen) return std::nullopt;
+  return platform::PathFromSystem(file.c_str());
 }
 
 }  // namespace gui

@@ -1,6 +1,7 @@
 // Small modal questions built on the window layer: a question with any row
 // of buttons (the overwrite question needs "No to All" and "Yes to All",
-// which a system message box lacks) and a one-line input box.
+// which a system message box lacks), a one-line input box, and the system's
+// open and save dialogs.
 #pragma once
 
 #include <windows.h>
@@ -34,5 +35,19 @@ OverwriteAnswer AskOverwrite(HWND owner, const std::string& name);
 // when confirmed with OK or Enter; nothing when cancelled.
 std::optional<std::string> InputQuery(HWND owner, const std::string& caption, const std::string& prompt,
                                       const std::string& preset);
+
+// The system's open or save dialog. The filter is pairs of texts (caption,
+// patterns), each ended by a zero byte, as the system reads it. The chosen
+// path as UTF-8, or nothing when cancelled.
+struct FileDialogRequest {
+  HWND owner = nullptr;
+  bool save = false;
+  std::string filter;        // "" for none
+  std::string defaultExt;    // "" for none: a name is taken as typed
+  std::string initialFolder; // "" for the system's choice
+  std::string initialName;
+  DWORD flags = 0;
+};
+std::optional<std::string> RunFileDialog(const FileDialogRequest& request);
 
 }  // namespace gui

@@ -6,6 +6,7 @@
 #include "about/Quor_Const.h"
 #include "core/Quor_MiscFileLib.h"
 #include "core/Quor_Text.h"
+#include "gui/Dialogs.h"
 #include "picklist/Quor_SpecifikBox.h"
 #include "platform/fs.h"
 
@@ -295,23 +296,20 @@ void TZOZUvavada::OnDestroy() {
 }
 
 void TZOZUvavada::ChooseSfvAndCheck(bool specific) {
-  char file[MAX_PATH * 4] = {};
-  OPENFILENAMEA ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = hwnd();
-  ofn.lpstrFilter = "SFV Files\0*.sfv\0";
-  ofn.lpstrDefExt = "sfv";
-  ofn.lpstrFile = file;
-  ofn.nMaxFile = sizeof file;
-  ofn.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_ENABLESIZING | OFN_EXPLORER | OFN_HIDEREADONLY;
+  gui::FileDialogRequest request;
+  request.owner = hwnd();
+  request.filter = std::string("SFV Files\0*.sfv\0", 17);
+  request.defaultExt = "sfv";
+  request.flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_ENABLESIZING | OFN_EXPLORER | OFN_HIDEREADONLY;
   if (!settings_.lastSfvPath.empty()) {
     settings_.lastSfvPath = IncludeTrailingSeparator(settings_.lastSfvPath);
-    ofn.lpstrInitialDir = settings_.lastSfvPath.c_str();
+    request.initialFolder = settings_.lastSfvPath;
   }
-  if (!GetOpenFileNameA(&ofn) || !platform::FileExists(file)) return;
-  settings_.lastSfvPath = ExtractFilePath(file);
+  const std::optional<std::string> file = gui::RunFileDialog(request);
+  if (!file || !platform::FileExists(*file)) return;
+  settings_.lastSfvPath = ExtractFilePath(*file);
   SaveSettingsNow();
-  queue_.SubmitCheck(file, false, specific);
+  queue_.SubmitCheck(*file, false, specific);
 }
 
 void TZOZUvavada::SetPriority(int level) {
@@ -444,21 +442,19 @@ void TZOZUvavada::ClearList1Click() {
 
 void TZOZUvavada::SaveList1Click() {
   const std::string text = SaveListText(archiveList_.Rows());
-  char file[MAX_PATH * 4] = {};
-  lstrcpynA(file, kSaveListDefaultName, sizeof file);
-  OPENFILENAMEA ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = hwnd();
-  ofn.lpstrFilter = "Any file\0*.*\0";
+  gui::FileDialogRequest request;
+  request.owner = hwnd();
+  request.save = true;
+  request.filter = std::string("Any file\0*.*\0", 14);
   // No default extension: a name is taken as typed.
-  ofn.lpstrFile = file;
-  ofn.nMaxFile = sizeof file;
-  ofn.Flags = OFN_PATHMUSTEXIST | OFN_ENABLESIZING | OFN_EXPLORER | OFN_HIDEREADONLY;
+  request.initialName = kSaveListDefaultName;
+  request.flags = OFN_PATHMUSTEXIST | OFN_ENABLESIZING | OFN_EXPLORER | OFN_HIDEREADONLY;
   const std::string startFolder = settings_.lastSfvPath;
-  if (!startFolder.empty() && platform::FolderExists(startFolder)) ofn.lpstrInitialDir = startFolder.c_str();
-  if (!GetSaveFileNameA(&ofn)) return;
+  if (!startFolder.empty() && platform::FolderExists(startFolder)) request.initialFolder = startFolder;
+  const std::optional<std::string> file = gui::RunFileDialog(request);
+  if (!file) return;
   std::string error;
-  if (!WriteFileText(file, text, error)) {
+  if (!WriteFileText(*file, EncodeFileText(text), error)) {
     ShowError(std::string(kSaveListFailure) + error);
   }
 }

@@ -10,6 +10,7 @@
 #include "check/Quor_CheckThread.h"
 #include "core/Quor_MiscFileLib.h"
 #include "platform/fs.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -55,13 +56,13 @@ void TZOZUvavada::FormCopyData(const COPYDATASTRUCT* record) {
 }
 
 void TZOZUvavada::FormDropFiles(HDROP drop) {
-  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   for (UINT i = 0; i < count; ++i) {
     // Each path is fetched whole, however long: its length first.
-    const UINT length = DragQueryFileA(drop, i, nullptr, 0);
-    std::vector<char> buffer(static_cast<std::size_t>(length) + 1, '\0');
-    const UINT got = DragQueryFileA(drop, i, buffer.data(), length + 1);
-    const std::string path(buffer.data(), got);
+    const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+    std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1, L'\0');
+    const UINT got = DragQueryFileW(drop, i, buffer.data(), length + 1);
+    const std::string path = platform::PathFromSystem(std::wstring_view(buffer.data(), got));
     if (path.empty()) continue;
     if (std::optional<CheckRequest> request = RequestOfDroppedItem(path, platform::FolderExists(path))) {
       SubmitCheck(request->path, request->isFolder, request->specific);

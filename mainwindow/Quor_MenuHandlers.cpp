@@ -29,14 +29,9 @@ std::optional<std::uint32_t> RunColourDialog() {
 // The open dialog of "Include NFO In SFV": any file, which must exist; no
 // owner. No default extension, so that a file without one can be chosen.
 std::optional<std::string> RunIncludeFileDialog() {
-  char file[MAX_PATH * 4] = {};
-  OPENFILENAMEA ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.lpstrFile = file;
-  ofn.nMaxFile = sizeof file;
-  ofn.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_ENABLESIZING | OFN_EXPLORER | OFN_HIDEREADONLY;
-  if (!GetOpenFileNameA(&ofn)) return std::nullopt;
-  return std::string(file);
+  gui::FileDialogRequest request;
+  request.flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_ENABLESIZING | OFN_EXPLORER | OFN_HIDEREADONLY;
+  return gui::RunFileDialog(request);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "core/Quor_Text.h"
 #include "create/Quor_CreateThread.h"
 #include "platform/fs.h"
+#include "platform/text.h"
 #include "shell/Quor_MiscLib.h"
 
 namespace {
@@ -329,6 +330,66 @@ TEST_F(CliEndToEnd, SkipKnownGoodKeepsAndUsesProgressFiles) {
   Put("bad.bin", "bad");
   EXPECT_EQ(RunCli({"check", "--skip-known-good", sfv}).status, 0);
   EXPECT_FALSE(platform::FileExists(progress));
+}
+
+// Names from many scripts (a surrogate pair among them) in a folder whose own
+// name is not ASCII: what create writes, check reads back with every file OK.
+TEST_F(CliEndToEnd, UnicodeNamesAreCreatedAndChecked) {
+  const std::string folder = dir_ / "Релиз Ünïcode/";
+  testutil::MakeFolder(folder);
+  const std::vector<std::string> names = {"歩き出す.mp3", "Ж.rar", "café.flac", "emoji 🎵.bin",
+                                          "Music001 – Live.mp3", "plain.bin"};
+  for (const std::string& name : names) WriteBytes(folder + name, name);
+  const auto created = RunCli({"create", "--name", "set", folder});
+  EXPECT_EQ(created.status, 0) << created.err;
+  EXPECT_EQ(created.out, folder + "set.sfv\n");
+  // These names fit no code page: the file is UTF-8, as other tools read it.
+  const std::string sfv = ReadBytes(folder + "set.sfv");
+  for (const std::string& name : names) {
+    EXPECT_NE(sfv.find("\r\n" + name + " " + Hex(CrcOf(name), true) + "\r\n"), std::string::npos) << name;
+  }
+  const auto checked = RunCli({"check", "--make-dummy", folder});
+  EXPECT_EQ(checked.status, 0) << checked.out << checked.err;
+  for (const std::string& name : names) EXPECT_TRUE(Has(checked.out, Row("- OK -", folder + name))) << checked.out;
+  EXPECT_TRUE(Has(checked.out, Summary(folder + "set.sfv", 6, 6, 0, 0))) << checked.out;
+
+  // A missing name gets its marker under its own name.
+  ASSERT_TRUE(platform::RemoveFile(folder + names[0]));
+  EXPECT_EQ(RunCli({"check", "--make-dummy", folder}).status, 1);
+  EXPECT_TRUE(platform::FileExists(folder + names[0] + "_MISSING"));
+
+  // Names that fit the legacy code page are written in it where the program
+  // writes it, byte for byte what older copies wrote.
+  const std::string western = dir_ / "western/";
+  testutil::MakeFolder(western);
+  WriteBytes(western + "café.flac", "x");
+  ASSERT_EQ(RunCli({"create", "--name", "w", western}).status, 0);
+  const std::string line = (platform::kWritesLegacyText ? "caf\xE9" : "café") + std::string(".flac ") + Hex(CrcOf("x"), true);
+  EXPECT_NE(ReadBytes(western + "w.sfv").find(line), std::string::npos);
+  EXPECT_EQ(RunCli({"check", western}).status, 0);
+}
+
+TEST_F(CliEndToEnd, PathsLongerThanTheClassicLimit) {
+  std::string folder = base_;
+  while (folder.size() < 300) {
+    folder += std::string(60, 'd') + platform::kPathSep;
+    testutil::MakeFolder(folder);
+  }
+  WriteBytes(folder + "far away.bin", "far");
+  WriteBytes(folder + "gone.bin", "gone");
+  const auto created = RunCli({"create", "--name", "far", folder});
+  EXPECT_EQ(created.status, 0) << created.err;
+  EXPECT_EQ(created.out, folder + "far.sfv\n");
+
+  const auto checked = RunCli({"check", base_});  // found by the folder scan
+  EXPECT_EQ(checked.status, 0) << checked.out << checked.err;
+  EXPECT_TRUE(Has(checked.out, Row("- OK -", folder + "far away.bin"))) << checked.out;
+
+  WriteBytes(folder + "far away.bin", "FAR");
+  ASSERT_TRUE(platform::RemoveFile(folder + "gone.bin"));
+  EXPECT_EQ(RunCli({"check", "--rename-bad", "--make-dummy", folder + "far.sfv"}).status, 1);
+  EXPECT_EQ(ReadBytes(folder + "far away.bin_BAD_OR_INCOMPLETE"), "FAR");
+  EXPECT_TRUE(platform::FileExists(folder + "gone.bin_MISSING"));
 }
 
 }  // namespace
