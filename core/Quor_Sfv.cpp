@@ -7,6 +7,7 @@
 #include "core/Quor_Text.h"
 #include "core/Quor_Version.h"
 #include "platform/fs.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -69,7 +70,7 @@ std::string ListedFilePath(const std::string& folder, const std::string& name) {
 
 SfvContent LoadSfvFile(const std::string& sfvPath) {
   SfvContent content;
-  const std::string text = DecodeFileText(ReadFileText(sfvPath, content.errorText));
+  const std::string text = platform::DecodeFileText(ReadFileText(sfvPath, content.errorText));
   const std::string folder = ExtractFilePath(sfvPath);
   std::string_view rest(text);
   // Every CR and every LF ends a line; the empty lines between CR and LF of

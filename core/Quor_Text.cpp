@@ -1,20 +1,8 @@
 #include "core/Quor_Text.h"
 
-#include <optional>
-
 #include "platform/fs.h"
-#include "platform/text.h"
 
 namespace {
-
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-
-bool IsAscii(std::string_view text) {
-  for (char c : text) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  }
-  return true;
-}
 
 bool IsSeparatorOrDrive(char c) { return platform::IsPathSep(c) || c == ':'; }
 
@@ -68,22 +56,6 @@ std::string JoinListText(const std::vector<std::string>& items) {
     text += kCrLf;
   }
   return text;
-}
-
-std::string DecodeFileText(std::string_view bytes) {
-  if (bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark) return std::string(bytes.substr(kUtf8Mark.size()));
-  if (IsAscii(bytes) || platform::IsValidUtf8(bytes)) return std::string(bytes);
-  return platform::LegacyToUtf8(bytes);
-}
-
-std::string EncodeFileText(std::string_view text) {
-  if (platform::kWritesLegacyText && !IsAscii(text)) {
-    // Legacy bytes that happen to be valid UTF-8 ("Ã©") would read back as
-    // other characters: such a text is written in UTF-8.
-    std::optional<std::string> legacy = platform::Utf8ToLegacy(text);
-    if (legacy && !platform::IsValidUtf8(*legacy)) return *legacy;
-  }
-  return std::string(text);
 }
 
 std::string TrimText(std::string_view text) {

@@ -16,16 +16,6 @@ std::vector<std::string> SplitListText(std::string_view text);
 // Joins items into a list text: every item, the last included, followed by CR LF.
 std::string JoinListText(const std::vector<std::string>& items);
 
-// Text from a file another program (or an older copy of this one) wrote, as
-// UTF-8. The encoding is decided once for the whole text: a UTF-8 byte-order
-// mark, or bytes that are valid UTF-8 and hold at least one non-ASCII byte,
-// mean UTF-8 (the mark is dropped); anything else is the legacy code page.
-std::string DecodeFileText(std::string_view bytes);
-// The bytes of a text file the program writes: the legacy code page where
-// the platform writes it and every character of the text fits it (so such a
-// file is what older copies wrote), else UTF-8 without a byte-order mark.
-std::string EncodeFileText(std::string_view text);
-
 // Trims blanks and control characters (anything up to 0x20) at both ends.
 std::string TrimText(std::string_view text);
 

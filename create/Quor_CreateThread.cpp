@@ -10,6 +10,7 @@
 #include "core/Quor_Sfv.h"
 #include "core/Quor_Text.h"
 #include "platform/fs.h"
+#include "platform/text.h"
 #include "platform/locale.h"
 
 namespace {
@@ -156,7 +157,7 @@ std::optional<std::string> TSFVCreateThread::SettleExistingFile(const std::strin
 void TSFVCreateThread::AppendNfoLines(std::vector<std::string>& lines) const {
   std::optional<std::string> text = ReadWholeFile(IncludeFile);
   if (!text) return;
-  for (const std::string& line : NfoTextLines(DecodeFileText(*text))) lines.push_back("; " + line);
+  for (const std::string& line : NfoTextLines(platform::DecodeFileText(*text))) lines.push_back("; " + line);
   lines.emplace_back(";");
 }
 
@@ -218,7 +219,7 @@ bool TSFVCreateThread::CreateSfvForFolder(const std::string& folderPath) {
 
   const std::string sfvPath = folder + *name;
   std::string errorText;
-  if (!WriteFileText(sfvPath, EncodeFileText(JoinListText(lines)), errorText)) {
+  if (!WriteFileText(sfvPath, platform::EncodeFileText(JoinListText(lines)), errorText)) {
     host_.ShowError("Cannot write \"" + sfvPath + "\"" + (errorText.empty() ? "." : ":\r\n" + errorText));
     return false;
   }

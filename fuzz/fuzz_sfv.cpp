@@ -34,9 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // Whatever the bytes, the text inside is UTF-8, and text the program
   // writes reads back as itself.
-  const std::string text = DecodeFileText(bytes);
+  const std::string text = platform::DecodeFileText(bytes);
   if (!platform::IsValidUtf8(text)) std::abort();
-  if (DecodeFileText(EncodeFileText(text)) != text && text.compare(0, 3, "\xEF\xBB\xBF") != 0) std::abort();
+  if (platform::DecodeFileText(platform::EncodeFileText(text)) != text && text.compare(0, 3, "\xEF\xBB\xBF") != 0) std::abort();
 
   {
     platform::File file = platform::File::Open(ScratchFile(), platform::Access::Write, platform::Share::Read,

@@ -9,6 +9,7 @@
 #include "gui/Dialogs.h"
 #include "picklist/Quor_SpecifikBox.h"
 #include "platform/fs.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -454,7 +455,7 @@ void TZOZUvavada::SaveList1Click() {
   const std::optional<std::string> file = gui::RunFileDialog(request);
   if (!file) return;
   std::string error;
-  if (!WriteFileText(*file, EncodeFileText(text), error)) {
+  if (!WriteFileText(*file, platform::EncodeFileText(text), error)) {
     ShowError(std::string(kSaveListFailure) + error);
   }
 }

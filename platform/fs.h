@@ -109,6 +109,13 @@ bool RenameNoReplace(const std::string& from, const std::string& to);
 // source is gone afterwards. Fails with errorText.
 bool ReplaceFileAtomic(const std::string& source, const std::string& target, std::string& errorText);
 
+// The whole file's bytes, or nothing when it cannot be opened or read.
+std::optional<std::string> ReadWholeFile(const std::string& path);
+// Puts bytes in place of the file at path in one step: they go to a new
+// temporary file beside it, are flushed, and then replace the target. False
+// (and nothing left behind) when that fails.
+bool ReplaceWholeFile(const std::string& path, const std::string& bytes);
+
 // The current time as a FILETIME value.
 std::uint64_t NowFileTime();
 // Sets a file's last-write time (FILETIME value); for tests and tools.

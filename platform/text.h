@@ -32,6 +32,16 @@ inline constexpr bool kWritesLegacyText = true;
 inline constexpr bool kWritesLegacyText = false;
 #endif
 
+// Text from a file another program (or an older copy of this one) wrote, as
+// UTF-8. The encoding is decided once for the whole text: a UTF-8 byte-order
+// mark, or bytes that are valid UTF-8 and hold at least one non-ASCII byte,
+// mean UTF-8 (the mark is dropped); anything else is the legacy code page.
+std::string DecodeFileText(std::string_view bytes);
+// The bytes of a text file the program writes: the legacy code page where
+// the platform writes it and every character of the text fits it (so such a
+// file is what older copies wrote), else UTF-8 without a byte-order mark.
+std::string EncodeFileText(std::string_view text);
+
 // The program's arguments, without the program itself, as UTF-8. Windows
 // reads the wide command line (argc and argv are then not used).
 std::vector<std::string> ProgramArguments(int argc, char** argv);

@@ -39,24 +39,25 @@ TEST(FileText, TheEncodingIsDecidedOnceForTheWholeText) {
       {"plain.rar 0A1B2C3D", "plain.rar 0A1B2C3D"},
       {"\xEF\xBB\xBFplain.rar", "plain.rar"},                                   // the mark is dropped
       {"\xEF\xBB\xBF" "caf\xC3\xA9.flac", "caf\xC3\xA9.flac"},
+      {"\xEF\xBB\xBF" "caf\xE9 \xEC", "caf\xEF\xBF\xBD \xEF\xBF\xBD"},                  // a damaged file
       {"caf\xC3\xA9 \xE2\x80\x93 \xD0\x96", "caf\xC3\xA9 \xE2\x80\x93 \xD0\x96"},  // UTF-8
       {"caf\xE9.flac \x96 \x80", "caf\xC3\xA9.flac \xE2\x80\x93 \xE2\x82\xAC"},  // Windows-1252
       // One byte that is not UTF-8 makes the whole text legacy.
       {"\xC3\xA9 \xE9", "\xC3\x83\xC2\xA9 \xC3\xA9"},
   };
-  for (const auto& [bytes, text] : cases) EXPECT_EQ(DecodeFileText(bytes), text) << bytes;
+  for (const auto& [bytes, text] : cases) EXPECT_EQ(platform::DecodeFileText(bytes), text) << bytes;
 }
 
 TEST(FileText, WrittenInTheLegacyCodePageOnlyWhereEverythingFits) {
   const std::string ascii = "; Generated\r\nPart1.rar 0A1B2C3D\r\n";
-  EXPECT_EQ(EncodeFileText(ascii), ascii);
+  EXPECT_EQ(platform::EncodeFileText(ascii), ascii);
   const std::string accented = "caf\xC3\xA9.flac \xE2\x80\x93";
-  EXPECT_EQ(EncodeFileText(accented), platform::kWritesLegacyText ? "caf\xE9.flac \x96" : accented);
+  EXPECT_EQ(platform::EncodeFileText(accented), platform::kWritesLegacyText ? "caf\xE9.flac \x96" : accented);
   const std::string mixed = accented + " \xE6\xAD\xA9";  // a Japanese character fits no Western code page
-  EXPECT_EQ(EncodeFileText(mixed), mixed);
+  EXPECT_EQ(platform::EncodeFileText(mixed), mixed);
   const std::string lookalike = "\xC3\x83\xC2\xA9";  // "Ã©", whose Windows-1252 bytes are UTF-8 for "é"
-  EXPECT_EQ(EncodeFileText(lookalike), lookalike);
-  for (const std::string& text : {accented, mixed, lookalike}) EXPECT_EQ(DecodeFileText(EncodeFileText(text)), text);
+  EXPECT_EQ(platform::EncodeFileText(lookalike), lookalike);
+  for (const std::string& text : {accented, mixed, lookalike}) EXPECT_EQ(platform::DecodeFileText(platform::EncodeFileText(text)), text);
 }
 
 TEST(PathParts, SplitOnTheSeparator) {

@@ -70,6 +70,19 @@ TEST(Profile, HandWrittenValuesAreTrimmedAndAnEmptyValueIsNotTheDefault) {
   EXPECT_EQ(ReadProfileValue(path, "Other", "Unix", "d"), "lf");
 }
 
+// An old file in the legacy code page still loads; a path outside every
+// code page survives a save and a load, and so do the values already there.
+TEST(Profile, ValuesInAnyScriptSurviveAndOldFilesLoad) {
+  TempDir dir;
+  const std::string path = dir / "settings.dat";
+  WriteBytes(path, "[System]\r\nLastSfvPath=C:\\Caf\xE9\\\r\n");
+  EXPECT_EQ(ReadProfileValue(path, "System", "LastSfvPath", ""), "C:\\Caf\xC3\xA9\\");
+  const std::string nfo = "C:\\\xE6\xAD\xA9\xE3\x81\x8D \xD0\x96\\info \xF0\x9F\x8E\xB5.nfo";
+  ASSERT_TRUE(WriteProfileValue(path, "Create", "IncludeFile", nfo));
+  EXPECT_EQ(ReadProfileValue(path, "Create", "IncludeFile", ""), nfo);
+  EXPECT_EQ(ReadProfileValue(path, "System", "LastSfvPath", ""), "C:\\Caf\xC3\xA9\\");
+}
+
 TEST(Profile, WritesChangeOnlyTheirOwnLine) {
   TempDir dir;
   const std::string path = dir / "settings.dat";
