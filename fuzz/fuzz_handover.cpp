@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "mainwindow/Quor_CommandLine.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -45,12 +46,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(path.find('\0') == std::string::npos);
   Require(std::memcmp(path.data(), record.data(), path.size()) == 0);
   const std::optional<CheckRequest> received = RequestOfHandOver(code, record.data(), record.size());
-  Require(received.has_value() == (code >= 64 && code <= 67));
-  if (received) Require(received->path == path);
+  const bool legacyCode = code >= 64 && code <= 67;
+  const bool utf8Code = code >= 68 && code <= 71;
+  Require(received.has_value() == (legacyCode || (utf8Code && platform::IsValidUtf8(path))));
+  if (received) Require(received->path == (legacyCode ? platform::LegacyToUtf8(path) : path));
 
   const std::string text(record.begin(), record.end());
   const StartDecision decision = DecideStart(Arguments(text), copyRunning);
-  if (decision.action == StartAction::HandOver) {
+  // Arguments inside the program are UTF-8; those travel intact.
+  if (decision.action == StartAction::HandOver && platform::IsValidUtf8(text)) {
     const std::optional<CheckRequest> sent =
         RequestOfHandOver(decision.code, decision.payload.data(), decision.payload.size());
     Require(sent.has_value());

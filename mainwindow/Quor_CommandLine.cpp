@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/Quor_Text.h"
+#include "platform/text.h"
 
 std::optional<std::uint32_t> HandOverCode(const std::string& switchText) {
   if (switchText == "-TestFile") return HO_TEST_FILE;
@@ -58,11 +59,15 @@ StartDecision DecideStart(const std::vector<std::string>& args, bool copyRunning
   if (!copyRunning) return Only(StartAction::OpenMainWindow);
   const std::optional<std::uint32_t> code = HandOverCode(args[0]);
   if (!code) return Only(StartAction::Exit);
-  return StartDecision{StartAction::HandOver, *code, HandOverPayload(args[1])};
+  StartDecision decision{StartAction::HandOver, *code, {}};
+  decision.payload = HandOverPayload(args[1], decision.code);
+  return decision;
 }
 
-std::string HandOverPayload(const std::string& path) {
-  std::string payload = path;
+std::string HandOverPayload(const std::string& path, std::uint32_t& code) {
+  std::optional<std::string> legacy = platform::Utf8ToLegacy(path);
+  std::string payload = legacy ? std::move(*legacy) : path;
+  if (!legacy) code += HO_UTF8_OFFSET;
   payload.push_back('\0');
   return payload;
 }
@@ -76,7 +81,12 @@ std::string HandOverPath(const void* data, std::size_t size) {
 }
 
 std::optional<CheckRequest> RequestOfHandOver(std::uint32_t code, const void* data, std::size_t size) {
-  return RequestOfCode(code, HandOverPath(data, size));
+  const std::string path = HandOverPath(data, size);
+  if (code >= HO_TEST_FILE + HO_UTF8_OFFSET && code <= HO_TEST_FOLDER_SPE + HO_UTF8_OFFSET) {
+    if (!platform::IsValidUtf8(path)) return std::nullopt;
+    return RequestOfCode(code - HO_UTF8_OFFSET, path);
+  }
+  return RequestOfCode(code, platform::LegacyToUtf8(path));
 }
 
 std::optional<CheckRequest> RequestOfDroppedItem(const std::string& path, bool isFolder) {

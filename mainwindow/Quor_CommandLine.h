@@ -17,6 +17,10 @@ inline constexpr std::uint32_t HO_TEST_FILE = 64;        // "-TestFile"
 inline constexpr std::uint32_t HO_TEST_FILE_SPE = 65;    // "-TestFileS"
 inline constexpr std::uint32_t HO_TEST_FOLDER = 66;      // "-TestFolder"
 inline constexpr std::uint32_t HO_TEST_FOLDER_SPE = 67;  // "-TestFolderS"
+// A path that the legacy code page cannot hold goes as UTF-8 with the code
+// above plus this offset (68..71); 64..67 carry legacy text, as older
+// copies send and expect it.
+inline constexpr std::uint32_t HO_UTF8_OFFSET = 4;
 
 // One request for the check queue (SubmitCheck / StartCheckRun).
 struct CheckRequest {
@@ -60,16 +64,19 @@ struct StartDecision {
 StartDecision DecideStart(const std::vector<std::string>& args, bool copyRunning);
 
 // The bytes sent in a hand-over record: the path and one zero byte
-// (cbData is the size of this text, the zero counted).
-std::string HandOverPayload(const std::string& path);
+// (cbData is the size of this text, the zero counted), in the legacy code
+// page when the path fits it, else in UTF-8 with the code moved up by
+// HO_UTF8_OFFSET.
+std::string HandOverPayload(const std::string& path, std::uint32_t& code);
 
 // The path in a received hand-over record: the bytes at data up to the first
 // zero byte, reading never more than size bytes (a record whose bytes hold
 // no zero gives all size bytes). A null data gives "".
 std::string HandOverPath(const void* data, std::size_t size);
 
-// The request a received hand-over record stands for: nothing for a code
-// outside 64..67.
+// The request a received hand-over record stands for: the path read as
+// legacy text for the codes 64..67, as UTF-8 for 68..71 (nothing when it is
+// not UTF-8); nothing for any other code.
 std::optional<CheckRequest> RequestOfHandOver(std::uint32_t code, const void* data, std::size_t size);
 
 // The request for a dropped item: a folder is checked as a folder tree; a

@@ -204,13 +204,13 @@ TEST_F(StartupWindowTest, FirstActivationChecksAFolderAndIgnoresOtherCommandLine
   EXPECT_EQ(SfvRows(), std::vector<std::string>{sfv});
 }
 
-TEST_F(StartupWindowTest, CopyDataCodes64To67AreQueuedAndOthersIgnored) {
+TEST_F(StartupWindowTest, CopyDataCodes64To71AreQueuedAndOthersIgnored) {
   Open();
   const std::string file = SmallSfv("one", "one");
   const std::string inFolder = SmallSfv("folder", "f");
   StartHeldRun();
   CopyPath(63, file);
-  CopyPath(68, file);
+  CopyPath(72, file);
   CopyPath(0, file);
   EXPECT_TRUE(window->queue().PendingQueue().empty());
   CopyPath(64, file);

@@ -79,9 +79,11 @@ TEST(CommandLineRequest, TheFourSwitchesGiveTheirFlags) {
   EXPECT_FALSE(CheckRequestOfCommandLine({"-CreateSFVFile", "d\\"}));
 }
 
-TEST(HandOverRecord, CodesOutside64To67AreIgnored) {
-  const std::string payload = HandOverPayload("C:\\a.sfv");
-  for (std::uint32_t code : {0u, 63u, 68u, 0xFFFFFFFFu}) {
+TEST(HandOverRecord, CodesOutside64To71AreIgnored) {
+  std::uint32_t sentCode = 64;
+  const std::string payload = HandOverPayload("C:\\a.sfv", sentCode);
+  EXPECT_EQ(sentCode, 64u);
+  for (std::uint32_t code : {0u, 63u, 72u, 0xFFFFFFFFu}) {
     EXPECT_FALSE(RequestOfHandOver(code, payload.data(), payload.size())) << code;
   }
   EXPECT_EQ(RequestOfHandOver(64, payload.data(), payload.size()), (CheckRequest{"C:\\a.sfv", false, false}));
@@ -105,8 +107,26 @@ TEST(HandOverRecord, ThePathNeverReadsPastTheBytesSent) {
   EXPECT_EQ(HandOverPath(twoParts + 2, 1), "");
   // What DecideStart sends is read back whole.
   const std::string path(2000, 'p');
-  const std::string payload = HandOverPayload(path);
+  std::uint32_t code = HO_TEST_FILE;
+  const std::string payload = HandOverPayload(path, code);
   EXPECT_EQ(HandOverPath(payload.data(), payload.size()), path);
+}
+
+TEST(HandOverRecord, LegacyTextWhereThePathFitsUtf8WithItsOwnCodesElse) {
+  const std::string western = "C:\\caf\xC3\xA9\\", japanese = "C:\\\xE6\xAD\xA9\\";
+  const StartDecision fits = DecideStart({"-TestFolder", western}, true);
+  EXPECT_EQ(fits.code, HO_TEST_FOLDER);
+  EXPECT_EQ(fits.payload, std::string("C:\\caf\xE9\\") + '\0');  // as older copies send it
+  const StartDecision wide = DecideStart({"-TestFolderS", japanese}, true);
+  EXPECT_EQ(wide.code, HO_TEST_FOLDER_SPE + HO_UTF8_OFFSET);
+  for (const auto& [sent, path] : {std::pair{fits, western}, std::pair{wide, japanese}}) {
+    const std::optional<CheckRequest> got = RequestOfHandOver(sent.code, sent.payload.data(), sent.payload.size());
+    ASSERT_TRUE(got);
+    EXPECT_EQ(got->path, path);
+  }
+  // A record under a UTF-8 code that is not UTF-8 is no request.
+  const std::string notUtf8 = "C:\\caf\xE9";
+  EXPECT_FALSE(RequestOfHandOver(HO_TEST_FILE + HO_UTF8_OFFSET, notUtf8.data(), notUtf8.size()));
 }
 
 TEST(DroppedItem, FoldersAndSfvFilesAreCheckedOtherFilesIgnored) {
