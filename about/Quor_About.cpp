@@ -32,8 +32,8 @@ class TextForm : public gui::Window {
     // are the client area's, as the layout was drawn.
     const int left = width / 2 - 25;
     const int top = height - 53;
-    ok_ = CreateWindowExA(0, "BUTTON", "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, left, top, 50,
-                          20, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), GetModuleHandleA(nullptr),
+    ok_ = gui::CreateWindowUtf8(0, "BUTTON", "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, left, top, 50,
+                          20, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), GetModuleHandleW(nullptr),
                           nullptr);
     SendMessageA(ok_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     SetFocus(ok_);

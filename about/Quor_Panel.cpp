@@ -66,7 +66,7 @@ void Panel::Paint() {
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(0, 0, 0));
   const std::string text = gui::GetText(hwnd());
-  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, DrawFlags(look_));
+  gui::DrawTextUtf8(dc, text, &r, DrawFlags(look_));
   if (oldFont) SelectObject(dc, oldFont);
   EndPaint(hwnd(), &ps);
 }
@@ -75,7 +75,7 @@ SIZE MeasureText(HFONT font, const std::string& text) {
   HDC dc = GetDC(nullptr);
   HGDIOBJ oldFont = SelectObject(dc, font);
   RECT r{0, 0, 0, 0};
-  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, DrawFlags(Panel::Look::Plain) | DT_CALCRECT);
+  gui::DrawTextUtf8(dc, text, &r, DrawFlags(Panel::Look::Plain) | DT_CALCRECT);
   SelectObject(dc, oldFont);
   ReleaseDC(nullptr, dc);
   return SIZE{r.right - r.left, r.bottom - r.top};

@@ -8,6 +8,7 @@
 #include "about/Quor_AboutText.h"
 #include "about/Quor_Const.h"
 #include "platform/http.h"
+#include "platform/text.h"
 #include "platform/threads.h"
 
 namespace about {
@@ -24,7 +25,7 @@ std::atomic<bool> checkRunning{false};
 }  // namespace
 
 void OpenAddress(const std::string& address) {
-  ShellExecuteA(nullptr, "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  ShellExecuteW(nullptr, L"open", platform::Widen(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 TSFVUpdateCheck::TSFVUpdateCheck(std::string version)

@@ -20,8 +20,8 @@ constexpr UINT WM_CREATER_START = WM_APP + 10;
 HMENU Id(int id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); }
 
 HWND MakeChild(HWND parent, const char* cls, const char* text, DWORD style, int x, int y, int w, int h, int id) {
-  return CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent, Id(id),
-                         GetModuleHandleA(nullptr), nullptr);
+  return gui::CreateWindowUtf8(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent, Id(id),
+                         GetModuleHandleW(nullptr), nullptr);
 }
 
 }  // namespace
@@ -50,9 +50,9 @@ bool TSFVCreater::OnCreate() {
   FirstActivationDone = false;
 
   folderLabel_ = MakeChild(hwnd(), "STATIC", "Folders Done", SS_CENTER, 0, 3, 257, 13, IDC_CREATE_FOLDER_LABEL);
-  folderProgress_ = MakeChild(hwnd(), PROGRESS_CLASSA, "", 0, 8, 20, 241, 16, IDC_CREATE_FOLDER_PROGRESS);
+  folderProgress_ = MakeChild(hwnd(), "msctls_progress32", "", 0, 8, 20, 241, 16, IDC_CREATE_FOLDER_PROGRESS);
   fileLabel_ = MakeChild(hwnd(), "STATIC", "Files Done", SS_CENTER, 0, 43, 257, 13, IDC_CREATE_FILE_LABEL);
-  fileProgress_ = MakeChild(hwnd(), PROGRESS_CLASSA, "", 0, 8, 60, 241, 16, IDC_CREATE_FILE_PROGRESS);
+  fileProgress_ = MakeChild(hwnd(), "msctls_progress32", "", 0, 8, 60, 241, 16, IDC_CREATE_FILE_PROGRESS);
   statusLabel_ = MakeChild(hwnd(), "STATIC", "", SS_CENTER | SS_NOPREFIX | SS_ENDELLIPSIS, 0,
                            kClientHeight - 13, kClientWidth, 13, IDC_CREATE_STATUS);
   for (HWND label : {folderLabel_, fileLabel_, statusLabel_}) {
@@ -113,7 +113,7 @@ void TSFVCreater::FormActivate() {
 std::string TSFVCreater::BuildFolderList(const std::string& folder) {
   std::string list = folder + kCrLf;
   if (ListSubFolders(folder, false).empty()) return list;
-  const int answer = MessageBoxA(hwnd(), "Create Sfv-Files for sub-folders as well?", "Confirm",
+  const int answer = gui::MessageBoxUtf8(hwnd(), "Create Sfv-Files for sub-folders as well?", "Confirm",
                                  MB_YESNO | MB_ICONQUESTION);
   if (answer == IDYES) list += ListSubFolders(folder, true);
   return list;
@@ -128,7 +128,7 @@ bool TSFVCreater::OnPreviewKey(UINT virtualKey) {
 void TSFVCreater::FormKeyPress(char key) {
   if (key != 27) return;
   if (!IsSet(&CreateAbortFlag)) {
-    const int answer = MessageBoxA(hwnd(), "Abort?", "Confirmation", MB_YESNO | MB_ICONQUESTION | MB_TOPMOST);
+    const int answer = gui::MessageBoxUtf8(hwnd(), "Abort?", "Confirmation", MB_YESNO | MB_ICONQUESTION | MB_TOPMOST);
     // A second Esc may have come in while the box was open; keep a Yes.
     if (answer == IDYES) CreateAbortFlag = 1;
   } else {
@@ -193,7 +193,7 @@ void TSFVCreater::OnCreateWorkerDone() {
     const std::string text = CreatedFilesText.empty()
                                  ? std::string("No files where created..")
                                  : "The following file(s) where created..\r\n\r\n" + CreatedFilesText;
-    MessageBoxA(hwnd(), text.c_str(), "Information", MB_OK | MB_ICONINFORMATION);
+    gui::MessageBoxUtf8(hwnd(), text.c_str(), "Information", MB_OK | MB_ICONINFORMATION);
   }
   DestroyWindow(hwnd());
 }
@@ -245,7 +245,7 @@ void TSFVCreater::HandOverCreatedList(const std::string& createdFilesText) {
 }
 
 void TSFVCreater::ShowError(const std::string& text) {
-  MessageBoxA(nullptr, text.c_str(), kErrorCaption, MB_OK | MB_ICONERROR | MB_TOPMOST);
+  gui::MessageBoxUtf8(nullptr, text.c_str(), kErrorCaption, MB_OK | MB_ICONERROR | MB_TOPMOST);
 }
 
 void TSFVCreater::RunEnded() {

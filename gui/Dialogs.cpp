@@ -49,20 +49,20 @@ class AskForm : public Window {
 
  protected:
   bool OnCreate() override {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HINSTANCE instance = GetModuleHandleW(nullptr);
     int textLeft = kMargin;
     if (!withEdit_) {
-      HWND icon = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_ICON, kMargin, kMargin, 32, 32,
+      HWND icon = CreateWindowUtf8(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_ICON, kMargin, kMargin, 32, 32,
                                   hwnd(), Id(IDC_ASK_ICON), instance, nullptr);
       SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconA(nullptr, IDI_QUESTION)), 0);
       textLeft = kMargin + 32 + kMargin;
     }
-    HWND label = CreateWindowExA(0, "STATIC", text_.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT, textLeft,
+    HWND label = CreateWindowUtf8(0, "STATIC", text_.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT, textLeft,
                                  textTop_, textSize_.cx, textSize_.cy, hwnd(), Id(IDC_ASK_TEXT), instance, nullptr);
     SetFont(label);
     int y = textTop_ + textSize_.cy + kMargin;
     if (withEdit_) {
-      edit_ = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", editText_.c_str(),
+      edit_ = CreateWindowUtf8(WS_EX_CLIENTEDGE, "EDIT", editText_.c_str(),
                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, kMargin, y,
                               clientWidth_ - 2 * kMargin, 21, hwnd(), Id(IDC_ASK_EDIT), instance, nullptr);
       SetFont(edit_);
@@ -72,7 +72,7 @@ class AskForm : public Window {
     int x = withEdit_ ? clientWidth_ - kMargin - rowWidth : (clientWidth_ - rowWidth) / 2;
     for (std::size_t i = 0; i < buttons_.size(); ++i) {
       const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | (i == 0 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-      HWND button = CreateWindowExA(0, "BUTTON", buttons_[i].caption, style, x, y, kButtonWidth, kButtonHeight,
+      HWND button = CreateWindowUtf8(0, "BUTTON", buttons_[i].caption, style, x, y, kButtonWidth, kButtonHeight,
                                     hwnd(), Id(buttons_[i].id), instance, nullptr);
       SetFont(button);
       x += kButtonWidth + kButtonGap;
@@ -131,7 +131,7 @@ class AskForm : public Window {
     HDC dc = GetDC(nullptr);
     HGDIOBJ old = SelectObject(dc, font_.get());
     RECT r{0, 0, 400, 0};
-    DrawTextA(dc, text_.c_str(), -1, &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    DrawTextUtf8(dc, text_, &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
     textSize_ = SIZE{r.right - r.left + 2, r.bottom - r.top};

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "core/Quor_Notify.h"
+#include "platform/text.h"
 #include "res/resource.h"
 
 namespace gui {
@@ -12,7 +13,7 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 namespace {
 
-constexpr char kObjectProperty[] = "QuorWindowObject";
+constexpr wchar_t kObjectProperty[] = L"QuorWindowObject";
 
 bool RegisterOnce(const char* className, HICON icon) {
   // Windows are also made on threads of their own (the update window).
@@ -20,15 +21,16 @@ bool RegisterOnce(const char* className, HICON icon) {
   const std::lock_guard<std::mutex> lock(guard);
   static std::set<std::string> registered;
   if (registered.count(className)) return true;
-  WNDCLASSEXA wc{};
+  const std::wstring wideName = platform::Widen(className);
+  WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = WindowProc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.hIcon = icon ? icon : AppIcon();
-  wc.lpszClassName = className;
-  if (!RegisterClassExA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+  wc.lpszClassName = wideName.c_str();
+  if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
   registered.insert(className);
   return true;
 }
@@ -38,22 +40,22 @@ bool RegisterOnce(const char* className, HICON icon) {
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   Window* self = nullptr;
   if (msg == WM_NCCREATE) {
-    self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     self->hwnd_ = hwnd;
-    SetPropA(hwnd, kObjectProperty, self);
+    SetPropW(hwnd, kObjectProperty, self);
   } else {
     self = Window::FromHandle(hwnd);
   }
-  if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
 
   if (msg == WM_QUOR_SYNC) {
     (*reinterpret_cast<const std::function<void()>*>(lParam))();
     return 1;
   }
   if (msg == WM_NCDESTROY) {
-    RemovePropA(hwnd, kObjectProperty);
+    RemovePropW(hwnd, kObjectProperty);
     self->hwnd_ = nullptr;
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
   return self->HandleMessage(msg, wParam, lParam);
 }
@@ -65,8 +67,9 @@ bool Window::Create(const char* className, const char* caption, DWORD style, DWO
   if (!RegisterOnce(className, icon)) return false;
   const int width = rect.right == CW_USEDEFAULT ? CW_USEDEFAULT : rect.right - rect.left;
   const int height = rect.bottom == CW_USEDEFAULT ? CW_USEDEFAULT : rect.bottom - rect.top;
-  return CreateWindowExA(exStyle, className, caption, style, rect.left, rect.top, width, height, owner, nullptr,
-                         GetModuleHandleA(nullptr), this) != nullptr;
+  return CreateWindowExW(exStyle, platform::Widen(className).c_str(), platform::Widen(caption).c_str(), style,
+                         rect.left, rect.top, width, height, owner, nullptr, GetModuleHandleW(nullptr),
+                         this) != nullptr;
 }
 
 void Window::Destroy() {
@@ -74,11 +77,11 @@ void Window::Destroy() {
 }
 
 Window* Window::FromHandle(HWND hwnd) {
-  return hwnd ? static_cast<Window*>(GetPropA(hwnd, kObjectProperty)) : nullptr;
+  return hwnd ? static_cast<Window*>(GetPropW(hwnd, kObjectProperty)) : nullptr;
 }
 
 LRESULT Window::DefaultHandling(UINT msg, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(hwnd_, msg, wParam, lParam);
+  return DefWindowProcW(hwnd_, msg, wParam, lParam);
 }
 
 LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -137,15 +140,15 @@ ModalResult Window::ShowModal(HWND owner) {
 
   MSG msg;
   while (modalResult_ == ModalResult::None && hwnd_) {
-    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got <= 0) {
       if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the outer loop
       break;
     }
     if (PreviewKeyMessage(msg)) continue;
-    if (hwnd_ && IsDialogMessageA(hwnd_, &msg)) continue;
+    if (hwnd_ && IsDialogMessageW(hwnd_, &msg)) continue;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
 
   if (disableOwner) EnableWindow(owner, TRUE);
@@ -158,7 +161,7 @@ ModalResult Window::ShowModal(HWND owner) {
 
 void Window::EndModal(ModalResult result) {
   modalResult_ = result;
-  if (hwnd_) PostMessageA(hwnd_, WM_NULL, 0, 0);  // wakes the modal loop
+  if (hwnd_) PostMessageW(hwnd_, WM_NULL, 0, 0);  // wakes the modal loop
 }
 
 bool PreviewKeyMessage(const MSG& msg) {
@@ -170,10 +173,10 @@ bool PreviewKeyMessage(const MSG& msg) {
 int RunMessageLoop() {
   MSG msg;
   BOOL got;
-  while ((got = GetMessageA(&msg, nullptr, 0, 0)) > 0) {
+  while ((got = GetMessageW(&msg, nullptr, 0, 0)) > 0) {
     if (PreviewKeyMessage(msg)) continue;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
   return got == 0 ? static_cast<int>(msg.wParam) : 0;
 }
@@ -184,18 +187,35 @@ bool SyncCall(HWND hwnd, const std::function<void()>& step) {
     return true;
   }
   if (!IsWindow(hwnd)) return false;
-  return SendMessageA(hwnd, WM_QUOR_SYNC, 0, reinterpret_cast<LPARAM>(&step)) == 1;
+  return SendMessageW(hwnd, WM_QUOR_SYNC, 0, reinterpret_cast<LPARAM>(&step)) == 1;
 }
 
 std::string GetText(HWND hwnd) {
-  const int length = GetWindowTextLengthA(hwnd);
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  const int got = GetWindowTextA(hwnd, text.data(), length + 1);
+  const int length = GetWindowTextLengthW(hwnd);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int got = GetWindowTextW(hwnd, text.data(), length + 1);
   text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
-  return text;
+  return platform::Narrow(text);
 }
 
-void SetText(HWND hwnd, const std::string& text) { SetWindowTextA(hwnd, text.c_str()); }
+void SetText(HWND hwnd, const std::string& text) { SetWindowTextW(hwnd, platform::Widen(text).c_str()); }
+
+HWND CreateWindowUtf8(DWORD exStyle, const char* className, const char* text, DWORD style, int x, int y,
+                      int width, int height, HWND parent, HMENU menu, HINSTANCE instance, void* param) {
+  const std::wstring wideClass = platform::Widen(className);
+  const std::wstring wideText = text ? platform::Widen(text) : std::wstring();
+  return CreateWindowExW(exStyle, wideClass.c_str(), text ? wideText.c_str() : nullptr, style, x, y, width, height,
+                         parent, menu, instance, param);
+}
+
+int MessageBoxUtf8(HWND owner, const std::string& text, const std::string& caption, UINT type) {
+  return MessageBoxW(owner, platform::Widen(text).c_str(), platform::Widen(caption).c_str(), type);
+}
+
+int DrawTextUtf8(HDC dc, const std::string& text, RECT* rect, UINT format) {
+  const std::wstring wide = platform::Widen(text);
+  return DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), rect, format);
+}
 
 SIZE OuterSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle) {
   RECT r{0, 0, clientWidth, clientHeight};

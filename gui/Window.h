@@ -97,9 +97,16 @@ bool PreviewKeyMessage(const MSG& msg);
 // gone and the step did not run.
 bool SyncCall(HWND hwnd, const std::function<void()>& step);
 
-// Window text as std::string.
+// Window text as UTF-8.
 std::string GetText(HWND hwnd);
 void SetText(HWND hwnd, const std::string& text);
+
+// The wide system calls that carry text, taking UTF-8 (text may be null
+// where the system allows it).
+HWND CreateWindowUtf8(DWORD exStyle, const char* className, const char* text, DWORD style, int x, int y,
+                      int width, int height, HWND parent, HMENU menu, HINSTANCE instance, void* param);
+int MessageBoxUtf8(HWND owner, const std::string& text, const std::string& caption, UINT type);
+int DrawTextUtf8(HDC dc, const std::string& text, RECT* rect, UINT format);
 
 // Outer size of a window whose client area is clientWidth x clientHeight.
 SIZE OuterSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle);

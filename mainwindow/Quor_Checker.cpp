@@ -43,7 +43,19 @@ TZOZUvavada::TZOZUvavada(std::string settingsPath, std::string programFolder, st
       programFolder_(std::move(programFolder)),
       baseCaption_(std::move(baseCaption)),
       queue_(static_cast<WorkerPort&>(*this)) {
-  RunProgram = [](const std::string& commandLine) { WinExec(commandLine.c_str(), SW_SHOWNORMAL); };
+  RunProgram = [](const std::string& commandLine) {
+    // What WinExec did, with the wide command line.
+    std::wstring line = platform::Widen(commandLine);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION pi{};
+    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+      CloseHandle(pi.hThread);
+      CloseHandle(pi.hProcess);
+    }
+  };
   InstallMenuDialogs();
 }
 
@@ -98,10 +110,10 @@ bool TZOZUvavada::OnCreate() {
     return command.has_value();
   };
   statusTip_ = AddTooltip(hwnd(), statusList_.hwnd(), kStatusListHint);
-  progressBar_ = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE | PBS_SMOOTH, 0, 0, 10,
+  progressBar_ = gui::CreateWindowUtf8(0, "msctls_progress32", "", WS_CHILD | WS_VISIBLE | PBS_SMOOTH, 0, 0, 10,
                                  kProgressBarHeight, hwnd(),
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kProgressBarId)),
-                                 GetModuleHandleA(nullptr), nullptr);
+                                 GetModuleHandleW(nullptr), nullptr);
   SendMessageA(progressBar_, PBM_SETRANGE32, 0, 100);
   menuBar_ = BuildMenu(MainMenuTable(), true);
   SetMenu(hwnd(), menuBar_);
@@ -322,12 +334,12 @@ void TZOZUvavada::SetPriority(int level) {
 
 void TZOZUvavada::UpdateMenuState() {
   if (!menuBar_) return;
-  MENUITEMINFOA info{};
+  MENUITEMINFOW info{};
   info.cbSize = sizeof info;
   info.fMask = MIIM_STRING;
-  std::string pause = std::string(queue_.PauseCaption()) + "\t" + ShortcutText(Shortcut{true, 'P'});
+  std::wstring pause = platform::Widen(std::string(queue_.PauseCaption()) + "\t" + ShortcutText(Shortcut{true, 'P'}));
   info.dwTypeData = pause.data();
-  SetMenuItemInfoA(menuBar_, CmdPause, FALSE, &info);
+  SetMenuItemInfoW(menuBar_, CmdPause, FALSE, &info);
   auto check = [&](int command, bool on) { CheckMenuItem(menuBar_, command, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED)); };
   check(CmdCheckSubFolders, settings_.testSubFolders);
   check(CmdShowEtaSpeed, settings_.showEtaSpeed);

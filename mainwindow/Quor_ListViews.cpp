@@ -2,6 +2,9 @@
 
 #include <windowsx.h>
 
+#include "gui/Window.h"
+#include "platform/text.h"
+
 namespace {
 
 // Posted by the list to itself when a header drag ends: the header takes
@@ -28,18 +31,18 @@ int CALLBACK CompareRows(LPARAM a, LPARAM b, LPARAM dataIndex) {
 }
 
 LPARAM ItemParam(HWND list, int index) {
-  LVITEMA item{};
+  LVITEMW item{};
   item.mask = LVIF_PARAM;
   item.iItem = index;
-  if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return 0;
+  if (!SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return 0;
   return item.lParam;
 }
 
 void SetCallbackText(HWND list, int row, int subItem) {
-  LVITEMA sub{};
+  LVITEMW sub{};
   sub.iSubItem = subItem;
-  sub.pszText = LPSTR_TEXTCALLBACKA;
-  SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&sub));
+  sub.pszText = LPSTR_TEXTCALLBACKW;
+  SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&sub));
 }
 
 }  // namespace
@@ -55,10 +58,10 @@ ResultList::~ResultList() {
 }
 
 bool ResultList::Create(HWND parent, int id, HFONT font, std::uint32_t background) {
-  hwnd_ = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+  hwnd_ = gui::CreateWindowUtf8(WS_EX_CLIENTEDGE, "SysListView32", "",
                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL, 0, 0,
                           10, 10, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                          GetModuleHandleA(nullptr), nullptr);
+                          GetModuleHandleW(nullptr), nullptr);
   if (!hwnd_) return false;
   ListView_SetExtendedListViewStyle(hwnd_, LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_DOUBLEBUFFER);
   if (font) SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -79,12 +82,12 @@ void ResultList::AddRow(std::vector<std::string> texts, std::optional<std::uint3
     rows_.RemoveAt(*drop);
   }
   ResultRow& row = rows_.Append(std::move(texts), colour);
-  LVITEMA item{};
+  LVITEMW item{};
   item.mask = LVIF_TEXT | LVIF_PARAM;
   item.iItem = RowCount();
-  item.pszText = LPSTR_TEXTCALLBACKA;
+  item.pszText = LPSTR_TEXTCALLBACKW;
   item.lParam = reinterpret_cast<LPARAM>(&row);
-  const int index = static_cast<int>(SendMessageA(hwnd_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+  const int index = static_cast<int>(SendMessageW(hwnd_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
   if (index < 0) {
     rows_.RemoveAt(rows_.size() - 1);
     return;
@@ -149,24 +152,25 @@ bool ResultList::HasColumn(int tag, const char* caption) const {
   const int index = ColumnIndexOfTag(tag);
   if (index < 0) return false;
   if (!caption) return true;
-  char text[64] = {};
-  LVCOLUMNA column{};
+  wchar_t text[64] = {};
+  LVCOLUMNW column{};
   column.mask = LVCF_TEXT;
   column.pszText = text;
-  column.cchTextMax = sizeof text;
-  SendMessageA(hwnd_, LVM_GETCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
-  return std::string(text) == caption;
+  column.cchTextMax = 64;
+  SendMessageW(hwnd_, LVM_GETCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+  return platform::Narrow(text) == caption;
 }
 
 void ResultList::AddColumn(const ColumnSpec& columnSpec) {
   const int index = static_cast<int>(tagsByIndex_.size());
-  LVCOLUMNA column{};
+  std::wstring caption = platform::Widen(columnSpec.caption);
+  LVCOLUMNW column{};
   column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
   column.fmt = FormatOf(columnSpec.align);
   column.cx = columnSpec.width;
-  column.pszText = const_cast<char*>(columnSpec.caption);
+  column.pszText = caption.data();
   column.iSubItem = index;
-  if (SendMessageA(hwnd_, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column)) < 0) {
+  if (SendMessageW(hwnd_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column)) < 0) {
     return;
   }
   tagsByIndex_.push_back(columnSpec.tag);
@@ -225,12 +229,12 @@ void ResultList::SortByColumn(int columnIndex) {
   SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
   ListView_DeleteAllItems(hwnd_);
   for (std::size_t i = 0; i < rows_.size(); ++i) {
-    LVITEMA item{};
+    LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_PARAM;
     item.iItem = static_cast<int>(i);
-    item.pszText = LPSTR_TEXTCALLBACKA;
+    item.pszText = LPSTR_TEXTCALLBACKW;
     item.lParam = reinterpret_cast<LPARAM>(&rows_[i]);
-    const int index = static_cast<int>(SendMessageA(hwnd_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    const int index = static_cast<int>(SendMessageW(hwnd_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
     for (std::size_t sub = 1; index >= 0 && sub < tagsByIndex_.size(); ++sub) {
       SetCallbackText(hwnd_, index, static_cast<int>(sub));
     }
@@ -265,12 +269,11 @@ bool ResultList::HandleNotify(NMHDR* header, LRESULT& result) {
         text = row->Text(static_cast<std::size_t>(DataIndexOfTag(tagsByIndex_[static_cast<std::size_t>(sub)])));
       }
       if (header->code == LVN_GETDISPINFOA) {
-        lstrcpynA(item.pszText, text.c_str(), item.cchTextMax);
+        // Asked for legacy text: characters outside the code page cannot show.
+        lstrcpynA(item.pszText, platform::Utf8ToLegacy(text).value_or(text).c_str(), item.cchTextMax);
       } else {
-        auto* wide = reinterpret_cast<wchar_t*>(item.pszText);
-        const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), wide,
-                                          item.cchTextMax - 1);
-        wide[n > 0 ? n : 0] = L'\0';
+        const std::wstring wide = platform::Widen(text);
+        lstrcpynW(reinterpret_cast<wchar_t*>(item.pszText), wide.c_str(), item.cchTextMax);
       }
       return true;
     }
@@ -355,16 +358,17 @@ LRESULT ResultList::ListMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 HWND AddTooltip(HWND owner, HWND control, const char* text) {
-  HWND tip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+  HWND tip = gui::CreateWindowUtf8(WS_EX_TOPMOST, "tooltips_class32", nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
-                             GetModuleHandleA(nullptr), nullptr);
+                             GetModuleHandleW(nullptr), nullptr);
   if (!tip) return nullptr;
-  TTTOOLINFOA info{};
+  std::wstring wideText = platform::Widen(text);
+  TTTOOLINFOW info{};
   info.cbSize = sizeof info;
   info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
   info.hwnd = owner;
   info.uId = reinterpret_cast<UINT_PTR>(control);
-  info.lpszText = const_cast<char*>(text);
-  SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+  info.lpszText = wideText.data();
+  SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
   return tip;
 }

@@ -139,5 +139,5 @@ void TZOZUvavada::Backtodefault1Click() {
 }
 
 void TZOZUvavada::ShowError(const std::string& text) {
-  MessageBoxA(nullptr, text.c_str(), "Error", MB_OK | MB_ICONERROR | MB_TOPMOST);
+  gui::MessageBoxUtf8(nullptr, text.c_str(), "Error", MB_OK | MB_ICONERROR | MB_TOPMOST);
 }

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "core/Quor_Text.h"
+#include "platform/text.h"
 #include "res/resource.h"
 
 namespace {
@@ -77,9 +78,9 @@ bool TChkLBoxForm::OnCreate() {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
   font_ = gui::MakeFont("MS Sans Serif", -10);
-  HINSTANCE instance = GetModuleHandleA(nullptr);
+  HINSTANCE instance = GetModuleHandleW(nullptr);
 
-  list_ = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+  list_ = gui::CreateWindowUtf8(WS_EX_CLIENTEDGE, "SysListView32", "",
                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL |
                               LVS_SHOWSELALWAYS,
                           kListDesign.left, kListDesign.top, kListDesign.width, kListDesign.height, hwnd(),
@@ -88,14 +89,14 @@ bool TChkLBoxForm::OnCreate() {
   SendMessageA(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
                LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
   SendMessageA(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-  LVCOLUMNA column{};
+  LVCOLUMNW column{};
   column.mask = LVCF_WIDTH;
   column.cx = kListDesign.width - 4;
-  SendMessageA(list_, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+  SendMessageW(list_, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
 
   for (int i = 0; i < 6; ++i) {
     const ButtonSpec& b = kButtons[i];
-    buttons_[i] = CreateWindowExA(0, "BUTTON", b.caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+    buttons_[i] = gui::CreateWindowUtf8(0, "BUTTON", b.caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
                                   b.design.left, b.design.top, b.design.width, b.design.height, hwnd(),
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(b.id)), instance, nullptr);
     SendMessageA(buttons_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
@@ -108,12 +109,12 @@ void TChkLBoxForm::LoadItems(const std::string& text) {
   ItemLines = SplitListText(text);
   SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
   for (std::size_t i = 0; i < ItemLines.size(); ++i) {
-    std::string shown = ShownText(ItemLines[i], HideCrcSuffix);
-    LVITEMA item{};
+    std::wstring shown = platform::Widen(ShownText(ItemLines[i], HideCrcSuffix));
+    LVITEMW item{};
     item.mask = LVIF_TEXT;
     item.iItem = static_cast<int>(i);
     item.pszText = shown.data();
-    const int index = static_cast<int>(SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    const int index = static_cast<int>(SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
     SetCheck(index, true);
   }
   SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
@@ -141,10 +142,10 @@ void TChkLBoxForm::ClearItems() {
 gui::ModalResult TChkLBoxForm::Run() { return ShowModal(owner_); }
 
 void TChkLBoxForm::SetCheck(int index, bool check) {
-  LVITEMA item{};
+  LVITEMW item{};
   item.stateMask = LVIS_STATEIMAGEMASK;
   item.state = INDEXTOSTATEIMAGEMASK(check ? 2 : 1);
-  SendMessageA(list_, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&item));
+  SendMessageW(list_, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&item));
 }
 
 void TChkLBoxForm::ChkAllClick(bool check) {

@@ -4,6 +4,8 @@
 
 #include <chrono>
 
+#include "platform/text.h"
+
 namespace guitest {
 
 namespace {
@@ -83,11 +85,10 @@ bool WaitForNoWindow(DWORD processId, const char* className, int timeoutMs) {
 }
 
 std::string WindowText(HWND hwnd) {
-  char buffer[4096] = {};
+  wchar_t buffer[4096] = {};
   // WM_GETTEXT works across processes for every window class.
-  SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), SMTO_BLOCK, 5000,
-                      nullptr);
-  return buffer;
+  SendMessageTimeoutW(hwnd, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer), SMTO_BLOCK, 5000, nullptr);
+  return platform::Narrow(buffer);
 }
 
 HWND FindChildByText(HWND parent, const std::string& text, const char* className) {
@@ -119,13 +120,13 @@ std::vector<std::string> ListViewTexts(HWND list) {
   std::vector<std::string> texts;
   const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
   for (int i = 0; i < count; ++i) {
-    char buffer[1024] = {};
-    LVITEMA item{};
+    wchar_t buffer[1024] = {};
+    LVITEMW item{};
     item.iSubItem = 0;
     item.pszText = buffer;
-    item.cchTextMax = sizeof buffer;
-    SendMessageA(list, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
-    texts.push_back(buffer);
+    item.cchTextMax = 1024;
+    SendMessageW(list, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(&item));
+    texts.push_back(platform::Narrow(buffer));
   }
   return texts;
 }
@@ -137,27 +138,28 @@ std::vector<std::vector<std::string>> ListViewRows(HWND list, int columns) {
   HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
   if (!process) return rows;
   // One block in the owner's memory: the item record, then the text buffer.
+  // Texts are read as UTF-16, as the list holds them.
   constexpr SIZE_T kTextSize = 2048;
-  char* remote = static_cast<char*>(
-      VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + kTextSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  char* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, sizeof(LVITEMW) + kTextSize * sizeof(wchar_t),
+                                                   MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
   if (remote) {
     const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
       std::vector<std::string> row;
       for (int column = 0; column < columns; ++column) {
-        LVITEMA item{};
+        LVITEMW item{};
         item.iSubItem = column;
-        item.pszText = remote + sizeof(LVITEMA);
+        item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
         item.cchTextMax = static_cast<int>(kTextSize);
-        char text[kTextSize] = {};
+        wchar_t text[kTextSize] = {};
         SIZE_T moved = 0;
         WriteProcessMemory(process, remote, &item, sizeof item, &moved);
-        WriteProcessMemory(process, remote + sizeof(LVITEMA), text, 1, &moved);
+        WriteProcessMemory(process, remote + sizeof(LVITEMW), text, sizeof(wchar_t), &moved);
         DWORD_PTR result = 0;
-        SendMessageTimeoutA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(remote),
+        SendMessageTimeoutW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(remote),
                             SMTO_BLOCK, 5000, &result);
-        ReadProcessMemory(process, remote + sizeof(LVITEMA), text, kTextSize - 1, &moved);
-        row.emplace_back(text);
+        ReadProcessMemory(process, remote + sizeof(LVITEMW), text, (kTextSize - 1) * sizeof(wchar_t), &moved);
+        row.push_back(platform::Narrow(text));
       }
       rows.push_back(std::move(row));
     }
@@ -168,8 +170,8 @@ std::vector<std::vector<std::string>> ListViewRows(HWND list, int columns) {
 }
 
 ChildProcess::ChildProcess(const std::string& exe, const std::string& arguments, HANDLE output) {
-  std::string commandLine = Quote(exe) + (arguments.empty() ? "" : " " + arguments);
-  STARTUPINFOA si{};
+  std::wstring commandLine = platform::Widen(Quote(exe) + (arguments.empty() ? "" : " " + arguments));
+  STARTUPINFOW si{};
   si.cb = sizeof si;
   if (output) {
     si.dwFlags = STARTF_USESTDHANDLES;
@@ -177,7 +179,7 @@ ChildProcess::ChildProcess(const std::string& exe, const std::string& arguments,
     si.hStdError = output;
     si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   }
-  started_ = CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, output ? TRUE : FALSE, 0, nullptr,
+  started_ = CreateProcessW(platform::Widen(exe).c_str(), commandLine.data(), nullptr, nullptr, output ? TRUE : FALSE, 0, nullptr,
                             nullptr, &si, &pi_) != 0;
 }
 

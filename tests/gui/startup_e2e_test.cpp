@@ -284,4 +284,42 @@ TEST_F(StartupProcessTest, TheFirstStartWithoutSettingsRegistersTheThreeDefaultC
   EXPECT_NE(ReadBytes(app_dir_ / "ZERAravo.dat").find("RClickOnFoldersCheck=1"), std::string::npos);
 }
 
+// Names outside the ANSI code page, as Explorer passes them: the window
+// checks such a folder given on its command line and shows the names, a
+// second copy hands such a folder over, and the creator writes its SFV file.
+TEST_F(StartupProcessTest, UnicodeFoldersAreCheckedHandedOverAndCreated) {
+  const std::string folder = data_ / "Релиз 歩き";
+  MakeFolder(folder);
+  WriteBytes(folder + "\\歩き出す.mp3", "good");
+  WriteBytes(folder + "\\Ж.rar", "altered");
+  WriteBytes(folder + "\\list.sfv", Line("歩き出す.mp3", "good") + Line("Ж.rar", "bad") + Line("café 🎵.flac", "gone"));
+  ChildProcess quor(app_, "-TestFolder " + Quote(folder));
+  HWND main = guitest::WaitForWindow(quor.pid(), "TZOZUvavada");
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(guitest::WaitUntil([&] { return SfvRowCount(main) == 1; }, 20000));
+  EXPECT_EQ(guitest::ListViewRows(GetDlgItem(main, 2002), 5)[0],
+            (std::vector<std::string>{folder + "\\list.sfv", "3", "1", "1", "1"}));
+  std::string shown;
+  for (const auto& row : guitest::ListViewRows(GetDlgItem(main, 2001), 2)) shown += row[0] + "|" + row[1] + "\n";
+  for (const char* name : {"歩き出す.mp3", "Ж.rar", "café 🎵.flac"}) {
+    EXPECT_NE(shown.find(name), std::string::npos) << name << " in\n" << shown;
+  }
+  EXPECT_TRUE(guitest::WaitUntil([&] {
+    return platform::FileExists(folder + "\\Ж.rar_BAD_OR_INCOMPLETE") &&
+           platform::FileExists(folder + "\\café 🎵.flac_MISSING");
+  }));
+
+  ChildProcess second(app_, "-TestFolder " + Quote(folder));
+  ASSERT_TRUE(second.WaitExit(10000));
+  EXPECT_TRUE(guitest::WaitUntil([&] { return SfvRowCount(main) == 2; }, 20000));
+
+  const std::string fresh = data_ / "Новый 新しい";
+  MakeFolder(fresh);
+  WriteBytes(fresh + "\\曲.rar", "rar");
+  ChildProcess creator(app_, "-CreateSFVFile " + Quote(fresh));
+  ASSERT_TRUE(creator.WaitExit(30000));
+  EXPECT_NE(ReadBytes(fresh + "\\曲.sfv").find(Line("曲.rar", "rar")), std::string::npos);
+  CloseWindow(main, quor);
+}
+
 }  // namespace

@@ -111,6 +111,16 @@ TEST_P(AssociationsTest, FirstStartWritesTheDefaultsAndRemovesTheRest) {
             Dump());
 }
 
+TEST_P(AssociationsTest, AProgramInAUnicodeFolderIsStartedByItsOwnPath) {
+  const std::string program = "C:\\Программы\\歩き\\Quor.exe";
+  EXPECT_EQ("", ApplyShellAssociations(reg(), program, ShellAssociations{}));
+  std::string command;
+  ASSERT_EQ(platform::RegRead::String, reg().ReadString("Directory\\Shell\\SFVTest\\Command", "", command));
+  EXPECT_EQ(command, "\"" + program + "\" -TestFolder \"%1\"");
+  ASSERT_EQ(platform::RegRead::String, reg().ReadString("SFV.File\\DefaultIcon", "", command));
+  EXPECT_EQ(command, "\"" + program + "\"");
+}
+
 TEST_P(AssociationsTest, AnotherFileTypeIsKeptAndGivenBack) {
   reg().CreateKey(".sfv\\ShellNew");
   reg().WriteString(".sfv", "", "OtherChecker.sfv");
