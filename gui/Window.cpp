@@ -15,6 +15,34 @@ namespace {
 
 constexpr wchar_t kObjectProperty[] = L"QuorWindowObject";
 
+// The steps SyncCall has sent and not yet seen back. WM_QUOR_SYNC carries a
+// pointer, and any process can post any message to a window: a step runs
+// only when this process itself sent it.
+class PendingSteps {
+ public:
+  void Add(const void* step) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    steps_.insert(step);
+  }
+  void Remove(const void* step) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    steps_.erase(step);
+  }
+  bool Contains(const void* step) const {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return steps_.count(step) != 0;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::set<const void*> steps_;
+};
+
+PendingSteps& SentSteps() {
+  static PendingSteps steps;
+  return steps;
+}
+
 bool RegisterOnce(const char* className, HICON icon) {
   // Windows are also made on threads of their own (the update window).
   static std::mutex guard;
@@ -49,7 +77,9 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
 
   if (msg == WM_QUOR_SYNC) {
-    (*reinterpret_cast<const std::function<void()>*>(lParam))();
+    const auto* step = reinterpret_cast<const std::function<void()>*>(lParam);
+    if (!SentSteps().Contains(step)) return 0;
+    (*step)();
     return 1;
   }
   if (msg == WM_NCDESTROY) {
@@ -187,7 +217,10 @@ bool SyncCall(HWND hwnd, const std::function<void()>& step) {
     return true;
   }
   if (!IsWindow(hwnd)) return false;
-  return SendMessageW(hwnd, WM_QUOR_SYNC, 0, reinterpret_cast<LPARAM>(&step)) == 1;
+  SentSteps().Add(&step);
+  const bool ran = SendMessageW(hwnd, WM_QUOR_SYNC, 0, reinterpret_cast<LPARAM>(&step)) == 1;
+  SentSteps().Remove(&step);
+  return ran;
 }
 
 std::string GetText(HWND hwnd) {

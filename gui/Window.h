@@ -23,7 +23,7 @@
 namespace gui {
 
 // Private messages of the window layer (WM_CHECKNOTIFY is WM_USER + 42).
-inline constexpr UINT WM_QUOR_SYNC = WM_APP + 1;         // lParam: std::function<void()>*
+inline constexpr UINT WM_QUOR_SYNC = WM_APP + 1;         // lParam: std::function<void()>* sent by SyncCall
 inline constexpr UINT WM_QUOR_WORKER_DONE = WM_APP + 2;  // a worker's run has ended
 
 // How a modal window ended.

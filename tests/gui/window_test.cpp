@@ -80,6 +80,17 @@ TEST(SyncCall, OnTheWindowThreadItRunsAtOnceAndAGoneWindowRunsNothing) {
   EXPECT_FALSE(ran);
 }
 
+TEST(SyncCall, AStepMessageSyncCallDidNotSendRunsNothing) {
+  // What another process could send: the message with a pointer of its choice.
+  ProbeWindow window;
+  ASSERT_TRUE(window.Make());
+  bool ran = false;
+  const std::function<void()> step = [&] { ran = true; };
+  EXPECT_EQ(SendMessageW(window.hwnd(), gui::WM_QUOR_SYNC, 0, reinterpret_cast<LPARAM>(&step)), 0);
+  EXPECT_EQ(SendMessageW(window.hwnd(), gui::WM_QUOR_SYNC, 0, 0x1234), 0);
+  EXPECT_FALSE(ran);
+}
+
 TEST(SyncCall, AWorkerStepCanShowThePickListAndNoticesStillArrive) {
   ProbeWindow window;
   ASSERT_TRUE(window.Make());
