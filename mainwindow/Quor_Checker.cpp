@@ -60,20 +60,28 @@ TZOZUvavada::TZOZUvavada(std::string settingsPath, std::string programFolder, st
 }
 
 TZOZUvavada::~TZOZUvavada() {
+  Destroy();
+  StopWorker(INFINITE);
+  if (worker_) worker_->Join();
+}
+
+bool TZOZUvavada::StopWorker(DWORD timeoutMs) {
   // Tell a worker to stop, let it past any step it waits on, and wait for
-  // it while answering what it still sends (the window is gone by then, so
-  // its sends return at once).
+  // it while answering what it still sends (its sends to a window that is
+  // gone return at once). It stops at its next safe point: after the block
+  // it is hashing, or the progress file it is writing.
   queue_.Closing();
   gate_.RequestStop({&queue_.HaltFlag, &queue_.AbortFlag});
   notifyWnd_ = nullptr;
-  Destroy();
-  if (!worker_) return;
+  if (!worker_) return true;
+  const DWORD start = GetTickCount();
   while (!workerEnded_.load()) {
+    if (timeoutMs != INFINITE && GetTickCount() - start > timeoutMs) return false;
     MSG msg;
-    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     Sleep(1);
   }
-  worker_->Join();
+  return true;
 }
 
 bool TZOZUvavada::CreateForm() {
@@ -87,7 +95,14 @@ bool TZOZUvavada::CreateForm() {
   } else {
     rect = gui::CentredRect(kDesignWidth, kDesignHeight);
   }
-  return Create(kClassName, baseCaption_.c_str(), kStyle, 0, rect);
+  if (!Create(kClassName, baseCaption_.c_str(), kStyle, 0, rect, Taskbar ? Taskbar->hwnd() : nullptr)) return false;
+  if (Taskbar) Taskbar->SetMain(hwnd());
+  return true;
+}
+
+void TZOZUvavada::SetApplicationTitle(const std::string& title) {
+  appTitle_ = title;
+  if (Taskbar) Taskbar->SetTitle(title);
 }
 
 bool TZOZUvavada::OnCreate() {
@@ -143,12 +158,23 @@ LRESULT TZOZUvavada::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_QUOR_FIRST_ACTIVATE:
       FormActivate();
       return 0;
+    case WM_QUOR_HANDOVER:
+      TakeHandOver();
+      return 0;
     case WM_COPYDATA:
       FormCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
       return 0;
     case WM_DROPFILES:
       FormDropFiles(reinterpret_cast<HDROP>(wParam));
       return 0;
+    case WM_SYSCOMMAND:
+      // Minimizing goes to the taskbar button, which hides this window
+      // with it (an owned window would shrink to a bar of its own).
+      if ((wParam & 0xFFF0) == SC_MINIMIZE && Taskbar) {
+        ShowWindow(Taskbar->hwnd(), SW_MINIMIZE);
+        return 0;
+      }
+      return DefaultHandling(msg, wParam, lParam);
     case WM_SETCURSOR:
       if (busy_ && reinterpret_cast<HWND>(wParam) == archiveList_.hwnd() && LOWORD(lParam) == HTCLIENT) {
         SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
@@ -394,7 +420,7 @@ void TZOZUvavada::OnCheckNotify(std::uint32_t code, std::uint32_t value) {
     case NoticeEffect::SfvDone:
       KillTimer(hwnd(), kProgressTimerId);
       timerOn_ = false;
-      appTitle_ = kAppTitle;
+      SetApplicationTitle(kAppTitle);
       if (SfvDoneShowsBaseCaption(queue_.StartedSfvCount(), queue_.QueuedSfvCount(), IsSet(&queue_.AbortFlag))) {
         gui::SetText(hwnd(), baseCaption_);
       }
@@ -415,7 +441,14 @@ void TZOZUvavada::ProgressTimerTimer() {
   if (!display) return;
   SendMessageA(progressBar_, PBM_SETPOS, static_cast<WPARAM>(display->percent), 0);
   gui::SetText(hwnd(), display->caption);
-  appTitle_ = display->title;
+  SetApplicationTitle(display->title);
+  if (Taskbar) {
+    const bool paused = IsSet(&queue_.PauseFlag);
+    Taskbar->ShowProgress(paused ? gui::TaskbarProgress::Paused
+                          : runFoundFaults_ ? gui::TaskbarProgress::Error
+                                            : gui::TaskbarProgress::Normal,
+                          display->percent);
+  }
   RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
@@ -428,6 +461,7 @@ void TZOZUvavada::ShowBusyCursorIfOverList() {
 // ---- rows ----
 
 void TZOZUvavada::AddFileRow(const FileRow& row) {
+  if (row.kind == FileRowKind::Bad || row.kind == FileRowKind::Missing) runFoundFaults_ = true;
   archiveList_.AddRow({row.name, row.path, row.status, row.sizeText}, FileRowColour(row.kind, settings_.colours));
 }
 
@@ -544,7 +578,20 @@ void TZOZUvavada::OnWorkerDone() {
     worker_.reset();
   }
   queue_.OnWorkerDone();
+  if (!queue_.Running()) ShowRunEnded();
   UpdateMenuState();
+}
+
+void TZOZUvavada::ShowRunEnded() {
+  // Whatever the last SFV file did (one that could not be read sends no
+  // end notice), the caption, the bar and the title come to rest.
+  if (timerOn_) KillTimer(hwnd(), kProgressTimerId);
+  timerOn_ = false;
+  gui::SetText(hwnd(), baseCaption_);
+  SetApplicationTitle(kAppTitle);
+  SendMessageW(progressBar_, PBM_SETPOS, 100, 0);
+  if (Taskbar) Taskbar->ShowProgress(gui::TaskbarProgress::None, 0);
+  runFoundFaults_ = false;
 }
 
 void TZOZUvavada::Notify(NotifyCode code, std::uint32_t value) {

@@ -9,6 +9,7 @@
 #include <shellapi.h>
 
 #include <atomic>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,6 +19,7 @@
 #include "check/Quor_CheckThread.h"
 #include "check/Quor_PauseGate.h"
 #include "gui/Handles.h"
+#include "gui/TaskbarWindow.h"
 #include "gui/Window.h"
 #include "mainwindow/Quor_CheckQueue.h"
 #include "mainwindow/Quor_CommandLine.h"
@@ -35,6 +37,8 @@ inline constexpr int kProgressBarId = 2003;
 inline constexpr UINT_PTR kProgressTimerId = 1;
 // Posted to run the first activation once the window is shown.
 inline constexpr UINT WM_QUOR_FIRST_ACTIVATE = WM_APP + 11;
+// Posted to itself for each hand-over record taken (the oldest is submitted).
+inline constexpr UINT WM_QUOR_HANDOVER = WM_APP + 12;
 
 class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
  public:
@@ -66,6 +70,10 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
   // Returns "" or the error text.
   std::function<std::string(const std::string& programPath, const ShellAssociations& flags)> ApplyAssociations;
 
+  // The program's taskbar button, which owns this window once set (before
+  // CreateForm); none in tests that make the window alone.
+  gui::TaskbarWindow* Taskbar = nullptr;
+
   // The command line (after the program's name) the first activation acts on.
   std::vector<std::string> CommandLineArgs;
   // Makes sure the first activation runs once the window is shown, also
@@ -83,6 +91,9 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
 
   // True while a worker runs (its thread has not reported its end yet).
   bool WorkerRunning() const { return queue_.Running(); }
+  // Stops the worker and waits up to timeoutMs (INFINITE for no limit) for
+  // it to end; false when it is still running then.
+  bool StopWorker(DWORD timeoutMs);
 
   // What tests and later parts of the window read.
   const CheckQueue& queue() const { return queue_; }
@@ -143,6 +154,7 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
   // Requests from outside (Quor_HandOver.cpp).
   void FormActivate();
   void FormCopyData(const COPYDATASTRUCT* record);
+  void TakeHandOver();
   void FormDropFiles(HDROP drop);
 
   // Menu and key handlers.
@@ -151,6 +163,10 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
   void FormClose();
   void SetPriority(int level);
   void ProgressTimerTimer();
+  // The run is over (no worker left): caption, bar and title at rest.
+  void ShowRunEnded();
+  // The application's title, on the taskbar button too.
+  void SetApplicationTitle(const std::string& title);
   void FormResize();
   void ApplyColumnSettings();
   void ShowStatusListMenu(POINT screenPoint);
@@ -187,6 +203,7 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
   SettingsModel settings_;
 
   CheckQueue queue_;
+  std::deque<CheckRequest> handOvers_;  // taken from other starts, not yet submitted
   ProgressCounters progress_;
   PauseGate gate_;
   std::unique_ptr<TZERAravoThread> worker_;
@@ -202,6 +219,7 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
   gui::UniqueFont listFont_;
   HMENU menuBar_ = nullptr;
   bool busy_ = false;
+  bool runFoundFaults_ = false;  // a bad or missing file in this run (the taskbar shows it)
   bool timerOn_ = false;
   bool firstActivationDone_ = false;
 };

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/Quor_Text.h"
+#include "platform/fs.h"
 #include "platform/text.h"
 
 std::optional<std::uint32_t> HandOverCode(const std::string& switchText) {
@@ -33,6 +34,27 @@ std::optional<CheckRequest> CheckRequestOfCommandLine(const std::vector<std::str
   const std::optional<std::uint32_t> code = HandOverCode(args[0]);
   if (!code) return std::nullopt;
   return RequestOfCode(*code, args[1]);
+}
+
+namespace {
+
+// "C:\..." or "\\server\..." (and "/..." on POSIX): a path that names its
+// place without the current folder. Such a path is passed on exactly as
+// given.
+bool IsFullPath(const std::string& path) {
+  if (path.size() >= 3 && path[1] == ':' && platform::IsPathSep(path[2])) return true;
+  if (path.size() >= 2 && platform::IsPathSep(path[0]) && platform::IsPathSep(path[1])) return true;
+  return platform::kPathSep == '/' && !path.empty() && path[0] == '/';
+}
+
+}  // namespace
+
+std::vector<std::string> WithFullPath(std::vector<std::string> args) {
+  if (args.size() == 2 && (HandOverCode(args[0]) || IsCreateCommandLine(args)) && !args[1].empty() &&
+      !IsFullPath(args[1])) {
+    args[1] = platform::FullPathName(args[1]);
+  }
+  return args;
 }
 
 bool IsCreateCommandLine(const std::vector<std::string>& args) {

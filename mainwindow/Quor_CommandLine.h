@@ -43,6 +43,11 @@ std::optional<CheckRequest> RequestOfCode(std::uint32_t code, const std::string&
 // program's name.
 std::optional<CheckRequest> CheckRequestOfCommandLine(const std::vector<std::string>& args);
 
+// The arguments with the path of a check or create switch made full against
+// the current folder (a path typed in a console may be relative); anything
+// else unchanged.
+std::vector<std::string> WithFullPath(std::vector<std::string> args);
+
 // "-CreateSFVFile" or "-CreateSFVFileS" and a folder: the creator window alone.
 bool IsCreateCommandLine(const std::vector<std::string>& args);
 

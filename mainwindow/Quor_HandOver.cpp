@@ -52,7 +52,18 @@ void TZOZUvavada::FormCopyData(const COPYDATASTRUCT* record) {
   // without its zero byte gives the bytes it sent, nothing beyond them.
   const std::optional<CheckRequest> request =
       RequestOfHandOver(static_cast<std::uint32_t>(record->dwData), record->lpData, record->cbData);
-  if (request) SubmitCheck(request->path, request->isFolder, request->specific);
+  if (!request) return;
+  // The sender waits until this returns: the folder is scanned afterwards,
+  // from this window's own queue.
+  handOvers_.push_back(*request);
+  PostMessageW(hwnd(), WM_QUOR_HANDOVER, 0, 0);
+}
+
+void TZOZUvavada::TakeHandOver() {
+  if (handOvers_.empty()) return;
+  const CheckRequest request = std::move(handOvers_.front());
+  handOvers_.pop_front();
+  SubmitCheck(request.path, request.isFolder, request.specific);
 }
 
 void TZOZUvavada::FormDropFiles(HDROP drop) {

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,13 +15,15 @@
 // "TZOZUvavada"; none while a window of class "TAppBuilder" exists.
 HWND FindRunningCopy();
 
-// Sends a hand-over record to the running copy's window and waits until it
-// has handled it. payload: the path with its zero byte (cbData is its size).
+// Sends a hand-over record to the running copy's window and waits (a bounded
+// time) until it has taken it. payload: the path with its zero byte (cbData
+// is its size).
 void SendHandOver(HWND target, std::uint32_t code, const std::string& payload);
 
-// The main-window process: creates the window, checks the request of the
-// command line at its first activation, runs the message loop.
-int RunMainWindowProcess(const std::vector<std::string>& args);
+// The main-window process: creates the window (then calls windowMade),
+// checks the request of the command line at its first activation, runs the
+// message loop.
+int RunMainWindowProcess(const std::vector<std::string>& args, const std::function<void()>& windowMade = {});
 
 // The whole start: args are the arguments after the program's name. Always 0.
 int RunQuor(const std::vector<std::string>& args);

@@ -14,6 +14,7 @@
 #include "GuiTestUtil.h"
 #include "TestUtil.h"
 #include "core/Quor_CRC32.h"
+#include "gui/TaskbarWindow.h"
 #include "gui/Window.h"
 #include "MainWindowTestUtil.h"
 #include "mainwindow/Quor_Checker.h"
@@ -352,6 +353,34 @@ TEST_F(MainWindowTest, NoticesDriveBarCaptionTitleAndCursor) {
   EXPECT_EQ(window->ApplicationTitle(), "Quor");
 }
 
+// As the program runs: the main window owned by its taskbar button.
+class MainWindowWithTaskbarTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(taskbar.Make("Quor"));
+    settingsPath = dir / "ZERAravo.dat";
+    window = std::make_unique<TZOZUvavada>(settingsPath, dir.path(), kBase);
+    window->QuitOnDestroy = false;
+    window->Taskbar = &taskbar;
+    ASSERT_TRUE(window->CreateForm());
+  }
+  gui::TaskbarWindow taskbar;
+};
+
+TEST_F(MainWindowWithTaskbarTest, TheTaskbarButtonShowsTheApplicationTitle) {
+  EXPECT_EQ(GetWindow(hwnd(), GW_OWNER), taskbar.hwnd());
+  EXPECT_EQ(guitest::WindowText(taskbar.hwnd()), "Quor");
+  Notice(CN_SFV_BEGIN);
+  Notice(CN_TOTAL_LO, 200);
+  Notice(CN_TIMER_ON);
+  Notice(CN_BYTES_DONE, 50);
+  Tick();
+  EXPECT_EQ(guitest::WindowText(taskbar.hwnd()), "Quor - 25%");
+  EXPECT_EQ(Caption(), std::string(kBase) + " - Checking 0 of 0 - 25% ");
+  Notice(CN_SFV_DONE);
+  EXPECT_EQ(guitest::WindowText(taskbar.hwnd()), "Quor");
+}
+
 TEST_F(MainWindowTest, ChoosingAFileWhileACheckRunsQueuesItAndRemembersItsFolder) {
   StartPaused(LargeSfv("big", "big"));
   const std::string chosen = SmallSfv("pick", "chosen");
@@ -368,6 +397,21 @@ TEST_F(MainWindowTest, ChoosingAFileWhileACheckRunsQueuesItAndRemembersItsFolder
   EXPECT_EQ(LoadSettings(settingsPath).lastSfvPath, dir / "pick/");
   Command(CmdHalt);
   ASSERT_TRUE(WaitIdle(20000));
+}
+
+TEST_F(MainWindowTest, TheEndOfARunRestsCaptionBarAndTitleWhenItsLastSfvCannotBeRead) {
+  StartPaused(SmallSfv("run", "a"));
+  window->SubmitCheck(dir / "gone.sfv", false, false);  // queued behind, and not there
+  Notice(CN_TOTAL_LO, 100);
+  Notice(CN_BYTES_DONE, 99);
+  Tick();
+  ASSERT_NE(Caption(), kBase);
+  Command(CmdPause);  // resume
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(Caption(), kBase);
+  EXPECT_EQ(window->ApplicationTitle(), "Quor");
+  EXPECT_EQ(BarPosition(), 100);
+  EXPECT_FALSE(window->ProgressTimerOn());
 }
 
 TEST_F(MainWindowTest, ExitAndClosingSaveTheSettingsAndCloseAlsoDuringACheck) {

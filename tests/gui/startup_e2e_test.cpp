@@ -284,6 +284,50 @@ TEST_F(StartupProcessTest, TheFirstStartWithoutSettingsRegistersTheThreeDefaultC
   EXPECT_NE(ReadBytes(app_dir_ / "ZERAravo.dat").find("RClickOnFoldersCheck=1"), std::string::npos);
 }
 
+TEST_F(StartupProcessTest, ClosingDuringACheckStopsTheWorkerAndSavesWhatEveryProcessSaves) {
+  const std::string big = data_ / "Big";
+  MakeFolder(big);
+  {
+    platform::File file = platform::File::Open(big + "\\big.bin", platform::Access::Write, platform::Share::Read,
+                                               platform::Disposition::CreateAlways);
+    std::string error;
+    ASSERT_TRUE(file.SetSize(8LL << 30, error)) << error;  // longer than the test runs
+  }
+  WriteBytes(big + "\\big.sfv", "big.bin 12345678\r\n");
+  ChildProcess quor(app_, "-TestFile " + Quote(big + "\\big.sfv"));
+  HWND main = guitest::WaitForWindow(quor.pid(), "TZOZUvavada");
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(guitest::WaitUntil([&] { return guitest::WindowText(main).find("Checking") != std::string::npos; }));
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(quor.WaitExit(15000));
+  EXPECT_EQ(quor.ExitCode(), 0u);
+  // The pick list's place is written at the end of every process.
+  EXPECT_NE(ReadBytes(app_dir_ / "ZERAravo.dat").find("ChkBoxPosX="), std::string::npos);
+}
+
+TEST_F(StartupProcessTest, StartsAtTheSameMomentEndInOneWindowWithEveryRequest) {
+  std::vector<std::unique_ptr<ChildProcess>> starts;
+  for (int i = 0; i < 3; ++i) starts.push_back(std::make_unique<ChildProcess>(app_, "-TestFolder " + Quote(rel_)));
+  HWND main = nullptr;
+  ASSERT_TRUE(guitest::WaitUntil([&] {
+    int windows = 0;
+    for (const auto& start : starts) {
+      if (HWND found = guitest::WaitForWindow(start->pid(), "TZOZUvavada", nullptr, 0)) {
+        main = found;
+        ++windows;
+      }
+    }
+    return windows == 1 && SfvRowCount(main) == 3;
+  }, 30000));
+  // The two that handed over have ended; the one with the window runs.
+  std::vector<ChildProcess*> running;
+  for (const auto& start : starts) {
+    if (!start->WaitExit(5000)) running.push_back(start.get());
+  }
+  ASSERT_EQ(running.size(), 1u);
+  CloseWindow(main, *running[0]);
+}
+
 // Names outside the ANSI code page, as Explorer passes them: the window
 // checks such a folder given on its command line and shows the names, a
 // second copy hands such a folder over, and the creator writes its SFV file.

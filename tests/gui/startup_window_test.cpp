@@ -76,9 +76,15 @@ class StartupWindowTest : public ::testing::Test {
   bool WaitIdle(int timeoutMs = 30000) { return PumpUntil([&] { return !window->WorkerRunning(); }, timeoutMs); }
   std::vector<std::string> SfvRows() { return guitest::ListViewTexts(window->StatusList().hwnd()); }
 
-  void CopyData(std::uint32_t code, const void* data, DWORD size) {
+  void CopyData(std::uint32_t code, const void* data, DWORD size, bool takeAtOnce = true) {
     COPYDATASTRUCT record{code, size, const_cast<void*>(data)};
     EXPECT_EQ(SendMessageA(hwnd(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&record)), 0);
+    if (takeAtOnce) TakePostedHandOvers();
+  }
+  // Lets the window submit the hand-over records it took.
+  void TakePostedHandOvers() {
+    MSG msg;
+    while (PeekMessageW(&msg, hwnd(), WM_QUOR_HANDOVER, WM_QUOR_HANDOVER, PM_REMOVE)) DispatchMessageW(&msg);
   }
   void CopyPath(std::uint32_t code, const std::string& path) {
     CopyData(code, path.c_str(), static_cast<DWORD>(path.size() + 1));
@@ -219,6 +225,17 @@ TEST_F(StartupWindowTest, CopyDataCodes64To71AreQueuedAndOthersIgnored) {
   CopyPath(67, dir / "folder");
   EXPECT_EQ(window->queue().PendingQueue(),
             (std::vector<std::string>{"ALL$" + file, "SPE$" + file, "ALL$" + inFolder, "SPE$" + inFolder}));
+}
+
+TEST_F(StartupWindowTest, AHandOverIsAnsweredBeforeItsRequestIsScanned) {
+  Open();
+  const std::string inFolder = SmallSfv("folder", "f");
+  StartHeldRun();
+  const std::string folder = dir / "folder";
+  CopyData(HO_TEST_FOLDER, folder.c_str(), static_cast<DWORD>(folder.size() + 1), false);
+  EXPECT_TRUE(window->queue().PendingQueue().empty());  // the sender was let go first
+  TakePostedHandOvers();
+  EXPECT_EQ(window->queue().PendingQueue(), std::vector<std::string>{"ALL$" + inFolder});
 }
 
 TEST_F(StartupWindowTest, ACopyDataRecordIsNeverReadPastItsBytes) {

@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "core/Quor_Text.h"
 #include "mainwindow/Quor_CommandLine.h"
+#include "platform/fs.h"
 
 namespace {
 
@@ -69,6 +71,17 @@ TEST(StartDecision, OneOrThreeArgumentsOpenASecondMainWindowAndLookAtNoSwitch) {
   }
   EXPECT_FALSE(CheckRequestOfCommandLine({"-TestFolder"}));
   EXPECT_FALSE(CheckRequestOfCommandLine({"-TestFolder", "C:\\x", "y"}));
+}
+
+TEST(CommandLineRequest, ARelativePathIsMadeFullAgainstTheCurrentFolder) {
+  const std::string here = IncludeTrailingSeparator(platform::FullPathName("."));
+  EXPECT_EQ(WithFullPath({"-TestFile", "x.sfv"})[1], here + "x.sfv");
+  EXPECT_EQ(WithFullPath({"-CreateSFVFile", "sub"})[1], here + "sub");
+  const std::string full = here + "a b" + platform::kPathSep;
+  for (const std::vector<std::string>& kept : std::vector<std::vector<std::string>>{
+           {"-TestFolder", full}, {"-TestFolder", "x", "y"}, {"-Other", "x"}, {"x"}}) {
+    EXPECT_EQ(WithFullPath(kept), kept);
+  }
 }
 
 TEST(CommandLineRequest, TheFourSwitchesGiveTheirFlags) {
