@@ -46,6 +46,17 @@ platform::File CreateTemporaryBeside(const std::string& target, std::string& tem
   return platform::File();
 }
 
+// Puts the written temporary file in place of target. A read-only target is
+// made writable only now, and read-only again when the replace fails.
+bool PutInPlace(const std::string& tempPath, const std::string& target, std::string& errorText) {
+  const std::optional<platform::DirEntry> entry = platform::FindEntry(target);
+  const bool readOnly = entry && !entry->isFolder && (entry->attributes & platform::kAttrReadOnly);
+  if (readOnly) platform::ClearAttributes(target);
+  if (platform::ReplaceFileAtomic(tempPath, target, errorText)) return true;
+  if (readOnly) platform::SetReadOnly(target);
+  return false;
+}
+
 void AppendSubFolders(const std::string& folder, bool allLevels, std::string& out) {
   const std::string base = IncludeTrailingSeparator(folder);
   std::vector<std::string> found;
@@ -97,14 +108,13 @@ bool WriteFileText(const std::string& path, const std::string& text, std::string
   if (!folder.empty() && !platform::FolderExists(folder)) {
     platform::CreateFolder(ExcludeTrailingSeparator(folder));
   }
-  if (platform::FindEntry(path)) platform::ClearAttributes(path);
 
   std::string tempPath;
   platform::File temp = CreateTemporaryBeside(path, tempPath);
   if (!temp.IsOpen()) return false;
   bool written = temp.Write(text.data(), text.size(), errorText) && temp.Flush(errorText);
   temp.Close();
-  if (written) written = platform::ReplaceFileAtomic(tempPath, path, errorText);
+  if (written) written = PutInPlace(tempPath, path, errorText);
   if (!written) platform::RemoveFile(tempPath);
   return written;
 }

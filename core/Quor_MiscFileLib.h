@@ -28,7 +28,8 @@ std::string ReadFileText(const std::string& path, std::string& errorText);
 // file in the same folder, is flushed, and is then put in place of the
 // target, so a crash leaves the old file or the new one. A text shorter than
 // 2 characters writes nothing. Creates one missing folder level and replaces
-// a read-only file. False when not written; errorText set on a write error.
+// a read-only file (which stays read-only when the text could not be
+// written). False when not written; errorText set on a write error.
 bool WriteFileText(const std::string& path, const std::string& text, std::string& errorText);
 
 // The last-write time as 16 upper-case hex digits, or "" when not found.

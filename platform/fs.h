@@ -106,7 +106,9 @@ bool RemoveFolder(const std::string& path);     // an empty folder
 // Renames a file; fails when anything already stands at the new name.
 bool RenameNoReplace(const std::string& from, const std::string& to);
 // Puts the file source in place of target in one step (target may exist);
-// source is gone afterwards. Fails with errorText.
+// source is gone afterwards. On Windows an existing target keeps its
+// attributes and security (ReplaceFileW, else a plain move). Fails with
+// errorText.
 bool ReplaceFileAtomic(const std::string& source, const std::string& target, std::string& errorText);
 
 // The whole file's bytes, or nothing when it cannot be opened or read.
