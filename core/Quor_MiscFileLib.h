@@ -74,3 +74,12 @@ std::string ListFolderFiles(const std::string& folder, const std::string& patter
 
 // Deletes the folder's ".sfv" files last written more than days ago.
 void DeleteOldFiles(const std::string& folder, std::uint32_t days);
+
+// True for the name of a temporary file of the program's whole-file writes:
+// NAME.quor~N (WriteFileText) or NAME.~PID-N (platform::ReplaceWholeFile).
+bool IsTemporaryFileName(const std::string& name);
+
+// Deletes the folder's temporary files of ours (IsTemporaryFileName) last
+// written more than maxAgeSeconds ago: what a crash or kill between writing
+// and putting in place left behind. Anything else stays.
+void DeleteStaleTemporaryFiles(const std::string& folder, std::uint64_t maxAgeSeconds);

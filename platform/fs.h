@@ -114,9 +114,11 @@ bool ReplaceFileAtomic(const std::string& source, const std::string& target, std
 // The whole file's bytes, or nothing when it cannot be opened or read.
 std::optional<std::string> ReadWholeFile(const std::string& path);
 // Puts bytes in place of the file at path in one step: they go to a new
-// temporary file beside it, are flushed, and then replace the target. False
-// (and nothing left behind) when that fails.
+// temporary file beside it (path + kWholeFileTemporaryMarker + "PID-N"), are
+// flushed, and then replace the target. False (and nothing left behind) when
+// that fails.
 bool ReplaceWholeFile(const std::string& path, const std::string& bytes);
+inline constexpr char kWholeFileTemporaryMarker[] = ".~";
 
 // The current time as a FILETIME value.
 std::uint64_t NowFileTime();

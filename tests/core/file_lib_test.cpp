@@ -263,4 +263,34 @@ TEST(DeleteOldFiles, RemovesSfvFilesStrictlyOlderThanTheLimit) {
   DeleteOldFiles(dir / "missing", 7);
 }
 
+TEST(DeleteStaleTemporaryFiles, RemovesOnlyOurOwnOldTemporaryFiles) {
+  TempDir dir;
+  constexpr std::uint64_t kMinute = 60ULL * 10000000;
+  const struct {
+    const char* name;
+    std::uint64_t age;
+    bool removed;
+  } files[] = {
+      {"show_part1.sfv.quor~0", 61 * kMinute, true},  // WriteFileText's
+      {"show_part1.sfv.quor~17", 2 * kTicksPerDay, true},
+      {"ZERAravo.dat.~4242-3", 2 * kTicksPerDay, true},  // ReplaceWholeFile's
+      {"busy.sfv.quor~0", 59 * kMinute, false},          // being written
+      {"show_part1.sfv", 2 * kTicksPerDay, false},       // a progress file
+      {"notes.quor~", 2 * kTicksPerDay, false},
+      {"notes.quor~1a", 2 * kTicksPerDay, false},
+      {".quor~3", 2 * kTicksPerDay, false},
+      {"notes.~12", 2 * kTicksPerDay, false},
+      {"notes.~12-", 2 * kTicksPerDay, false},
+      {"notes.~a-1", 2 * kTicksPerDay, false},
+      {"notes.txt~", 2 * kTicksPerDay, false},
+  };
+  const std::uint64_t now = platform::NowFileTime();
+  for (const auto& file : files) {
+    WriteBytes(dir / file.name, "x");
+    ASSERT_TRUE(platform::SetLastWriteTime(dir / file.name, now - file.age));
+  }
+  DeleteStaleTemporaryFiles(dir.path(), 60 * 60);
+  for (const auto& file : files) EXPECT_EQ(platform::FileExists(dir / file.name), !file.removed) << file.name;
+}
+
 }  // namespace
