@@ -33,10 +33,17 @@ void CivilFromDays(std::int64_t z, int& year, int& month, int& day) {
 
 bool IsDotEntry(const std::string& name) { return name == "." || name == ".."; }
 
+// WriteFileText's temporary file is the target's name + this + a number.
+constexpr char kTemporaryMarker[] = ".quor~";
+
+bool AllDigits(const std::string& text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
 // A name for the temporary file beside target that nothing uses yet, opened.
 platform::File CreateTemporaryBeside(const std::string& target, std::string& tempPath) {
   for (int attempt = 0; attempt < 1000; ++attempt) {
-    tempPath = target + ".quor~" + std::to_string(attempt);
+    tempPath = target + kTemporaryMarker + std::to_string(attempt);
     platform::File file = platform::File::Open(tempPath, platform::Access::Write, platform::Share::Read,
                                                platform::Disposition::CreateNew);
     if (file.IsOpen()) return file;
@@ -44,6 +51,17 @@ platform::File CreateTemporaryBeside(const std::string& target, std::string& tem
   }
   tempPath.clear();
   return platform::File();
+}
+
+// Puts the written temporary file in place of target. A read-only target is
+// made writable only now, and read-only again when the replace fails.
+bool PutInPlace(const std::string& tempPath, const std::string& target, std::string& errorText) {
+  const std::optional<platform::DirEntry> entry = platform::FindEntry(target);
+  const bool readOnly = entry && !entry->isFolder && (entry->attributes & platform::kAttrReadOnly);
+  if (readOnly) platform::ClearAttributes(target);
+  if (platform::ReplaceFileAtomic(tempPath, target, errorText)) return true;
+  if (readOnly) platform::SetReadOnly(target);
+  return false;
 }
 
 void AppendSubFolders(const std::string& folder, bool allLevels, std::string& out) {
@@ -97,14 +115,13 @@ bool WriteFileText(const std::string& path, const std::string& text, std::string
   if (!folder.empty() && !platform::FolderExists(folder)) {
     platform::CreateFolder(ExcludeTrailingSeparator(folder));
   }
-  if (platform::FindEntry(path)) platform::ClearAttributes(path);
 
   std::string tempPath;
   platform::File temp = CreateTemporaryBeside(path, tempPath);
   if (!temp.IsOpen()) return false;
   bool written = temp.Write(text.data(), text.size(), errorText) && temp.Flush(errorText);
   temp.Close();
-  if (written) written = platform::ReplaceFileAtomic(tempPath, path, errorText);
+  if (written) written = PutInPlace(tempPath, path, errorText);
   if (!written) platform::RemoveFile(tempPath);
   return written;
 }
@@ -233,4 +250,28 @@ void DeleteOldFiles(const std::string& folder, std::uint32_t days) {
     if (now > entry.lastWriteTime && now - entry.lastWriteTime > maxAge) old.push_back(base + entry.name);
   });
   for (const std::string& path : old) platform::RemoveFile(path);
+}
+
+bool IsTemporaryFileName(const std::string& name) {
+  const std::size_t marker = name.rfind(kTemporaryMarker);
+  if (marker != std::string::npos && marker > 0 &&
+      AllDigits(name.substr(marker + sizeof kTemporaryMarker - 1)))
+    return true;
+  const std::size_t wholeFile = name.rfind(platform::kWholeFileTemporaryMarker);
+  if (wholeFile == std::string::npos || wholeFile == 0) return false;
+  const std::string tail = name.substr(wholeFile + sizeof platform::kWholeFileTemporaryMarker - 1);
+  const std::size_t dash = tail.find('-');
+  return dash != std::string::npos && AllDigits(tail.substr(0, dash)) && AllDigits(tail.substr(dash + 1));
+}
+
+void DeleteStaleTemporaryFiles(const std::string& folder, std::uint64_t maxAgeSeconds) {
+  const std::string base = IncludeTrailingSeparator(folder);
+  const std::uint64_t now = platform::NowFileTime();
+  const std::uint64_t maxAge = maxAgeSeconds * kFileTimeTicksPerSecond;
+  std::vector<std::string> stale;
+  platform::ListFolder(base, [&](const platform::DirEntry& entry) {
+    if (entry.isFolder || !IsTemporaryFileName(entry.name)) return;
+    if (now > entry.lastWriteTime && now - entry.lastWriteTime > maxAge) stale.push_back(base + entry.name);
+  });
+  for (const std::string& path : stale) platform::RemoveFile(path);
 }

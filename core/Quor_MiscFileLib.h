@@ -28,7 +28,8 @@ std::string ReadFileText(const std::string& path, std::string& errorText);
 // file in the same folder, is flushed, and is then put in place of the
 // target, so a crash leaves the old file or the new one. A text shorter than
 // 2 characters writes nothing. Creates one missing folder level and replaces
-// a read-only file. False when not written; errorText set on a write error.
+// a read-only file (which stays read-only when the text could not be
+// written). False when not written; errorText set on a write error.
 bool WriteFileText(const std::string& path, const std::string& text, std::string& errorText);
 
 // The last-write time as 16 upper-case hex digits, or "" when not found.
@@ -73,3 +74,12 @@ std::string ListFolderFiles(const std::string& folder, const std::string& patter
 
 // Deletes the folder's ".sfv" files last written more than days ago.
 void DeleteOldFiles(const std::string& folder, std::uint32_t days);
+
+// True for the name of a temporary file of the program's whole-file writes:
+// NAME.quor~N (WriteFileText) or NAME.~PID-N (platform::ReplaceWholeFile).
+bool IsTemporaryFileName(const std::string& name);
+
+// Deletes the folder's temporary files of ours (IsTemporaryFileName) last
+// written more than maxAgeSeconds ago: what a crash or kill between writing
+// and putting in place left behind. Anything else stays.
+void DeleteStaleTemporaryFiles(const std::string& folder, std::uint64_t maxAgeSeconds);

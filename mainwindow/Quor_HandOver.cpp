@@ -16,6 +16,9 @@ namespace {
 
 // Progress files untouched for longer than this are deleted at start.
 constexpr std::uint32_t kProgressFileDays = 7;
+// A temporary file of a progress file's write is put in place within
+// moments; one untouched for this long was left by a crash.
+constexpr std::uint64_t kStaleTemporarySeconds = 60 * 60;
 
 }  // namespace
 
@@ -27,6 +30,7 @@ void TZOZUvavada::FinishFormCreate(const std::string& programPath) {
   }
   DragAcceptFiles(hwnd(), TRUE);
   DeleteOldFiles(ProgressFolder(programFolder_), kProgressFileDays);
+  DeleteStaleTemporaryFiles(ProgressFolder(programFolder_), kStaleTemporarySeconds);
 }
 
 void TZOZUvavada::StartWhenShown() { PostMessageA(hwnd(), WM_QUOR_FIRST_ACTIVATE, 0, 0); }

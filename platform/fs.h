@@ -106,15 +106,19 @@ bool RemoveFolder(const std::string& path);     // an empty folder
 // Renames a file; fails when anything already stands at the new name.
 bool RenameNoReplace(const std::string& from, const std::string& to);
 // Puts the file source in place of target in one step (target may exist);
-// source is gone afterwards. Fails with errorText.
+// source is gone afterwards. On Windows an existing target keeps its
+// attributes and security (ReplaceFileW, else a plain move). Fails with
+// errorText.
 bool ReplaceFileAtomic(const std::string& source, const std::string& target, std::string& errorText);
 
 // The whole file's bytes, or nothing when it cannot be opened or read.
 std::optional<std::string> ReadWholeFile(const std::string& path);
 // Puts bytes in place of the file at path in one step: they go to a new
-// temporary file beside it, are flushed, and then replace the target. False
-// (and nothing left behind) when that fails.
+// temporary file beside it (path + kWholeFileTemporaryMarker + "PID-N"), are
+// flushed, and then replace the target. False (and nothing left behind) when
+// that fails.
 bool ReplaceWholeFile(const std::string& path, const std::string& bytes);
+inline constexpr char kWholeFileTemporaryMarker[] = ".~";
 
 // The current time as a FILETIME value.
 std::uint64_t NowFileTime();

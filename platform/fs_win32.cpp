@@ -216,7 +216,19 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
 }
 
 bool ReplaceFileAtomic(const std::string& source, const std::string& target, std::string& errorText) {
-  if (!MoveFileExW(WidePath(source).c_str(), WidePath(target).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  const std::wstring from = WidePath(source);
+  const std::wstring to = WidePath(target);
+  // ReplaceFileW gives the new file the old one's attributes and security.
+  // Without a backup name, a failed ReplaceFileW leaves both files under
+  // their own names, so the plain move can still be tried. It is given
+  // files only: Wine's moves a folder aside.
+  const DWORD targetAttributes = GetFileAttributesW(to.c_str());
+  const bool targetIsFile =
+      targetAttributes != INVALID_FILE_ATTRIBUTES && !(targetAttributes & FILE_ATTRIBUTE_DIRECTORY);
+  if (targetIsFile &&
+      ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+    return true;
+  if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     errorText = ErrorText(GetLastError());
     return false;
   }

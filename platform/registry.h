@@ -89,7 +89,7 @@ class MemoryRegistry : public Registry {
 };
 
 #ifdef _WIN32
-enum class RegistryHive { ClassesRoot, CurrentUser };
+enum class RegistryHive { ClassesRoot, CurrentUser, LocalMachine };
 
 // The system registry below hive\subKey ("" for the hive itself). The key
 // itself is not created or opened here: every call opens what it needs.
@@ -103,6 +103,15 @@ inline std::unique_ptr<Registry> OpenClassesRoot() {
 inline std::unique_ptr<Registry> OpenUserClasses() {
   return OpenSystemRegistry(RegistryHive::CurrentUser, "Software\\Classes");
 }
+// The machine-wide classes (HKEY_LOCAL_MACHINE\Software\Classes), the other
+// part of HKEY_CLASSES_ROOT; writing there needs an administrator.
+inline std::unique_ptr<Registry> OpenMachineClasses() {
+  return OpenSystemRegistry(RegistryHive::LocalMachine, "Software\\Classes");
+}
+
+// Tells Explorer that file types and their commands have changed, so that
+// it reads them again.
+void NotifyAssociationsChanged();
 #endif
 
 }  // namespace platform

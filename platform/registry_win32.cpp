@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <shlobj.h>
 
 #include <cstring>
 
@@ -179,8 +180,17 @@ class SystemRegistry : public Registry {
 }  // namespace
 
 std::unique_ptr<Registry> OpenSystemRegistry(RegistryHive hive, const std::string& subKey) {
-  HKEY root = hive == RegistryHive::ClassesRoot ? HKEY_CLASSES_ROOT : HKEY_CURRENT_USER;
-  return std::make_unique<SystemRegistry>(root, subKey);
+  switch (hive) {
+    case RegistryHive::ClassesRoot:
+      return std::make_unique<SystemRegistry>(HKEY_CLASSES_ROOT, subKey);
+    case RegistryHive::LocalMachine:
+      return std::make_unique<SystemRegistry>(HKEY_LOCAL_MACHINE, subKey);
+    case RegistryHive::CurrentUser:
+      break;
+  }
+  return std::make_unique<SystemRegistry>(HKEY_CURRENT_USER, subKey);
 }
+
+void NotifyAssociationsChanged() { SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr); }
 
 }  // namespace platform

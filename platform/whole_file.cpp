@@ -26,7 +26,7 @@ bool ReplaceWholeFile(const std::string& path, const std::string& text) {
   static std::atomic<unsigned> counter{0};
   std::string error;
   for (int attempt = 0; attempt < 16; ++attempt) {
-    const std::string temp = path + ".~" + std::to_string(getpid()) + "-" + std::to_string(counter++);
+    const std::string temp = path + kWholeFileTemporaryMarker + std::to_string(getpid()) + "-" + std::to_string(counter++);
     File file = File::Open(temp, Access::Write, Share::None, Disposition::CreateNew);
     if (!file.IsOpen()) {
       if (FindEntry(temp)) continue;  // a leftover of another process: try the next name

@@ -1,5 +1,7 @@
 #include "shell/Quor_Associations.h"
 
+#include <array>
+
 #include "core/Quor_Text.h"
 
 namespace {
@@ -22,7 +24,35 @@ constexpr Verb kFolderCreateSpe{"SFVCreateSpe", "Create Specifik SFV in Folder",
 constexpr Verb kFileCheck{"CheckFile", "Check SFV File", "-TestFile"};
 constexpr Verb kFileCheckSpe{"CheckSFile", "SFV Check Specifik Files", "-TestFileS"};
 
-enum class Failure { None, Write, DataType };
+struct FolderVerbSwitch {
+  const Verb* verb;
+  bool on;
+};
+
+std::array<FolderVerbSwitch, 4> FolderVerbs(const ShellAssociations& flags) {
+  return {{{&kFolderCheck, flags.RClickOnFoldersCheck},
+           {&kFolderCheckSpe, flags.RClickOnFoldersCheckSpe},
+           {&kFolderCreate, flags.RClickOnFoldersCreate},
+           {&kFolderCreateSpe, flags.RClickOnFoldersCreateSpe}}};
+}
+
+bool FileCommandOn(const ShellAssociations& flags) {
+  return flags.RClickOnFileCheck || flags.RClickOnFileCheckSpe;
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// True when text starts with the program's path, with or without quotation
+// marks (earlier versions wrote it without), and ends there or goes on
+// after a blank.
+bool StartsWithProgram(const std::string& text, const std::string& programPath) {
+  const std::string lower = AsciiLower(text);
+  const std::string program = AsciiLower(programPath);
+  for (const std::string& start : {Quoted(program), program}) {
+    if (lower.rfind(start, 0) == 0 && (lower.size() == start.size() || lower[start.size()] == ' ')) return true;
+  }
+  return false;
+}
 
 // One run over one registry root; the first failure stops it.
 class Run {
@@ -30,26 +60,37 @@ class Run {
   Run(platform::Registry& reg, const std::string& programPath)
       : reg_(reg), programPath_(programPath) {}
 
-  Failure failure() const { return failure_; }
   const std::string& error() const { return error_; }
 
   void Apply(const ShellAssociations& flags) {
-    const bool fileOn = flags.RClickOnFileCheck || flags.RClickOnFileCheckSpe;
-    if (!FolderVerb(kFolderCheck, flags.RClickOnFoldersCheck) ||
-        !FolderVerb(kFolderCheckSpe, flags.RClickOnFoldersCheckSpe) ||
-        !FolderVerb(kFolderCreate, flags.RClickOnFoldersCreate) ||
-        !FolderVerb(kFolderCreateSpe, flags.RClickOnFoldersCreateSpe))
-      return;
-    if (fileOn && !TakeFileType()) return;
+    for (const FolderVerbSwitch& folder : FolderVerbs(flags)) {
+      if (!FolderVerb(*folder.verb, folder.on)) return;
+    }
+    if (FileCommandOn(flags) && !TakeFileType()) return;
     if (!FileVerb(kFileCheck, kFileCheckSpe, flags.RClickOnFileCheck)) return;
     if (!FileVerb(kFileCheckSpe, kFileCheck, flags.RClickOnFileCheckSpe)) return;
-    if (!fileOn) GiveFileTypeBack();
+    if (!FileCommandOn(flags)) GiveFileTypeBack();
+  }
+
+  // For a root the program no longer writes to: removes what it wrote there
+  // for the commands that are off, but only what is its own: a verb whose
+  // command runs this program, the file type when its icon is this program.
+  // Nothing is written for a command that is on, and what the root refuses
+  // to give up stays (the error is of no interest here).
+  void RemoveOwnLeftovers(const ShellAssociations& flags) {
+    for (const FolderVerbSwitch& folder : FolderVerbs(flags)) {
+      if (!folder.on && VerbRunsProgram("Directory\\Shell", *folder.verb)) FolderVerb(*folder.verb, false);
+    }
+    if (!flags.RClickOnFileCheck && VerbRunsProgram(kFileTypeShell, kFileCheck))
+      FileVerb(kFileCheck, kFileCheckSpe, false);
+    if (!flags.RClickOnFileCheckSpe && VerbRunsProgram(kFileTypeShell, kFileCheckSpe))
+      FileVerb(kFileCheckSpe, kFileCheck, false);
+    if (!FileCommandOn(flags) && FileTypeIsOwn()) GiveFileTypeBack();
   }
 
  private:
   bool Set(const std::string& key, const std::string& name, const std::string& data) {
     if (reg_.WriteString(key, name, data)) return true;
-    failure_ = Failure::Write;
     error_ = "Failed to set data for '" + name + "'";
     return false;
   }
@@ -57,9 +98,23 @@ class Run {
   // A missing value reads as "".
   bool Get(const std::string& key, const std::string& name, std::string& data) {
     if (reg_.ReadString(key, name, data) != platform::RegRead::NotString) return true;
-    failure_ = Failure::DataType;
     error_ = "Invalid data type for '" + name + "'";
     return false;
+  }
+
+  // The key's default value when it is text, otherwise "".
+  std::string DefaultText(const std::string& key) const {
+    std::string text;
+    reg_.ReadString(key, "", text);
+    return text;
+  }
+
+  bool VerbRunsProgram(const std::string& parent, const Verb& verb) const {
+    return StartsWithProgram(DefaultText(parent + "\\" + verb.key + "\\Command"), programPath_);
+  }
+
+  bool FileTypeIsOwn() const {
+    return StartsWithProgram(DefaultText(std::string(kFileType) + "\\DefaultIcon"), programPath_);
   }
 
   void DeleteIfPresent(const std::string& key) {
@@ -142,11 +197,8 @@ class Run {
     DeleteIfPresent(kFileType);
   }
 
-  static std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
   platform::Registry& reg_;
   const std::string& programPath_;
-  Failure failure_ = Failure::None;
   std::string error_;
 };
 
@@ -163,18 +215,18 @@ std::string ApplyShellAssociations(platform::Registry& classes, const std::strin
   return run.error();
 }
 
-std::string ApplyShellAssociations(platform::Registry& classes, platform::Registry& userClasses,
+std::string ApplyShellAssociations(platform::Registry& userClasses, platform::Registry& machineClasses,
                                    const std::string& programPath, const ShellAssociations& flags) {
-  Run run(classes, programPath);
-  run.Apply(flags);
-  if (run.failure() != Failure::Write) return run.error();
+  Run(machineClasses, programPath).RemoveOwnLeftovers(flags);
   return ApplyShellAssociations(userClasses, programPath, flags);
 }
 
 #ifdef _WIN32
 std::string ApplyShellAssociations(const std::string& programPath, const ShellAssociations& flags) {
-  std::unique_ptr<platform::Registry> classes = platform::OpenClassesRoot();
   std::unique_ptr<platform::Registry> userClasses = platform::OpenUserClasses();
-  return ApplyShellAssociations(*classes, *userClasses, programPath, flags);
+  std::unique_ptr<platform::Registry> machineClasses = platform::OpenMachineClasses();
+  const std::string error = ApplyShellAssociations(*userClasses, *machineClasses, programPath, flags);
+  platform::NotifyAssociationsChanged();
+  return error;
 }
 #endif

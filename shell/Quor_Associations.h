@@ -26,7 +26,7 @@ struct ShellAssociations {
 // program and the clicked path stay one argument each even with blanks.
 std::string ShellCommandLine(const std::string& programPath, const std::string& switchText);
 
-// Brings the registry below classes into line with the six switches: writes
+// Brings one registry root, classes, into line with the six switches: writes
 // every command that is on, removes every command that is off, takes ".sfv"
 // over (keeping another program's file type in its value "SfvBac") while a
 // file command is on and gives it back when both are off. Returns "" on
@@ -36,14 +36,17 @@ std::string ShellCommandLine(const std::string& programPath, const std::string& 
 std::string ApplyShellAssociations(platform::Registry& classes, const std::string& programPath,
                                    const ShellAssociations& flags);
 
-// As above, and when classes refuses a write (a user without the right to
-// change the machine's classes), the same run goes to userClasses instead;
-// the error is returned only when that fails too.
-std::string ApplyShellAssociations(platform::Registry& classes, platform::Registry& userClasses,
+// The program's own run: everything above goes to the user's own classes,
+// never machine-wide. From machineClasses (where earlier versions wrote)
+// the commands that are off are removed where they are the program's own:
+// a verb whose command runs programPath, the ".sfv" type when its icon is
+// programPath. What machineClasses refuses to give up stays and is no
+// failure. Returns the error of the user's classes.
+std::string ApplyShellAssociations(platform::Registry& userClasses, platform::Registry& machineClasses,
                                    const std::string& programPath, const ShellAssociations& flags);
 
 #ifdef _WIN32
-// The real thing: HKEY_CLASSES_ROOT, falling back to
-// HKEY_CURRENT_USER\Software\Classes.
+// The real thing: HKEY_CURRENT_USER\Software\Classes, with the leftovers in
+// HKEY_LOCAL_MACHINE\Software\Classes; Explorer is told afterwards.
 std::string ApplyShellAssociations(const std::string& programPath, const ShellAssociations& flags);
 #endif

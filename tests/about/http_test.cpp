@@ -28,11 +28,21 @@ TEST(HttpGet, NoServerOrNoAddressIsStatusZero) {
   }
 }
 
-TEST(HttpGet, LongBodyArrivesWhole) {
-  std::string body(300000, 'x');
-  body += "vinfo=1.39;";
-  testhttp::Server server(200, body);
-  EXPECT_EQ(platform::HttpGet(server.Url(), "r").body, body);
+TEST(HttpGet, ABodyIsReadUpToTheCapAndNoFurther) {
+  const std::string atCap = std::string(platform::kHttpBodyCap - 11, 'x') + "vinfo=1.39;";
+  const struct {
+    std::string body;
+    std::string expected;
+  } cases[] = {
+      {atCap, atCap},
+      {"vinfo=1.40;" + std::string(4 << 20, 'x'), "vinfo=1.40;" + std::string(platform::kHttpBodyCap - 11, 'x')},
+  };
+  for (const auto& c : cases) {
+    testhttp::Server server(200, c.body);
+    const platform::HttpReply reply = platform::HttpGet(server.Url(), "r");
+    EXPECT_EQ(reply.status, 200) << c.body.size();
+    EXPECT_EQ(reply.body, c.expected) << c.body.size();
+  }
 }
 
 }  // namespace

@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include "platform/text.h"
+#endif
+
 #include "TestUtil.h"
 #include "core/Quor_MiscFileLib.h"
 #include "core/Quor_Text.h"
@@ -86,6 +92,40 @@ TEST(WriteFileText, AFailedReplaceKeepsTheTargetAndRemovesTheTemporaryFile) {
   EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{"target"});
   EXPECT_EQ(ReadBytes(dir / "target/inside"), "keep");
 }
+
+TEST(WriteFileText, AFailedWriteLeavesAReadOnlyTargetAsItWas) {
+  TempDir dir;
+  // The temporary file's name (the target's + ".quor~0") is too long for
+  // the file system, so nothing new can be written.
+  const std::string target = dir / (std::string(250, 'n') + ".sfv");
+  WriteBytes(target, "old text");
+  ASSERT_TRUE(platform::SetReadOnly(target));
+  std::string error;
+  EXPECT_FALSE(WriteFileText(target, "new text", error));
+  EXPECT_EQ(ReadBytes(target), "old text");
+  EXPECT_TRUE(platform::FindEntry(target)->attributes & platform::kAttrReadOnly);
+  EXPECT_EQ(FolderNames(dir.path()).size(), 1u);
+}
+
+#ifdef _WIN32
+// A scanner that opens the new file as soon as it is written (sharing it
+// fully) can make ReplaceFileW refuse it (Wine's does); the plain move
+// still puts it in place.
+TEST(ReplaceFileAtomic, ANewFileHeldOpenByAScannerIsStillPutInPlace) {
+  TempDir dir;
+  WriteBytes(dir / "list.sfv", "old text");
+  WriteBytes(dir / "list.sfv.quor~0", "new text");
+  HANDLE scanner = CreateFileW(platform::WidePath(dir / "list.sfv.quor~0").c_str(), GENERIC_READ,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                               nullptr);
+  ASSERT_NE(scanner, INVALID_HANDLE_VALUE);
+  std::string error;
+  EXPECT_TRUE(platform::ReplaceFileAtomic(dir / "list.sfv.quor~0", dir / "list.sfv", error)) << error;
+  CloseHandle(scanner);
+  EXPECT_EQ(ReadBytes(dir / "list.sfv"), "new text");
+  EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{"list.sfv"});
+}
+#endif
 
 TEST(FileTimeKey, SixteenUpperCaseDigitsOfTheLastWriteTime) {
   TempDir dir;
@@ -221,6 +261,36 @@ TEST(DeleteOldFiles, RemovesSfvFilesStrictlyOlderThanTheLimit) {
   DeleteOldFiles(dir.path(), 7);
   EXPECT_EQ(FolderNames(dir.path()), (std::vector<std::string>{"old.txt", "young.sfv"}));
   DeleteOldFiles(dir / "missing", 7);
+}
+
+TEST(DeleteStaleTemporaryFiles, RemovesOnlyOurOwnOldTemporaryFiles) {
+  TempDir dir;
+  constexpr std::uint64_t kMinute = 60ULL * 10000000;
+  const struct {
+    const char* name;
+    std::uint64_t age;
+    bool removed;
+  } files[] = {
+      {"show_part1.sfv.quor~0", 61 * kMinute, true},  // WriteFileText's
+      {"show_part1.sfv.quor~17", 2 * kTicksPerDay, true},
+      {"ZERAravo.dat.~4242-3", 2 * kTicksPerDay, true},  // ReplaceWholeFile's
+      {"busy.sfv.quor~0", 59 * kMinute, false},          // being written
+      {"show_part1.sfv", 2 * kTicksPerDay, false},       // a progress file
+      {"notes.quor~", 2 * kTicksPerDay, false},
+      {"notes.quor~1a", 2 * kTicksPerDay, false},
+      {".quor~3", 2 * kTicksPerDay, false},
+      {"notes.~12", 2 * kTicksPerDay, false},
+      {"notes.~12-", 2 * kTicksPerDay, false},
+      {"notes.~a-1", 2 * kTicksPerDay, false},
+      {"notes.txt~", 2 * kTicksPerDay, false},
+  };
+  const std::uint64_t now = platform::NowFileTime();
+  for (const auto& file : files) {
+    WriteBytes(dir / file.name, "x");
+    ASSERT_TRUE(platform::SetLastWriteTime(dir / file.name, now - file.age));
+  }
+  DeleteStaleTemporaryFiles(dir.path(), 60 * 60);
+  for (const auto& file : files) EXPECT_EQ(platform::FileExists(dir / file.name), !file.removed) << file.name;
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The menu items that reach the real HKEY_CLASSES_ROOT of the test's Wine
-// prefix: the association items, and a whole session as a user has it
+// The menu items that reach the real registry of the test's Wine prefix
+// (the user's own classes): the association items, and a whole session as a user has it
 // (first start, options changed through the menus, close, start again).
 // Whatever the registry held of the program's keys is put back at the end.
 #include <windows.h>
@@ -32,9 +32,9 @@ class MenusRegistryTest : public ::testing::Test {
  protected:
   void SetUp() override {
     for (const char* key : kOurKeys) {
-      testutil::CopyTree(*classes, key, saved, key);
+      testutil::CopyTree(*machine, key, saved, key);
       testutil::CopyTree(*user, key, savedUser, key);
-      classes->DeleteTree(key);  // each test starts from a registry the program never touched
+      machine->DeleteTree(key);  // each test starts from a registry the program never touched
       user->DeleteTree(key);
     }
     settingsPath = dir / "ZERAravo.dat";
@@ -42,8 +42,8 @@ class MenusRegistryTest : public ::testing::Test {
   void TearDown() override {
     window.reset();
     for (const char* key : kOurKeys) {
-      classes->DeleteTree(key);
-      testutil::CopyTree(saved, key, *classes, key);
+      machine->DeleteTree(key);
+      testutil::CopyTree(saved, key, *machine, key);
       user->DeleteTree(key);
       testutil::CopyTree(savedUser, key, *user, key);
     }
@@ -58,13 +58,13 @@ class MenusRegistryTest : public ::testing::Test {
     UpdateWindow(hwnd());
   }
   HWND hwnd() const { return window->hwnd(); }
-  bool KeyThere(const std::string& key) const { return classes->KeyExists(key); }
+  bool KeyThere(const std::string& key) const { return user->KeyExists(key); }
   std::string Default(const std::string& key) const {
     std::string text;
-    return classes->ReadString(key, "", text) == platform::RegRead::String ? text : "<none>";
+    return user->ReadString(key, "", text) == platform::RegRead::String ? text : "<none>";
   }
 
-  std::unique_ptr<platform::Registry> classes = platform::OpenClassesRoot();
+  std::unique_ptr<platform::Registry> machine = platform::OpenMachineClasses();
   std::unique_ptr<platform::Registry> user = platform::OpenUserClasses();
   platform::MemoryRegistry saved, savedUser;
   testutil::TempDir dir;
@@ -91,6 +91,8 @@ TEST_F(MenusRegistryTest, AssociationItemsRewriteTheRegistryAndAreSaved) {
   EXPECT_TRUE(KeyThere("Directory\\Shell\\SFVCreate"));
   EXPECT_FALSE(KeyThere("Directory\\Shell\\SFVCreateSpe"));
   EXPECT_EQ(Default("SFV.File\\Shell"), "CheckFile");
+  // For this user only.
+  for (const char* key : kOurKeys) EXPECT_FALSE(machine->KeyExists(key)) << key;
 
   Click(hwnd(), fileSpe);
   Click(hwnd(), fileCheck);  // off: the specific verb becomes the default

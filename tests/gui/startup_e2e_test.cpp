@@ -3,8 +3,8 @@
 // folder are the test's). What happened is read from disk (marker files,
 // progress files, created SFV files), from the registry with Wine's own
 // "reg query", and from what the running main window shows. Every start of
-// a main window rewrites the Explorer associations; the classes root is put
-// back as it was found after each test.
+// a main window rewrites the Explorer associations; the user's and the
+// machine's classes are put back as they were found after each test.
 #include <windows.h>
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -73,7 +73,7 @@ class StartupProcessTest : public ::testing::Test {
  protected:
   void SetUp() override {
     for (const char* key : kOurKeys) {
-      testutil::CopyTree(*classes_, key, savedClasses_, key);
+      testutil::CopyTree(*machine_, key, savedMachine_, key);
       testutil::CopyTree(*user_, key, savedUser_, key);
     }
     app_ = app_dir_.path() + "Quor.exe";
@@ -88,8 +88,8 @@ class StartupProcessTest : public ::testing::Test {
   }
   void TearDown() override {
     for (const char* key : kOurKeys) {
-      classes_->DeleteTree(key);
-      testutil::CopyTree(savedClasses_, key, *classes_, key);
+      machine_->DeleteTree(key);
+      testutil::CopyTree(savedMachine_, key, *machine_, key);
       user_->DeleteTree(key);
       testutil::CopyTree(savedUser_, key, *user_, key);
     }
@@ -128,9 +128,9 @@ class StartupProcessTest : public ::testing::Test {
     EXPECT_TRUE(guitest::WaitUntil([&] { return ProgressFiles() == 1; }));  // good.bin is known good now
   }
 
-  std::unique_ptr<platform::Registry> classes_ = platform::OpenClassesRoot();
+  std::unique_ptr<platform::Registry> machine_ = platform::OpenMachineClasses();
   std::unique_ptr<platform::Registry> user_ = platform::OpenUserClasses();
-  platform::MemoryRegistry savedClasses_, savedUser_;
+  platform::MemoryRegistry savedMachine_, savedUser_;
   TempDir app_dir_;
   TempDir data_;
   std::string app_;
@@ -263,22 +263,35 @@ TEST_F(StartupProcessTest, ThreeArgumentsWhileACopyRunsOpenASecondMainWindow) {
 
 TEST_F(StartupProcessTest, TheFirstStartWithoutSettingsRegistersTheThreeDefaultCommands) {
   DeleteFileA((app_dir_ / "ZERAravo.dat").c_str());
-  for (const char* key : kOurKeys) classes_->DeleteTree(key);
-  classes_->CreateKey("Directory\\Shell\\SFVTestSpe");  // left over, and off by default
+  for (const char* key : kOurKeys) {
+    machine_->DeleteTree(key);
+    user_->DeleteTree(key);
+  }
+  // Left over, and off by default: in the user's classes, and machine-wide
+  // from an earlier version that wrote there.
+  user_->CreateKey("Directory\\Shell\\SFVTestSpe");
+  machine_->CreateKey("Directory\\Shell\\SFVTestSpe\\Command");
+  machine_->WriteString("Directory\\Shell\\SFVTestSpe\\Command", "", Quote(app_) + " -TestFolderS \"%1\"");
   std::unique_ptr<ChildProcess> first;
   HWND main = StartFirstCopy(first);
   ASSERT_NE(main, nullptr);
   const std::string program = Quote(app_);
-  EXPECT_EQ(RegDefault("HKCR\\Directory\\Shell\\SFVTest"), "SFV Check Folder");
-  EXPECT_EQ(RegDefault("HKCR\\Directory\\Shell\\SFVTest\\Command"), program + " -TestFolder \"%1\"");
-  EXPECT_EQ(RegDefault("HKCR\\Directory\\Shell\\SFVCreate\\Command"), program + " -CreateSFVFile \"%1\"");
-  EXPECT_EQ(RegDefault("HKCR\\.sfv"), "SFV.File");
-  EXPECT_EQ(RegDefault("HKCR\\SFV.File"), "SFV File");
-  EXPECT_EQ(RegDefault("HKCR\\SFV.File\\Shell"), "CheckFile");
-  EXPECT_EQ(RegDefault("HKCR\\SFV.File\\Shell\\CheckFile\\Command"), program + " -TestFile \"%1\"");
-  const std::string spe = RegQuery("\"HKCR\\Directory\\Shell\\SFVTestSpe\"");
+  // The user's own classes (Wine does not show them through HKCR).
+  const std::string user = "HKCU\\Software\\Classes\\";
+  EXPECT_EQ(RegDefault(user + "Directory\\Shell\\SFVTest"), "SFV Check Folder");
+  EXPECT_EQ(RegDefault(user + "Directory\\Shell\\SFVTest\\Command"), program + " -TestFolder \"%1\"");
+  EXPECT_EQ(RegDefault(user + "Directory\\Shell\\SFVCreate\\Command"), program + " -CreateSFVFile \"%1\"");
+  EXPECT_EQ(RegDefault(user + ".sfv"), "SFV.File");
+  EXPECT_EQ(RegDefault(user + "SFV.File"), "SFV File");
+  EXPECT_EQ(RegDefault(user + "SFV.File\\Shell"), "CheckFile");
+  EXPECT_EQ(RegDefault(user + "SFV.File\\Shell\\CheckFile\\Command"), program + " -TestFile \"%1\"");
+  const std::string spe = RegQuery(Quote(user + "Directory\\Shell\\SFVTestSpe"));
   EXPECT_EQ(spe.find("SFVTestSpe"), std::string::npos) << spe;
-  EXPECT_EQ(RegQuery("\"HKCR\\SFV.File\\Shell\\CheckSFile\"").find("CheckSFile"), std::string::npos);
+  EXPECT_EQ(RegQuery(Quote(user + "SFV.File\\Shell\\CheckSFile")).find("CheckSFile"), std::string::npos);
+  // Nothing machine-wide, and the leftover there is gone too.
+  const std::string machine = RegQuery("HKLM\\Software\\Classes\\Directory\\Shell");
+  EXPECT_EQ(machine.find("SFVTest"), std::string::npos) << machine;
+  EXPECT_EQ(RegQuery("HKLM\\Software\\Classes\\.sfv").find(".sfv"), std::string::npos);
   CloseWindow(main, *first);
   // Closing saved the settings file with the defaults.
   EXPECT_NE(ReadBytes(app_dir_ / "ZERAravo.dat").find("RClickOnFoldersCheck=1"), std::string::npos);

@@ -135,6 +135,8 @@ TEST_F(StartupWindowTest, CreationWritesTheAssociationsAcceptsDropsAndClearsOldP
   MakeProgressFile("old.sfv", 8);
   MakeProgressFile("young.sfv", 6);
   MakeProgressFile("old.txt", 30);  // not a progress file
+  MakeProgressFile("young.sfv.quor~0", 1);  // left by a crash
+  MakeProgressFile("young.sfv.quor~1", 0);  // being written
   WriteSettingBool(settingsPath, "System", "RClickOnFileCheckSpe", true);
   WriteSettingBool(settingsPath, "System", "RClickOnFoldersCreate", false);
   Open();
@@ -148,6 +150,8 @@ TEST_F(StartupWindowTest, CreationWritesTheAssociationsAcceptsDropsAndClearsOldP
   EXPECT_FALSE(platform::FileExists(dir / "Progress/old.sfv"));
   EXPECT_TRUE(platform::FileExists(dir / "Progress/young.sfv"));
   EXPECT_TRUE(platform::FileExists(dir / "Progress/old.txt"));
+  EXPECT_FALSE(platform::FileExists(dir / "Progress/young.sfv.quor~0"));
+  EXPECT_TRUE(platform::FileExists(dir / "Progress/young.sfv.quor~1"));
   EXPECT_EQ(guitest::WindowText(hwnd()), kBase);
   EXPECT_EQ(window->ApplicationTitle(), "Quor");
 }

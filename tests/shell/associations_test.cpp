@@ -297,22 +297,24 @@ TEST_P(AssociationsTest, AValueThatIsNotTextStopsTheRun) {
 INSTANTIATE_TEST_SUITE_P(Roots, AssociationsTest, testing::ValuesIn(testutil::TestRootKinds()),
                          [](const auto& info) { return info.param; });
 
-// A root that refuses some or all writes, as the classes root does for a
-// user without the right to change it.
+// A root that refuses some or all writes, as the machine-wide classes do
+// for a user who is no administrator; set refusing to false to seed it.
 class RefusingRegistry : public platform::MemoryRegistry {
  public:
   explicit RefusingRegistry(std::string refusedValue = "*") : refused_(std::move(refusedValue)) {}
   bool CreateKey(const std::string& key) override {
-    return refused_ == "*" ? KeyExists(key) : MemoryRegistry::CreateKey(key);
+    return refusing && refused_ == "*" ? KeyExists(key) : MemoryRegistry::CreateKey(key);
   }
   bool WriteString(const std::string& key, const std::string& name,
                    const std::string& data) override {
-    if (refused_ == "*" || AsciiLower(name) == AsciiLower(refused_)) return false;
+    if (refusing && (refused_ == "*" || AsciiLower(name) == AsciiLower(refused_))) return false;
     return MemoryRegistry::WriteString(key, name, data);
   }
   bool DeleteTree(const std::string& key) override {
-    return refused_ == "*" ? !KeyExists(key) : MemoryRegistry::DeleteTree(key);
+    return refusing && refused_ == "*" ? !KeyExists(key) : MemoryRegistry::DeleteTree(key);
   }
+
+  bool refusing = true;
 
  private:
   std::string refused_;
@@ -335,41 +337,93 @@ TEST(ApplyShellAssociations, ARefusedWriteNamesTheValueAndStopsThere) {
   EXPECT_EQ("Failed to set data for ''", ApplyShellAssociations(none, kProgram, ShellAssociations{}));
 }
 
-TEST(ApplyShellAssociations, AReadOnlyClassesRootFallsBackToTheUsersClasses) {
-  RefusingRegistry classes;
-  platform::MemoryRegistry seededClasses;
-  SeedSystem(seededClasses);
-  testutil::CopyTree(seededClasses, "", static_cast<platform::MemoryRegistry&>(classes), "");
-  const std::string classesBefore = testutil::DumpTree(classes);
-
+TEST(ApplyShellAssociations, WritesTheUsersClassesAndNothingMachineWide) {
+  platform::MemoryRegistry machine;  // writable: an elevated process
+  SeedSystem(machine);
+  const std::string machineBefore = testutil::DumpTree(machine);
   platform::MemoryRegistry user;
-  platform::MemoryRegistry direct;  // the same run on a writable, empty root
-  EXPECT_EQ("", ApplyShellAssociations(classes, user, kProgram, ShellAssociations{}));
-  EXPECT_EQ("", ApplyShellAssociations(direct, kProgram, ShellAssociations{}));
-  EXPECT_EQ(classesBefore, testutil::DumpTree(classes));
-  EXPECT_EQ(testutil::DumpTree(direct), testutil::DumpTree(user));
-  EXPECT_TRUE(user.KeyExists("Directory\\Shell\\SFVTest\\Command"));
+  platform::MemoryRegistry direct;  // the same run on one root
+  for (const ShellAssociations& flags : {ShellAssociations{}, Flags(true, true, true, true, true, true), kAllOff}) {
+    EXPECT_EQ("", ApplyShellAssociations(user, machine, kProgram, flags));
+    EXPECT_EQ("", ApplyShellAssociations(direct, kProgram, flags));
+    EXPECT_EQ(testutil::DumpTree(direct), testutil::DumpTree(user));
+    EXPECT_EQ(machineBefore, testutil::DumpTree(machine));
+  }
 
-  // Switching off removes nothing from a root that cannot be written and
-  // writes nothing there either; it is no failure.
-  EXPECT_EQ("", ApplyShellAssociations(classes, user, kProgram, kAllOff));
-  EXPECT_EQ(classesBefore, testutil::DumpTree(classes));
-
+  // A refusal in the user's own classes is the run's error; there is no
+  // second attempt machine-wide.
   RefusingRegistry userRefusing;
   EXPECT_EQ("Failed to set data for ''",
-            ApplyShellAssociations(classes, userRefusing, kProgram, ShellAssociations{}));
+            ApplyShellAssociations(userRefusing, machine, kProgram, ShellAssociations{}));
+  EXPECT_EQ(machineBefore, testutil::DumpTree(machine));
 }
 
-TEST(ApplyShellAssociations, AWritableClassesRootLeavesTheUsersClassesAlone) {
-  platform::MemoryRegistry classes, user;
-  EXPECT_EQ("", ApplyShellAssociations(classes, user, kProgram, ShellAssociations{}));
-  EXPECT_TRUE(classes.KeyExists("SFV.File\\Shell\\CheckFile"));
-  EXPECT_TRUE(user.SubKeys("").empty());
+// What an earlier version wrote machine-wide for kProgram (the create
+// command in its old spelling, without quotation marks), beside the
+// commands of another copy and of a program whose path only begins like ours.
+void SeedMachineLeftovers(platform::Registry& reg) {
+  SeedSystem(reg);
+  const auto command = [&reg](const std::string& verbKey, const std::string& line) {
+    reg.CreateKey(verbKey + "\\Command");
+    reg.WriteString(verbKey + "\\Command", "", line);
+  };
+  command("Directory\\Shell\\SFVTest", ShellCommandLine(kProgram, "-TestFolder"));
+  command("Directory\\Shell\\SFVCreate", AsciiUpper(kProgram) + " -CreateSFVFile \"%1\"");
+  command("Directory\\Shell\\SFVTestSpe", ShellCommandLine("D:\\Other\\Quor.exe", "-TestFolderS"));
+  command("Directory\\Shell\\SFVCreateSpe", ShellCommandLine(kProgram + ".old", "-CreateSFVFileS"));
+  reg.CreateKey(".sfv");
+  reg.WriteString(".sfv", "", "SFV.File");
+  reg.WriteString(".sfv", "SfvBac", "OtherChecker.sfv");
+  reg.CreateKey("SFV.File\\DefaultIcon");
+  reg.WriteString("SFV.File\\DefaultIcon", "", kQuoted);
+  command("SFV.File\\Shell\\CheckFile", ShellCommandLine(kProgram, "-TestFile"));
+}
 
-  // A value of the wrong type is no question of rights: no second attempt.
-  classes.WriteNumber(".sfv", "", 3);
-  EXPECT_EQ("Invalid data type for ''", ApplyShellAssociations(classes, user, kProgram, kAllOff));
-  EXPECT_TRUE(user.SubKeys("").empty());
+TEST(ApplyShellAssociations, OwnMachineWideCommandsGoWhenSwitchedOffAndNothingElseDoes) {
+  const struct {
+    const char* label;
+    ShellAssociations flags;
+    std::vector<std::string> gone;  // keys removed machine-wide
+    bool typeGivenBack;
+  } cases[] = {
+      {"defaults: every command of ours is on", ShellAssociations{}, {}, false},
+      {"folder commands off", Flags(true, false, false, false, false, false),
+       {"Directory\\Shell\\SFVTest", "Directory\\Shell\\SFVCreate"}, false},
+      {"check file off, the other file command on", Flags(false, true, true, false, true, false),
+       {"SFV.File\\Shell\\CheckFile"}, false},
+      {"all off", kAllOff, {"Directory\\Shell\\SFVTest", "Directory\\Shell\\SFVCreate", "SFV.File"}, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    platform::MemoryRegistry machine, expected, user;
+    SeedMachineLeftovers(machine);
+    SeedMachineLeftovers(expected);
+    for (const std::string& key : c.gone) expected.DeleteTree(key);
+    if (c.typeGivenBack) {
+      expected.WriteString(".sfv", "", "OtherChecker.sfv");
+      expected.DeleteValue(".sfv", "SfvBac");
+    }
+    EXPECT_EQ("", ApplyShellAssociations(user, machine, kProgram, c.flags));
+    EXPECT_EQ(testutil::DumpTree(expected), testutil::DumpTree(machine));
+  }
+
+  // A file type whose icon is another program's stays, and so does all
+  // that the machine-wide classes refuse to give up.
+  platform::MemoryRegistry foreignType, user;
+  SeedMachineLeftovers(foreignType);
+  foreignType.WriteString("SFV.File\\DefaultIcon", "", "D:\\Other\\Quor.exe");
+  foreignType.DeleteTree("SFV.File\\Shell");
+  const std::string foreignBefore = testutil::DumpTree(foreignType, "SFV.File") + testutil::DumpTree(foreignType, ".sfv");
+  EXPECT_EQ("", ApplyShellAssociations(user, foreignType, kProgram, kAllOff));
+  EXPECT_EQ(foreignBefore, testutil::DumpTree(foreignType, "SFV.File") + testutil::DumpTree(foreignType, ".sfv"));
+
+  RefusingRegistry refusing;
+  refusing.refusing = false;
+  SeedMachineLeftovers(refusing);
+  refusing.refusing = true;
+  const std::string refusingBefore = testutil::DumpTree(refusing);
+  EXPECT_EQ("", ApplyShellAssociations(user, refusing, kProgram, kAllOff));
+  EXPECT_EQ(refusingBefore, testutil::DumpTree(refusing));
 }
 
 }  // namespace

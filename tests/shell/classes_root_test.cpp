@@ -1,6 +1,7 @@
-// ApplyShellAssociations on the real HKEY_CLASSES_ROOT of the test's own Wine
-// prefix, checked against the same runs on an in-memory copy of what was
-// there. Whatever the test finds is put back at the end.
+// ApplyShellAssociations on the real registry of the test's own Wine prefix
+// (the user's classes and the machine-wide ones), checked against the same
+// runs on in-memory copies of what was there. Whatever the test finds is put
+// back at the end.
 #include <gtest/gtest.h>
 
 #include "RegistryTestUtil.h"
@@ -33,27 +34,35 @@ void Restore(const platform::Registry& from, platform::Registry& to) {
 
 class ClassesRootTest : public testing::Test {
  protected:
-  // Each test starts from a classes root without our keys (a Quor.exe run
-  // in the same prefix leaves its commands there) and gets back what it found.
+  // Each test starts from classes without our keys, the user's and the
+  // machine's (a Quor.exe run in the same prefix leaves its commands there),
+  // and gets back what it found.
   void SetUp() override {
-    Save(*classes_, saved_);
+    Save(*machine_, savedMachine_);
     Save(*user_, savedUser_);
-    for (const char* key : kOurKeys) classes_->DeleteTree(key);
+    for (const char* key : kOurKeys) {
+      machine_->DeleteTree(key);
+      user_->DeleteTree(key);
+    }
   }
   void TearDown() override {
-    Restore(saved_, *classes_);
+    Restore(savedMachine_, *machine_);
     Restore(savedUser_, *user_);
   }
 
-  std::unique_ptr<platform::Registry> classes_ = platform::OpenClassesRoot();
+  std::unique_ptr<platform::Registry> machine_ = platform::OpenMachineClasses();
   std::unique_ptr<platform::Registry> user_ = platform::OpenUserClasses();
-  platform::MemoryRegistry saved_, savedUser_;
+  platform::MemoryRegistry savedMachine_, savedUser_;
 };
 
 TEST_F(ClassesRootTest, RunsLikeTheInMemoryRegistry) {
-  platform::MemoryRegistry model;
-  Save(*classes_, model);
-  const std::string userBefore = Snapshot(*user_);
+  // The folder check of an earlier version, written machine-wide.
+  machine_->CreateKey("Directory\\Shell\\SFVTest\\Command");
+  ASSERT_TRUE(machine_->WriteString("Directory\\Shell\\SFVTest\\Command", "",
+                                    ShellCommandLine(kProgram, "-TestFolder")));
+  platform::MemoryRegistry userModel, machineModel;
+  Save(*user_, userModel);
+  Save(*machine_, machineModel);
   const ShellAssociations runs[] = {
       ShellAssociations{},
       ShellAssociations{true, true, true, true, true, true},
@@ -61,29 +70,30 @@ TEST_F(ClassesRootTest, RunsLikeTheInMemoryRegistry) {
       ShellAssociations{false, false, false, false, false, false},
   };
   for (const ShellAssociations& flags : runs) {
-    EXPECT_EQ(ApplyShellAssociations(model, kProgram, flags), ApplyShellAssociations(kProgram, flags));
-    EXPECT_EQ(Snapshot(model), Snapshot(*classes_));
-    EXPECT_EQ(userBefore, Snapshot(*user_));  // the classes root was writable
+    EXPECT_EQ(ApplyShellAssociations(userModel, machineModel, kProgram, flags),
+              ApplyShellAssociations(kProgram, flags));
+    EXPECT_EQ(Snapshot(userModel), Snapshot(*user_));
+    EXPECT_EQ(Snapshot(machineModel), Snapshot(*machine_));
   }
-  // All off leaves nothing of ours.
-  EXPECT_EQ(Snapshot(platform::MemoryRegistry{}), Snapshot(*classes_));
+  // All off leaves nothing of ours in either.
+  EXPECT_EQ(Snapshot(platform::MemoryRegistry{}), Snapshot(*user_));
+  EXPECT_EQ(Snapshot(platform::MemoryRegistry{}), Snapshot(*machine_));
 }
 
 TEST_F(ClassesRootTest, KeepsAndGivesBackAnotherFileType) {
-  classes_->DeleteTree(".sfv");
-  classes_->CreateKey(".sfv");
-  ASSERT_TRUE(classes_->WriteString(".sfv", "", "OtherChecker.sfv"));
-  const std::string before = Snapshot(*classes_);
+  user_->CreateKey(".sfv");
+  ASSERT_TRUE(user_->WriteString(".sfv", "", "OtherChecker.sfv"));
+  const std::string before = Snapshot(*user_);
 
   ASSERT_EQ("", ApplyShellAssociations(kProgram, ShellAssociations{}));
   std::string text;
-  EXPECT_EQ(platform::RegRead::String, classes_->ReadString(".sfv", "SfvBac", text));
+  EXPECT_EQ(platform::RegRead::String, user_->ReadString(".sfv", "SfvBac", text));
   EXPECT_EQ("OtherChecker.sfv", text);
-  classes_->ReadString("SFV.File\\Shell\\CheckFile\\Command", "", text);
+  user_->ReadString("SFV.File\\Shell\\CheckFile\\Command", "", text);
   EXPECT_EQ("\"" + kProgram + "\" -TestFile \"%1\"", text);
 
   ASSERT_EQ("", ApplyShellAssociations(kProgram, ShellAssociations{false, false, false, false, false, false}));
-  EXPECT_EQ(before, Snapshot(*classes_));
+  EXPECT_EQ(before, Snapshot(*user_));
 }
 
 }  // namespace

@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
-# Writes the Explorer commands into the Wine prefix's classes root with
-# assoc_apply.exe and reads them back with Wine's own "reg query".
+# Writes the Explorer commands with assoc_apply.exe and reads them back with
+# Wine's own "reg query" where they belong: the user's own classes, never
+# the machine-wide ones. (Windows shows the user's classes through
+# HKEY_CLASSES_ROOT; Wine 8 does not, so they are read where they are.)
 #   reg_query_test.sh WINE_RUN ASSOC_APPLY_EXE
 set -u
 run=$1 apply=$2
 program='C:\Program Files\Quor Test\Quor.exe'
-keys=('HKCR\Directory\Shell\SFVTest' 'HKCR\Directory\Shell\SFVTestSpe' 'HKCR\Directory\Shell\SFVCreate'
-      'HKCR\Directory\Shell\SFVCreateSpe' 'HKCR\.sfv' 'HKCR\SFV.File')
+ours=('Directory\Shell\SFVTest' 'Directory\Shell\SFVTestSpe' 'Directory\Shell\SFVCreate'
+      'Directory\Shell\SFVCreateSpe' '.sfv' 'SFV.File')
+user='HKCU\Software\Classes' machine='HKLM\Software\Classes'
+keys=()
+for k in "${ours[@]}"; do keys+=("$user\\$k" "$machine\\$k"); done
 fail=0
 
 snapshot() {
@@ -28,8 +33,9 @@ expect_line() {  # expect_line KEY TEXT: the key's default value is exactly TEXT
   fi
 }
 
-# Start from a classes root without our keys (a Quor.exe run in the same
-# prefix leaves its commands there) and put back what was found at the end.
+# Start from classes without our keys, the user's and the machine's (a
+# Quor.exe run in the same prefix leaves its commands there), and put back
+# what was found at the end.
 saved=$(mktemp -d)
 i=0
 for k in "${keys[@]}"; do
@@ -50,23 +56,29 @@ trap restore EXIT
 
 before=$(snapshot)
 "$run" "$apply" "$program" 101010 </dev/null || { echo "FAIL: assoc_apply 101010"; exit 1; }
-expect_line 'HKCR\Directory\Shell\SFVTest' 'SFV Check Folder'
-expect_line 'HKCR\Directory\Shell\SFVTest\Command' "\"$program\" -TestFolder \"%1\""
-expect_line 'HKCR\Directory\Shell\SFVCreate\Command' "\"$program\" -CreateSFVFile \"%1\""
-expect_line 'HKCR\.sfv' 'SFV.File'
-expect_line 'HKCR\SFV.File' 'SFV File'
-expect_line 'HKCR\SFV.File\DefaultIcon' "\"$program\""
-expect_line 'HKCR\SFV.File\Shell' 'CheckFile'
-expect_line 'HKCR\SFV.File\Shell\CheckFile\Command' "\"$program\" -TestFile \"%1\""
-if "$run" reg query 'HKCR\Directory\Shell\SFVTestSpe' </dev/null >/dev/null 2>&1; then
+expect_line "$user\\Directory\\Shell\\SFVTest" 'SFV Check Folder'
+expect_line "$user\\Directory\\Shell\\SFVTest\\Command" "\"$program\" -TestFolder \"%1\""
+expect_line "$user\\Directory\\Shell\\SFVCreate\\Command" "\"$program\" -CreateSFVFile \"%1\""
+expect_line "$user\\.sfv" 'SFV.File'
+expect_line "$user\\SFV.File" 'SFV File'
+expect_line "$user\\SFV.File\\DefaultIcon" "\"$program\""
+expect_line "$user\\SFV.File\\Shell" 'CheckFile'
+expect_line "$user\\SFV.File\\Shell\\CheckFile\\Command" "\"$program\" -TestFile \"%1\""
+if "$run" reg query "$user\\Directory\\Shell\\SFVTestSpe" </dev/null >/dev/null 2>&1; then
   echo "FAIL: SFVTestSpe should not be there"
   fail=1
 fi
+for k in "${ours[@]}"; do
+  if "$run" reg query "$machine\\$k" </dev/null >/dev/null 2>&1; then
+    echo "FAIL: $k should not be written machine-wide"
+    fail=1
+  fi
+done
 
 "$run" "$apply" "$program" 000000 </dev/null || { echo "FAIL: assoc_apply 000000"; exit 1; }
 after=$(snapshot)
 if [ "$before" != "$after" ]; then
-  echo "FAIL: all off should leave the classes root as it was"
+  echo "FAIL: all off should leave the classes as they were"
   diff <(echo "$before") <(echo "$after")
   fail=1
 fi
