@@ -72,20 +72,18 @@ class Run {
     if (!FileCommandOn(flags)) GiveFileTypeBack();
   }
 
-  // For a root the program no longer writes to: removes what it wrote there
-  // for the commands that are off, but only what is its own: a verb whose
-  // command runs this program, the file type when its icon is this program.
-  // Nothing is written for a command that is on, and what the root refuses
-  // to give up stays (the error is of no interest here).
-  void RemoveOwnLeftovers(const ShellAssociations& flags) {
-    for (const FolderVerbSwitch& folder : FolderVerbs(flags)) {
-      if (!folder.on && VerbRunsProgram("Directory\\Shell", *folder.verb)) FolderVerb(*folder.verb, false);
+  // For a root the program no longer writes to: removes what it wrote
+  // there, but only what is its own: a verb whose command runs this program,
+  // the file type when its icon is this program. What the root refuses to
+  // give up stays (the error is of no interest here).
+  void RemoveOwnCommands() {
+    constexpr ShellAssociations kNone{false, false, false, false, false, false};
+    for (const FolderVerbSwitch& folder : FolderVerbs(kNone)) {
+      if (VerbRunsProgram("Directory\\Shell", *folder.verb)) FolderVerb(*folder.verb, false);
     }
-    if (!flags.RClickOnFileCheck && VerbRunsProgram(kFileTypeShell, kFileCheck))
-      FileVerb(kFileCheck, kFileCheckSpe, false);
-    if (!flags.RClickOnFileCheckSpe && VerbRunsProgram(kFileTypeShell, kFileCheckSpe))
-      FileVerb(kFileCheckSpe, kFileCheck, false);
-    if (!FileCommandOn(flags) && FileTypeIsOwn()) GiveFileTypeBack();
+    if (VerbRunsProgram(kFileTypeShell, kFileCheck)) FileVerb(kFileCheck, kFileCheckSpe, false);
+    if (VerbRunsProgram(kFileTypeShell, kFileCheckSpe)) FileVerb(kFileCheckSpe, kFileCheck, false);
+    if (FileTypeIsOwn()) GiveFileTypeBack();
   }
 
  private:
@@ -217,7 +215,11 @@ std::string ApplyShellAssociations(platform::Registry& classes, const std::strin
 
 std::string ApplyShellAssociations(platform::Registry& userClasses, platform::Registry& machineClasses,
                                    const std::string& programPath, const ShellAssociations& flags) {
-  Run(machineClasses, programPath).RemoveOwnLeftovers(flags);
+  // Machine-wide commands of ours (an older version wrote them there) would
+  // start whatever file sits at this program's path for every user of the
+  // machine: they go whether a command is on or off, since the user's own
+  // classes carry what is on.
+  Run(machineClasses, programPath).RemoveOwnCommands();
   return ApplyShellAssociations(userClasses, programPath, flags);
 }
 

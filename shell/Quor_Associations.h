@@ -38,7 +38,7 @@ std::string ApplyShellAssociations(platform::Registry& classes, const std::strin
 
 // The program's own run: everything above goes to the user's own classes,
 // never machine-wide. From machineClasses (where earlier versions wrote)
-// the commands that are off are removed where they are the program's own:
+// every command is removed where it is the program's own, on or off:
 // a verb whose command runs programPath, the ".sfv" type when its icon is
 // programPath. What machineClasses refuses to give up stays and is no
 // failure. Returns the error of the user's classes.

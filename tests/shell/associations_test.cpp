@@ -379,31 +379,18 @@ void SeedMachineLeftovers(platform::Registry& reg) {
   command("SFV.File\\Shell\\CheckFile", ShellCommandLine(kProgram, "-TestFile"));
 }
 
-TEST(ApplyShellAssociations, OwnMachineWideCommandsGoWhenSwitchedOffAndNothingElseDoes) {
-  const struct {
-    const char* label;
-    ShellAssociations flags;
-    std::vector<std::string> gone;  // keys removed machine-wide
-    bool typeGivenBack;
-  } cases[] = {
-      {"defaults: every command of ours is on", ShellAssociations{}, {}, false},
-      {"folder commands off", Flags(true, false, false, false, false, false),
-       {"Directory\\Shell\\SFVTest", "Directory\\Shell\\SFVCreate"}, false},
-      {"check file off, the other file command on", Flags(false, true, true, false, true, false),
-       {"SFV.File\\Shell\\CheckFile"}, false},
-      {"all off", kAllOff, {"Directory\\Shell\\SFVTest", "Directory\\Shell\\SFVCreate", "SFV.File"}, true},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.label);
+TEST(ApplyShellAssociations, OwnMachineWideCommandsGoWhateverTheSwitchesAndNothingElseDoes) {
+  for (const ShellAssociations& flags : {ShellAssociations{}, Flags(true, false, false, false, false, false),
+                                         Flags(false, true, true, false, true, false), kAllOff}) {
     platform::MemoryRegistry machine, expected, user;
     SeedMachineLeftovers(machine);
     SeedMachineLeftovers(expected);
-    for (const std::string& key : c.gone) expected.DeleteTree(key);
-    if (c.typeGivenBack) {
-      expected.WriteString(".sfv", "", "OtherChecker.sfv");
-      expected.DeleteValue(".sfv", "SfvBac");
+    for (const char* key : {"Directory\\Shell\\SFVTest", "Directory\\Shell\\SFVCreate", "SFV.File"}) {
+      expected.DeleteTree(key);
     }
-    EXPECT_EQ("", ApplyShellAssociations(user, machine, kProgram, c.flags));
+    expected.WriteString(".sfv", "", "OtherChecker.sfv");
+    expected.DeleteValue(".sfv", "SfvBac");
+    EXPECT_EQ("", ApplyShellAssociations(user, machine, kProgram, flags));
     EXPECT_EQ(testutil::DumpTree(expected), testutil::DumpTree(machine));
   }
 
