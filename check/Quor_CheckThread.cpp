@@ -157,9 +157,9 @@ struct SfvCheck {
     }
 
     const FileCrcResult result = FileCrc32(path, worker.HaltFlag, worker.Host, worker.Gate);
-    if (result.readFailed) {
-      // The file could not be read to its end: it counts as bad, but its
-      // content was never judged, so it is neither renamed nor marked.
+    if (!result.opened || result.readFailed) {
+      // The file could not be opened or read to its end: it counts as bad,
+      // but its content was never judged, so it is neither renamed nor marked.
       ++bad;
       File(name, folder, FileRowKind::Bad, sizeText);
       File(name, result.errorText, FileRowKind::Notice, "");

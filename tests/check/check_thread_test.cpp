@@ -15,7 +15,11 @@
 #include "shell/Quor_MiscLib.h"
 
 #ifndef _WIN32
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
+
+#include <cstring>
 #endif
 
 namespace {
@@ -28,6 +32,45 @@ using testutil::WriteBytes;
 using Trace = std::vector<std::string>;
 
 constexpr char kSep[] = "F ||||0";  // the separator row in a trace
+
+#ifdef _WIN32
+// A file that exists but cannot be opened: a handle that shares nothing
+// keeps it locked, as another program would.
+class UnopenableFile {
+ public:
+  explicit UnopenableFile(const std::string& path) {
+    WriteBytes(path, "locked");
+    lock_ = platform::File::Open(path, platform::Access::Read, platform::Share::None,
+                                 platform::Disposition::OpenExisting);
+  }
+  bool Ready() const { return lock_.IsOpen(); }
+
+ private:
+  platform::File lock_;
+};
+#else
+// A file that exists but cannot be opened: open() refuses a socket.
+class UnopenableFile {
+ public:
+  explicit UnopenableFile(const std::string& path) : socket_(socket(AF_UNIX, SOCK_STREAM, 0)) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (socket_ < 0 || path.size() >= sizeof address.sun_path) return;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    ready_ = bind(socket_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  }
+  ~UnopenableFile() {
+    if (socket_ >= 0) close(socket_);
+  }
+  UnopenableFile(const UnopenableFile&) = delete;
+  UnopenableFile& operator=(const UnopenableFile&) = delete;
+  bool Ready() const { return ready_; }
+
+ private:
+  int socket_;
+  bool ready_ = false;
+};
+#endif
 
 std::string Line(const std::string& name, const std::string& content) {
   return FormatSfvLine(name, Crc32Of(content.data(), content.size()));
@@ -161,6 +204,43 @@ TEST_F(CheckThreadTest, RenamedBadFileIsMissingNextTimeAndRenameNeverReplaces) {
   EXPECT_EQ(Run(All(sfv))[6], "F Part2.rar|~|- !BAD! -|12|3");
   EXPECT_EQ(ReadBytes(dir / "Part2.rar"), "broken again");
   EXPECT_EQ(ReadBytes(dir / "Part2.rar_BAD_OR_INCOMPLETE"), "broken");
+}
+
+TEST_F(CheckThreadTest, AFileThatCannotBeOpenedIsBadWithItsReasonAndNothingIsMadeOrKept) {
+  renameBad = true;
+  makeDummy = true;
+  skipKnownGood = true;
+  const struct {
+    const char* name;
+    std::uint32_t listed;
+  } cases[] = {
+      {"zero.rar", 0},            // the CRC of nothing read: must not pass as OK
+      {"other.rar", 0x12345678},  // must not be renamed or marked
+  };
+  const UnopenableFile zero(dir / cases[0].name);
+  const UnopenableFile other(dir / cases[1].name);
+  ASSERT_TRUE(zero.Ready() && other.Ready());
+  WriteBytes(dir / "ok.bin", "fine");
+  const std::string sfv =
+      WriteSfv("locked.sfv", {FormatSfvLine(cases[0].name, cases[0].listed),
+                              FormatSfvLine(cases[1].name, cases[1].listed), Line("ok.bin", "fine")});
+  Run(All(sfv));
+  const std::vector<FileRow> rows = host.FileRows();
+  ASSERT_EQ(rows.size(), 6u);
+  for (std::size_t i = 0; i < 2; ++i) {
+    const FileRow& row = rows[2 * i];
+    const FileRow& notice = rows[2 * i + 1];
+    EXPECT_EQ(row.name, cases[i].name);
+    EXPECT_EQ(row.kind, FileRowKind::Bad) << row.name;
+    EXPECT_EQ(notice.kind, FileRowKind::Notice) << row.name;
+    EXPECT_EQ(notice.name, cases[i].name);
+    EXPECT_FALSE(notice.path.empty()) << "the reason";
+  }
+  EXPECT_EQ(rows[4].status, "- OK -");
+  EXPECT_EQ(host.Trace()[11], "S ~locked.sfv|3|1|2|0");
+  EXPECT_EQ(testutil::FolderNames(dir.path()),
+            (std::vector<std::string>{"locked.sfv", "ok.bin", "other.rar", "zero.rar"}));
+  EXPECT_EQ(ReadBytes(ProgressPath(sfv)), "<$" + FileTimeKey(dir / "ok.bin") + "$>ok.bin\r\n");
 }
 
 TEST_F(CheckThreadTest, ProgressFileSkipsKnownGoodFilesUntilAllAreGood) {
