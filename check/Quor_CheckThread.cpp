@@ -81,6 +81,14 @@ void MakeMarker(const std::string& path) {
   platform::File::Open(path, platform::Access::Write, platform::Share::None, platform::Disposition::CreateNew);
 }
 
+// Renames a bad file to its marker name. A marker made there by an earlier
+// check (zero-length) gives way; anything else at that name stays and the
+// bad file keeps its name.
+void RenameBadFile(const std::string& path) {
+  RemoveMarker(path + kBadSuffix);
+  platform::RenameNoReplace(path, path + kBadSuffix);
+}
+
 // The state of one SFV file's check.
 struct SfvCheck {
   TZERAravoThread& worker;
@@ -176,7 +184,7 @@ struct SfvCheck {
     // An abort or a halt may have cut the hash short: then nothing is renamed
     // or marked on the strength of a partial CRC.
     if (mayTouch && !IsSet(worker.AbortFlag) && !IsSet(worker.HaltFlag)) {
-      if (worker.RenameBad) platform::RenameNoReplace(path, path + kBadSuffix);
+      if (worker.RenameBad) RenameBadFile(path);
       if (worker.MakeDummy) MakeMarker(path + kBadSuffix);
     }
     File(name, folder, FileRowKind::Bad, sizeText);

@@ -206,6 +206,18 @@ TEST_F(CheckThreadTest, RenamedBadFileIsMissingNextTimeAndRenameNeverReplaces) {
   EXPECT_EQ(ReadBytes(dir / "Part2.rar_BAD_OR_INCOMPLETE"), "broken");
 }
 
+TEST_F(CheckThreadTest, RenameBadTakesTheNameOfAnEmptyMarkerLeftByAnEarlierCheck) {
+  const std::string sfv = ThreeFiles();
+  makeDummy = true;
+  Run(All(sfv));
+  ASSERT_TRUE(platform::FileExists(dir / "b.bin_BAD_OR_INCOMPLETE"));
+  makeDummy = false;
+  renameBad = true;
+  Run(All(sfv));
+  EXPECT_FALSE(platform::FileExists(dir / "b.bin"));
+  EXPECT_EQ(ReadBytes(dir / "b.bin_BAD_OR_INCOMPLETE"), "wrong!");
+}
+
 TEST_F(CheckThreadTest, AFileThatCannotBeOpenedIsBadWithItsReasonAndNothingIsMadeOrKept) {
   renameBad = true;
   makeDummy = true;
