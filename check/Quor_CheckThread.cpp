@@ -18,6 +18,8 @@ namespace {
 
 constexpr char kBadSuffix[] = "_BAD_OR_INCOMPLETE";
 constexpr char kMissingSuffix[] = "_MISSING";
+// The notice beside the name of a file whose hash the user halted.
+constexpr char kNotFinishedText[] = "was not finished (halted).";
 constexpr std::uint64_t k4GiB = 1ULL << 32;
 
 char FoldCase(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
@@ -173,6 +175,11 @@ struct SfvCheck {
       File(name, result.errorText, FileRowKind::Notice, "");
       return;
     }
+    if (result.crc != expected && IsSet(worker.HaltFlag)) {
+      // The user cut the hash short: the file is neither good nor bad.
+      File(name, kNotFinishedText, FileRowKind::Notice, "");
+      return;
+    }
     if (result.crc == expected) {
       ++good;
       if (mayTouch) RemoveMarker(path + kBadSuffix);
@@ -181,9 +188,8 @@ struct SfvCheck {
       return;
     }
     ++bad;
-    // An abort or a halt may have cut the hash short: then nothing is renamed
-    // or marked on the strength of a partial CRC.
-    if (mayTouch && !IsSet(worker.AbortFlag) && !IsSet(worker.HaltFlag)) {
+    // After an abort nothing more is renamed or marked.
+    if (mayTouch && !IsSet(worker.AbortFlag)) {
       if (worker.RenameBad) RenameBadFile(path);
       if (worker.MakeDummy) MakeMarker(path + kBadSuffix);
     }

@@ -369,9 +369,10 @@ class LargeFileTest : public CheckThreadTest {
   std::string sfv;
 };
 
-TEST_F(LargeFileTest, HaltCutsTheHashShortAndTheFileIsBadButNeverRenamed) {
+TEST_F(LargeFileTest, AHaltedFileIsNotFinishedAndNeitherGoodNorBad) {
   renameBad = true;
   makeDummy = true;
+  skipKnownGood = true;
   onEvent = [&](const HostEvent& event) {
     if (event.type == HostEvent::Notice && event.code == CN_BYTES_DONE) {
       haltFlag = 1;
@@ -381,11 +382,12 @@ TEST_F(LargeFileTest, HaltCutsTheHashShortAndTheFileIsBadButNeverRenamed) {
   const Trace trace = Run(All(sfv), true);
   ASSERT_EQ(trace.size(), 12u);
   EXPECT_EQ(trace[5], "#139=" + std::to_string(200 * FileCrcBlockSize())) << "one report, then the stop";
-  EXPECT_EQ(trace[6], "F big.bin|~|- !BAD! -|" + FormatThousands(kBigSize) + "|3");
+  EXPECT_EQ(trace[6], "F big.bin|was not finished (halted).|||5");
   EXPECT_EQ(trace[7], "F User Abort..|Queue Cleared..|||5");
-  EXPECT_EQ(trace[9], "S ~big.sfv|2|0|1|0");
+  EXPECT_EQ(trace[9], "S ~big.sfv|2|0|0|0");
   EXPECT_EQ(FileSize32(big), kBigSize);
   EXPECT_FALSE(platform::FindEntry(big + "_BAD_OR_INCOMPLETE"));
+  EXPECT_FALSE(platform::FindEntry(ProgressPath(sfv))) << "no known-good record";
 }
 
 TEST_F(LargeFileTest, PauseHoldsTheHashBetweenBlocksAndAStopWakesIt) {
@@ -407,7 +409,7 @@ TEST_F(LargeFileTest, PauseHoldsTheHashBetweenBlocksAndAStopWakesIt) {
   EXPECT_FALSE(gate.IsPaused());
   const Trace trace = host.Trace();
   ASSERT_EQ(trace.size(), 11u);
-  EXPECT_EQ(trace[5], "F big.bin|~|- !BAD! -|" + FormatThousands(kBigSize) + "|3");
+  EXPECT_EQ(trace[5], "F big.bin|was not finished (halted).|||5");
   EXPECT_EQ(trace[6], "F User Abort..|Queue Cleared..|||5");
   EXPECT_TRUE(platform::FileExists(big)) << "an aborted check renames nothing";
 }
