@@ -4,6 +4,7 @@
 #include <cstring>
 #include <deque>
 #include <memory>
+#include <string_view>
 
 #include "core/Quor_Text.h"
 #include "platform/fs.h"
@@ -33,6 +34,14 @@ void CivilFromDays(std::int64_t z, int& year, int& month, int& day) {
 
 bool IsDotEntry(const std::string& name) { return name == "." || name == ".."; }
 
+bool AllDigits(std::string_view text) {
+  if (text.empty()) return false;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
 // A name for the temporary file beside target that nothing uses yet, opened.
 platform::File CreateTemporaryBeside(const std::string& target, std::string& tempPath) {
   for (int attempt = 0; attempt < 1000; ++attempt) {
@@ -60,6 +69,19 @@ void AppendSubFolders(const std::string& folder, bool allLevels, std::string& ou
 }
 
 }  // namespace
+
+bool IsTemporaryFileName(const std::string& name) {
+  const std::string_view text(name);
+  // NAME.quor~N
+  const std::size_t quor = text.rfind(".quor~");
+  if (quor != std::string_view::npos && AllDigits(text.substr(quor + 6))) return true;
+  // NAME.~PID-N
+  const std::size_t tilde = text.rfind(".~");
+  if (tilde == std::string_view::npos) return false;
+  const std::string_view numbers = text.substr(tilde + 2);
+  const std::size_t dash = numbers.find('-');
+  return dash != std::string_view::npos && AllDigits(numbers.substr(0, dash)) && AllDigits(numbers.substr(dash + 1));
+}
 
 std::uint32_t FileSize32(const std::string& path) {
   std::optional<platform::DirEntry> entry = platform::FindEntry(path);
@@ -213,7 +235,7 @@ std::string ListFolderFiles(const std::string& folder, const std::string& patter
                             const std::string& marker, bool includeAll) {
   std::string out;
   platform::ListFolder(IncludeTrailingSeparator(folder), [&](const platform::DirEntry& entry) {
-    if (entry.isFolder) return;
+    if (entry.isFolder || IsTemporaryFileName(entry.name)) return;
     const std::string key = marker + AsciiUpper(ExtractFileExt(entry.name));
     if (!includeAll && patterns.find(key) != std::string::npos) return;
     out += entry.name;

@@ -66,8 +66,14 @@ std::string FileInfoLine(const std::string& path);
 // allLevels each is followed by all of its own, depth first.
 std::string ListSubFolders(const std::string& folder, bool allLevels);
 
+// True for the name of a temporary file of the program's whole-file writes:
+// NAME.quor~N (WriteFileText) or NAME.~PID-N (platform::ReplaceWholeFile).
+// A crash between writing and renaming can leave one behind.
+bool IsTemporaryFileName(const std::string& name);
+
 // The folder's file names, each with CR LF, leaving out a file whose key
 // (marker + upper-cased extension) occurs in patterns, unless includeAll.
+// The program's own temporary files are never listed.
 std::string ListFolderFiles(const std::string& folder, const std::string& patterns,
                             const std::string& marker, bool includeAll);
 

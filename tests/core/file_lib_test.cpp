@@ -170,6 +170,20 @@ TEST(ListFolderFiles, PatternsAreASubstringTestOnTheExtension) {
   EXPECT_EQ(SplitListText(ListFolderFiles(dir.path(), patterns, "#?", true)).size(), 6u);
 }
 
+TEST(ListFolderFiles, NeverListsTheProgramsTemporaryFiles) {
+  TempDir dir;
+  const std::vector<std::string> temporaries{"z.sfv.quor~0", "z.sfv.quor~17", "ZERAravo.dat.~4242-3"};
+  // Names that only look like them are the user's files.
+  const std::vector<std::string> userFiles{"a.quor~", "b.quor~1x", "c.~12", "d.~-1", "e.~1-", "z.rar"};
+  for (const std::string& name : temporaries) WriteBytes(dir / name, "");
+  for (const std::string& name : userFiles) WriteBytes(dir / name, "");
+  for (bool includeAll : {false, true}) {
+    std::vector<std::string> listed = SplitListText(ListFolderFiles(dir.path(), "#?.SFV", "#?", includeAll));
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(listed, userFiles) << "includeAll " << includeAll;
+  }
+}
+
 TEST(ListSubFolders, DepthFirstWithAllLevels) {
   TempDir dir;
   testutil::MakeFolder(dir / "A");
