@@ -34,6 +34,15 @@ void CivilFromDays(std::int64_t z, int& year, int& month, int& day) {
 
 bool IsDotEntry(const std::string& name) { return name == "." || name == ".."; }
 
+// A sub-folder the folder walks go into. A link to a folder is left out: a
+// link to a folder above makes the walk endless, and without links every
+// real folder of the tree is reached once, by its own path. That needs no
+// file ids and no set of visited folders, and a link can no longer take the
+// walk out of the tree the user chose.
+bool IsSubFolderToWalk(const platform::DirEntry& entry) {
+  return entry.isFolder && !entry.isLink && !IsDotEntry(entry.name);
+}
+
 bool AllDigits(std::string_view text) {
   if (text.empty()) return false;
   for (char c : text) {
@@ -59,7 +68,7 @@ void AppendSubFolders(const std::string& folder, bool allLevels, std::string& ou
   const std::string base = IncludeTrailingSeparator(folder);
   std::vector<std::string> found;
   platform::ListFolder(base, [&](const platform::DirEntry& entry) {
-    if (entry.isFolder && !IsDotEntry(entry.name)) found.push_back(base + entry.name + platform::kPathSep);
+    if (IsSubFolderToWalk(entry)) found.push_back(base + entry.name + platform::kPathSep);
   });
   for (const std::string& sub : found) {
     out += sub;
@@ -179,9 +188,10 @@ SfvSearchResult FindSfvFiles(const std::string& folder, bool includeSubFolders, 
     const std::string current = std::move(toVisit.front());
     toVisit.pop_front();
     platform::ListFolder(current, [&](const platform::DirEntry& entry) {
-      if (IsDotEntry(entry.name)) return;
       if (entry.isFolder) {
-        if (includeSubFolders) toVisit.push_back(current + entry.name + platform::kPathSep);
+        if (includeSubFolders && IsSubFolderToWalk(entry)) {
+          toVisit.push_back(current + entry.name + platform::kPathSep);
+        }
         return;
       }
       const std::string upper = AsciiUpper(entry.name);

@@ -53,6 +53,7 @@ struct SfvSearchResult {
 };
 
 // Finds the SFV files of a folder, breadth-first when includeSubFolders.
+// Links to folders are not followed.
 SfvSearchResult FindSfvFiles(const std::string& folder, bool includeSubFolders, bool specific);
 
 // Calendar fields of a FILETIME value (UTC, not converted to local time);
@@ -63,7 +64,8 @@ std::optional<platform::CalendarTime> FileTimeToDateTime(std::uint64_t fileTime)
 std::string FileInfoLine(const std::string& path);
 
 // The folder's sub-folders, each with a trailing separator and CR LF; with
-// allLevels each is followed by all of its own, depth first.
+// allLevels each is followed by all of its own, depth first. Links to
+// folders are left out.
 std::string ListSubFolders(const std::string& folder, bool allLevels);
 
 // True for the name of a temporary file of the program's whole-file writes:

@@ -33,6 +33,10 @@ inline constexpr std::uint32_t kAttrNormal = 0x80;
 struct DirEntry {
   std::string name;
   bool isFolder = false;
+  // A symbolic link, junction or mount point: the entry stands for another
+  // file or folder (isFolder and the size are those of what it points at on
+  // POSIX, of the link itself on Windows).
+  bool isLink = false;
   std::uint32_t attributes = 0;
   std::uint32_t sizeLow = 0;  // low 32 bits of the size
   std::uint64_t size = 0;     // the whole size

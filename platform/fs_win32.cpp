@@ -21,11 +21,22 @@ FILETIME ToFileTimeStruct(std::uint64_t value) {
   return ft;
 }
 
+// A reparse point that stands for another file or folder: a symbolic link,
+// a junction, a mount point (their tags are "name surrogates"). Other reparse
+// points, such as cloud-storage placeholders, are the file or folder itself.
+// Wine shows the Linux symbolic links as reparse points with tag 0, which no
+// real reparse point has.
+bool IsLink(const WIN32_FIND_DATAW& data) {
+  if (!(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+  return data.dwReserved0 == 0 || IsReparseTagNameSurrogate(data.dwReserved0);
+}
+
 DirEntry FromFindData(const WIN32_FIND_DATAW& data) {
   DirEntry entry;
   entry.name = Narrow(data.cFileName);
   entry.attributes = data.dwFileAttributes;
   entry.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  entry.isLink = IsLink(data);
   entry.sizeLow = data.nFileSizeLow;
   entry.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   entry.creationTime = ToU64(data.ftCreationTime);

@@ -184,6 +184,21 @@ TEST(ListFolderFiles, NeverListsTheProgramsTemporaryFiles) {
   }
 }
 
+TEST(FolderWalks, ALinkBackToTheTopIsNotFollowed) {
+  TempDir dir;
+  WriteBytes(dir / "top.sfv", "");
+  testutil::MakeFolder(dir / "sub");
+  WriteBytes(dir / "sub/s.sfv", "");
+  ASSERT_TRUE(testutil::MakeFolderLink(dir / "sub/up", ExcludeTrailingSeparator(dir.path())));
+  ASSERT_TRUE(platform::FolderExists(dir / "sub/up/sub"));
+
+  const SfvSearchResult found = FindSfvFiles(dir.path(), true, false);
+  EXPECT_EQ(SplitListText(found.queueText),
+            (std::vector<std::string>{"ALL$" + dir / "top.sfv", "ALL$" + dir / "sub/s.sfv"}));
+  EXPECT_EQ(SplitListText(ListSubFolders(dir.path(), true)),
+            std::vector<std::string>{dir / "sub" + platform::kPathSep});
+}
+
 TEST(ListSubFolders, DepthFirstWithAllLevels) {
   TempDir dir;
   testutil::MakeFolder(dir / "A");
