@@ -44,7 +44,9 @@ struct DirEntry {
   std::uint64_t lastWriteTime = 0;
 };
 
-// Looks up the exact path (a file or a folder) as a directory entry.
+// Looks up the exact path (a file or a folder) as a directory entry. On
+// Windows a path with "*" or "?" in it is never found: no name holds them,
+// and they must not be taken as a pattern that finds some other file.
 std::optional<DirEntry> FindEntry(const std::string& path);
 
 // Calls visit for every entry of the folder, "." and ".." included where the

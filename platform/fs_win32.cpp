@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string_view>
+
 #include "platform/text.h"
 
 namespace platform {
@@ -59,6 +61,13 @@ std::string ErrorText(DWORD code) {
 
 HANDLE AsHandle(void* h) { return static_cast<HANDLE>(h); }
 
+// True when the path holds "*" or "?" (past a "\\?\" prefix), which
+// FindFirstFileW would take as a pattern.
+bool HasWildcard(std::string_view path) {
+  if (path.substr(0, 4) == "\\\\?\\") path.remove_prefix(4);
+  return path.find_first_of("*?") != std::string_view::npos;
+}
+
 DWORD Attributes(const std::string& path) { return GetFileAttributesW(WidePath(path).c_str()); }
 
 // A string filled by a system call that says how much room it needs.
@@ -79,7 +88,7 @@ std::wstring GrowingBuffer(Fill fill) {
 }  // namespace
 
 std::optional<DirEntry> FindEntry(const std::string& path) {
-  if (path.empty()) return std::nullopt;
+  if (path.empty() || HasWildcard(path)) return std::nullopt;
   WIN32_FIND_DATAW data;
   HANDLE find = FindFirstFileW(WidePath(path).c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) return std::nullopt;

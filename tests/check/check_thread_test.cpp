@@ -504,6 +504,15 @@ TEST_F(CheckThreadTest, BlankEntryAndUnusableSfvFiles) {
 }
 
 #ifdef _WIN32
+// "*" and "?" are no part of a Windows name: such a listed name is missing,
+// and no file the pattern would match counts in the total.
+TEST_F(CheckThreadTest, AListedNameWithWildcardsIsMissingAndAddsNothingToTheTotal) {
+  WriteBytes(dir / "ab.rar", "another file");
+  const std::string sfv = WriteSfv("wild.sfv", {FormatSfvLine("??.rar", 0), FormatSfvLine("a*.rar", 0)});
+  EXPECT_EQ(Run(All(sfv)), (Trace{"#134", "#132", "#138", "#127", "#111", "F ??.rar|~|MISSING||4",
+                                  "F a*.rar|~|MISSING||4", kSep, "S ~wild.sfv|2|0|0|2", "#129", "#112"}));
+}
+
 TEST_F(CheckThreadTest, SfvFileInUseIsReported) {
   const std::string sfv = ThreeFiles();
   platform::File open = platform::File::Open(sfv, platform::Access::Read, platform::Share::None,
