@@ -18,6 +18,8 @@ namespace {
 
 constexpr char kBadSuffix[] = "_BAD_OR_INCOMPLETE";
 constexpr char kMissingSuffix[] = "_MISSING";
+// The notice beside the name of a file whose hash the user halted.
+constexpr char kNotFinishedText[] = "was not finished (halted).";
 constexpr std::uint64_t k4GiB = 1ULL << 32;
 
 char FoldCase(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
@@ -79,6 +81,14 @@ void RemoveMarker(const std::string& path) {
 void MakeMarker(const std::string& path) {
   if (platform::FindEntry(path)) return;
   platform::File::Open(path, platform::Access::Write, platform::Share::None, platform::Disposition::CreateNew);
+}
+
+// Renames a bad file to its marker name. A marker made there by an earlier
+// check (zero-length) gives way; anything else at that name stays and the
+// bad file keeps its name.
+void RenameBadFile(const std::string& path) {
+  RemoveMarker(path + kBadSuffix);
+  platform::RenameNoReplace(path, path + kBadSuffix);
 }
 
 // The state of one SFV file's check.
@@ -157,12 +167,17 @@ struct SfvCheck {
     }
 
     const FileCrcResult result = FileCrc32(path, worker.HaltFlag, worker.Host, worker.Gate);
-    if (result.readFailed) {
-      // The file could not be read to its end: it counts as bad, but its
-      // content was never judged, so it is neither renamed nor marked.
+    if (!result.opened || result.readFailed) {
+      // The file could not be opened or read to its end: it counts as bad,
+      // but its content was never judged, so it is neither renamed nor marked.
       ++bad;
       File(name, folder, FileRowKind::Bad, sizeText);
       File(name, result.errorText, FileRowKind::Notice, "");
+      return;
+    }
+    if (result.crc != expected && IsSet(worker.HaltFlag)) {
+      // The user cut the hash short: the file is neither good nor bad.
+      File(name, kNotFinishedText, FileRowKind::Notice, "");
       return;
     }
     if (result.crc == expected) {
@@ -173,10 +188,9 @@ struct SfvCheck {
       return;
     }
     ++bad;
-    // An abort or a halt may have cut the hash short: then nothing is renamed
-    // or marked on the strength of a partial CRC.
-    if (mayTouch && !IsSet(worker.AbortFlag) && !IsSet(worker.HaltFlag)) {
-      if (worker.RenameBad) platform::RenameNoReplace(path, path + kBadSuffix);
+    // After an abort nothing more is renamed or marked.
+    if (mayTouch && !IsSet(worker.AbortFlag)) {
+      if (worker.RenameBad) RenameBadFile(path);
       if (worker.MakeDummy) MakeMarker(path + kBadSuffix);
     }
     File(name, folder, FileRowKind::Bad, sizeText);

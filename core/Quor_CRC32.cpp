@@ -52,7 +52,10 @@ FileCrcResult FileCrc32(const std::string& path, const StopFlag* stopFlag, Notic
   FileCrcResult result;
   platform::File file = platform::File::Open(path, platform::Access::Read, platform::Share::ReadWrite,
                                              platform::Disposition::OpenExisting, true);
-  if (!file.IsOpen()) return result;
+  if (!file.IsOpen()) {
+    result.errorText = platform::LastErrorText();
+    return result;
+  }
   result.opened = true;
 
   // One system call reads kBlocksPerRead blocks; the blocks are then taken

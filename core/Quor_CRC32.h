@@ -36,6 +36,7 @@ struct FileCrcResult {
   // Set when a read failed after the file was opened; crc is then the CRC
   // of the part read and must not be trusted.
   bool readFailed = false;
+  // Why the open or the read failed, in the system's words.
   std::string errorText;
 };
 
@@ -43,7 +44,7 @@ struct FileCrcResult {
 // every 200 blocks and after a short block, with the bytes read since the
 // last report. Looks at stopFlag after every block and stops early when it
 // is set (the CRC of the part read is returned). A file that cannot be
-// opened gives CRC 0 and no report. With a safePoint, waits there between
+// opened gives CRC 0, no report and the reason in errorText. With a safePoint, waits there between
 // two blocks (then looks at stopFlag again).
 FileCrcResult FileCrc32(const std::string& path, const StopFlag* stopFlag, NoticeTarget* target,
                         SafePoint* safePoint = nullptr);

@@ -33,6 +33,15 @@ void CivilFromDays(std::int64_t z, int& year, int& month, int& day) {
 
 bool IsDotEntry(const std::string& name) { return name == "." || name == ".."; }
 
+// A sub-folder the folder walks go into. A link to a folder is left out: a
+// link to a folder above makes the walk endless, and without links every
+// real folder of the tree is reached once, by its own path. That needs no
+// file ids and no set of visited folders, and a link can no longer take the
+// walk out of the tree the user chose.
+bool IsSubFolderToWalk(const platform::DirEntry& entry) {
+  return entry.isFolder && !entry.isLink && !IsDotEntry(entry.name);
+}
+
 // WriteFileText's temporary file is the target's name + this + a number.
 constexpr char kTemporaryMarker[] = ".quor~";
 
@@ -68,7 +77,7 @@ void AppendSubFolders(const std::string& folder, bool allLevels, std::string& ou
   const std::string base = IncludeTrailingSeparator(folder);
   std::vector<std::string> found;
   platform::ListFolder(base, [&](const platform::DirEntry& entry) {
-    if (entry.isFolder && !IsDotEntry(entry.name)) found.push_back(base + entry.name + platform::kPathSep);
+    if (IsSubFolderToWalk(entry)) found.push_back(base + entry.name + platform::kPathSep);
   });
   for (const std::string& sub : found) {
     out += sub;
@@ -174,9 +183,10 @@ SfvSearchResult FindSfvFiles(const std::string& folder, bool includeSubFolders, 
     const std::string current = std::move(toVisit.front());
     toVisit.pop_front();
     platform::ListFolder(current, [&](const platform::DirEntry& entry) {
-      if (IsDotEntry(entry.name)) return;
       if (entry.isFolder) {
-        if (includeSubFolders) toVisit.push_back(current + entry.name + platform::kPathSep);
+        if (includeSubFolders && IsSubFolderToWalk(entry)) {
+          toVisit.push_back(current + entry.name + platform::kPathSep);
+        }
         return;
       }
       const std::string upper = AsciiUpper(entry.name);
@@ -230,7 +240,7 @@ std::string ListFolderFiles(const std::string& folder, const std::string& patter
                             const std::string& marker, bool includeAll) {
   std::string out;
   platform::ListFolder(IncludeTrailingSeparator(folder), [&](const platform::DirEntry& entry) {
-    if (entry.isFolder) return;
+    if (entry.isFolder || IsTemporaryFileName(entry.name)) return;
     const std::string key = marker + AsciiUpper(ExtractFileExt(entry.name));
     if (!includeAll && patterns.find(key) != std::string::npos) return;
     out += entry.name;

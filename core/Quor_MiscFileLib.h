@@ -54,6 +54,7 @@ struct SfvSearchResult {
 };
 
 // Finds the SFV files of a folder, breadth-first when includeSubFolders.
+// Links to folders are not followed.
 SfvSearchResult FindSfvFiles(const std::string& folder, bool includeSubFolders, bool specific);
 
 // Calendar fields of a FILETIME value (UTC, not converted to local time);
@@ -64,11 +65,13 @@ std::optional<platform::CalendarTime> FileTimeToDateTime(std::uint64_t fileTime)
 std::string FileInfoLine(const std::string& path);
 
 // The folder's sub-folders, each with a trailing separator and CR LF; with
-// allLevels each is followed by all of its own, depth first.
+// allLevels each is followed by all of its own, depth first. Links to
+// folders are left out.
 std::string ListSubFolders(const std::string& folder, bool allLevels);
 
 // The folder's file names, each with CR LF, leaving out a file whose key
 // (marker + upper-cased extension) occurs in patterns, unless includeAll.
+// The program's own temporary files are never listed.
 std::string ListFolderFiles(const std::string& folder, const std::string& patterns,
                             const std::string& marker, bool includeAll);
 
@@ -77,6 +80,7 @@ void DeleteOldFiles(const std::string& folder, std::uint32_t days);
 
 // True for the name of a temporary file of the program's whole-file writes:
 // NAME.quor~N (WriteFileText) or NAME.~PID-N (platform::ReplaceWholeFile).
+// A crash between writing and renaming can leave one behind.
 bool IsTemporaryFileName(const std::string& name);
 
 // Deletes the folder's temporary files of ours (IsTemporaryFileName) last

@@ -55,6 +55,18 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
   return text;
 }
 
+// The line without control bytes other than tab. A NUL would end the reading
+// of the SFV file there, and its file lines with it.
+std::string WithoutControlBytes(std::string_view line) {
+  std::string kept;
+  kept.reserve(line.size());
+  for (char c : line) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte >= 0x20 && byte != 0x7F) || c == '\t') kept += c;
+  }
+  return kept;
+}
+
 }  // namespace
 
 std::string OverwriteQuestionText(const std::string& name) { return name + " Already Exists.. Overwrite ?"; }
@@ -65,7 +77,7 @@ std::vector<std::string> NfoTextLines(const std::string& text) {
   std::vector<std::string> lines;
   while (!rest.empty()) {
     const std::size_t end = rest.find_first_of("\r\n");
-    lines.emplace_back(rest.substr(0, end));
+    lines.push_back(WithoutControlBytes(rest.substr(0, end)));
     if (end == std::string_view::npos) break;
     // The line's text ends at the CR or LF; the next line starts after the
     // next LF, so a lone CR drops what follows it up to that LF.

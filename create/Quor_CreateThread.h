@@ -130,5 +130,6 @@ class TSFVCreateThread {
 
 // The lines of an NFO text as they go into the header: a line ends at its
 // first CR or LF, the next begins after the next LF, and a Ctrl-Z (26) ends
-// the text. A final line end adds no empty line.
+// the text. A final line end adds no empty line. Control bytes other than
+// tab are dropped.
 std::vector<std::string> NfoTextLines(const std::string& text);

@@ -33,6 +33,10 @@ inline constexpr std::uint32_t kAttrNormal = 0x80;
 struct DirEntry {
   std::string name;
   bool isFolder = false;
+  // A symbolic link, junction or mount point: the entry stands for another
+  // file or folder (isFolder and the size are those of what it points at on
+  // POSIX, of the link itself on Windows).
+  bool isLink = false;
   std::uint32_t attributes = 0;
   std::uint32_t sizeLow = 0;  // low 32 bits of the size
   std::uint64_t size = 0;     // the whole size
@@ -40,7 +44,9 @@ struct DirEntry {
   std::uint64_t lastWriteTime = 0;
 };
 
-// Looks up the exact path (a file or a folder) as a directory entry.
+// Looks up the exact path (a file or a folder) as a directory entry. On
+// Windows a path with "*" or "?" in it is never found: no name holds them,
+// and they must not be taken as a pattern that finds some other file.
 std::optional<DirEntry> FindEntry(const std::string& path);
 
 // Calls visit for every entry of the folder, "." and ".." included where the

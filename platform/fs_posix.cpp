@@ -33,13 +33,17 @@ std::string LastComponent(const std::string& path) {
 }
 
 std::optional<DirEntry> EntryFromStat(const std::string& path, std::string name) {
+  constexpr unsigned kMask = STATX_BASIC_STATS | STATX_BTIME;
   struct statx sx;
-  if (statx(AT_FDCWD, path.c_str(), 0, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0) {
-    return std::nullopt;
-  }
+  if (statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, kMask, &sx) != 0) return std::nullopt;
+  // A link is described by what it points at (a dangling one is not found),
+  // and marked as a link.
+  const bool isLink = S_ISLNK(sx.stx_mode);
+  if (isLink && statx(AT_FDCWD, path.c_str(), 0, kMask, &sx) != 0) return std::nullopt;
   DirEntry entry;
   entry.name = std::move(name);
   entry.isFolder = S_ISDIR(sx.stx_mode);
+  entry.isLink = isLink;
   entry.size = entry.isFolder ? 0 : sx.stx_size;
   entry.sizeLow = static_cast<std::uint32_t>(entry.size);
   entry.lastWriteTime = ToFileTime(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec);

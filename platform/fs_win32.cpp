@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string_view>
+
 #include "platform/text.h"
 
 namespace platform {
@@ -21,11 +23,22 @@ FILETIME ToFileTimeStruct(std::uint64_t value) {
   return ft;
 }
 
+// A reparse point that stands for another file or folder: a symbolic link,
+// a junction, a mount point (their tags are "name surrogates"). Other reparse
+// points, such as cloud-storage placeholders, are the file or folder itself.
+// Wine shows the Linux symbolic links as reparse points with tag 0, which no
+// real reparse point has.
+bool IsLink(const WIN32_FIND_DATAW& data) {
+  if (!(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+  return data.dwReserved0 == 0 || IsReparseTagNameSurrogate(data.dwReserved0);
+}
+
 DirEntry FromFindData(const WIN32_FIND_DATAW& data) {
   DirEntry entry;
   entry.name = Narrow(data.cFileName);
   entry.attributes = data.dwFileAttributes;
   entry.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  entry.isLink = IsLink(data);
   entry.sizeLow = data.nFileSizeLow;
   entry.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   entry.creationTime = ToU64(data.ftCreationTime);
@@ -48,6 +61,13 @@ std::string ErrorText(DWORD code) {
 
 HANDLE AsHandle(void* h) { return static_cast<HANDLE>(h); }
 
+// True when the path holds "*" or "?" (past a "\\?\" prefix), which
+// FindFirstFileW would take as a pattern.
+bool HasWildcard(std::string_view path) {
+  if (path.substr(0, 4) == "\\\\?\\") path.remove_prefix(4);
+  return path.find_first_of("*?") != std::string_view::npos;
+}
+
 DWORD Attributes(const std::string& path) { return GetFileAttributesW(WidePath(path).c_str()); }
 
 // A string filled by a system call that says how much room it needs.
@@ -68,7 +88,7 @@ std::wstring GrowingBuffer(Fill fill) {
 }  // namespace
 
 std::optional<DirEntry> FindEntry(const std::string& path) {
-  if (path.empty()) return std::nullopt;
+  if (path.empty() || HasWildcard(path)) return std::nullopt;
   WIN32_FIND_DATAW data;
   HANDLE find = FindFirstFileW(WidePath(path).c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) return std::nullopt;

@@ -7,7 +7,86 @@
 
 #include "platform/fs.h"
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include "platform/text.h"
+#else
+#include <unistd.h>
+#endif
+
 namespace testutil {
+
+namespace {
+
+#ifdef _WIN32
+// The Linux path of a path when running under Wine; "" on Windows.
+std::string WineUnixPath(const std::string& path) {
+  using ToUnix = char*(CDECL*)(const wchar_t*);
+  const FARPROC found = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name");
+  if (!found) return "";
+  const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(found));
+  char* unixPath = toUnix(platform::Widen(path).c_str());
+  if (!unixPath) return "";
+  std::string result = unixPath;
+  HeapFree(GetProcessHeap(), 0, unixPath);
+  return result;
+}
+
+// Wine's CreateSymbolicLinkW makes nothing and its delete functions cannot
+// remove a link to a folder, but Wine runs Linux programs. Starts the Linux
+// command on the Linux spelling of the paths; false on Windows. Wine does
+// not wait for a Linux program, so the caller waits for what it does.
+bool StartUnderWine(const std::string& command, const std::vector<std::string>& paths) {
+  std::string line = "Z:\\bin\\" + command;
+  for (const std::string& path : paths) {
+    const std::string unixPath = WineUnixPath(path);
+    if (unixPath.empty()) return false;
+    line += " \"" + unixPath + "\"";
+  }
+  std::wstring wide = platform::Widen(line);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, wide.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    return false;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}
+
+// Waits (bounded) until something stands at the path, or nothing does.
+bool SoonThere(const std::string& path, bool there) {
+  for (int i = 0; i < 1000; ++i) {
+    if (platform::FindEntry(path).has_value() == there) return true;
+    Sleep(10);
+  }
+  return false;
+}
+
+void RemoveLink(const std::string& path) {
+  if (platform::RemoveFolder(path) || platform::RemoveFile(path)) return;
+  if (StartUnderWine("rm -f", {path})) SoonThere(path, false);
+}
+#else
+void RemoveLink(const std::string& path) { platform::RemoveFile(path); }
+#endif
+
+}  // namespace
+
+bool MakeFolderLink(const std::string& link, const std::string& target) {
+#ifdef _WIN32
+  const DWORD flags = SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE;
+  if (CreateSymbolicLinkW(platform::Widen(link).c_str(), platform::Widen(target).c_str(), flags) &&
+      platform::FindEntry(link)) {
+    return true;
+  }
+  return StartUnderWine("ln -s", {target, link}) && SoonThere(link, true);
+#else
+  return symlink(target.c_str(), link.c_str()) == 0;
+#endif
+}
 
 TempDir::TempDir() {
   static std::atomic<unsigned> counter{0};
@@ -68,7 +147,9 @@ void RemoveTree(const std::string& path) {
   platform::ListFolder(base, [&](const platform::DirEntry& entry) { entries.push_back(entry); });
   for (const platform::DirEntry& entry : entries) {
     if (entry.name == "." || entry.name == "..") continue;
-    if (entry.isFolder) {
+    if (entry.isLink) {
+      RemoveLink(base + entry.name);
+    } else if (entry.isFolder) {
       RemoveTree(base + entry.name);
     } else {
       platform::ClearAttributes(base + entry.name);

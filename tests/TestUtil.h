@@ -30,6 +30,10 @@ class TempDir {
 void WriteBytes(const std::string& path, const std::string& bytes);
 std::string ReadBytes(const std::string& path);
 void MakeFolder(const std::string& path);
+// Makes a symbolic link at link to the folder target; false when the system
+// made none.
+bool MakeFolderLink(const std::string& link, const std::string& target);
+// Removes a folder and what is in it; a link inside is removed, never followed.
 void RemoveTree(const std::string& path);
 // Names in a folder, sorted, without "." and "..".
 std::vector<std::string> FolderNames(const std::string& folder);

@@ -15,7 +15,11 @@
 #include "shell/Quor_MiscLib.h"
 
 #ifndef _WIN32
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
+
+#include <cstring>
 #endif
 
 namespace {
@@ -28,6 +32,45 @@ using testutil::WriteBytes;
 using Trace = std::vector<std::string>;
 
 constexpr char kSep[] = "F ||||0";  // the separator row in a trace
+
+#ifdef _WIN32
+// A file that exists but cannot be opened: a handle that shares nothing
+// keeps it locked, as another program would.
+class UnopenableFile {
+ public:
+  explicit UnopenableFile(const std::string& path) {
+    WriteBytes(path, "locked");
+    lock_ = platform::File::Open(path, platform::Access::Read, platform::Share::None,
+                                 platform::Disposition::OpenExisting);
+  }
+  bool Ready() const { return lock_.IsOpen(); }
+
+ private:
+  platform::File lock_;
+};
+#else
+// A file that exists but cannot be opened: open() refuses a socket.
+class UnopenableFile {
+ public:
+  explicit UnopenableFile(const std::string& path) : socket_(socket(AF_UNIX, SOCK_STREAM, 0)) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (socket_ < 0 || path.size() >= sizeof address.sun_path) return;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    ready_ = bind(socket_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  }
+  ~UnopenableFile() {
+    if (socket_ >= 0) close(socket_);
+  }
+  UnopenableFile(const UnopenableFile&) = delete;
+  UnopenableFile& operator=(const UnopenableFile&) = delete;
+  bool Ready() const { return ready_; }
+
+ private:
+  int socket_;
+  bool ready_ = false;
+};
+#endif
 
 std::string Line(const std::string& name, const std::string& content) {
   return FormatSfvLine(name, Crc32Of(content.data(), content.size()));
@@ -163,6 +206,55 @@ TEST_F(CheckThreadTest, RenamedBadFileIsMissingNextTimeAndRenameNeverReplaces) {
   EXPECT_EQ(ReadBytes(dir / "Part2.rar_BAD_OR_INCOMPLETE"), "broken");
 }
 
+TEST_F(CheckThreadTest, RenameBadTakesTheNameOfAnEmptyMarkerLeftByAnEarlierCheck) {
+  const std::string sfv = ThreeFiles();
+  makeDummy = true;
+  Run(All(sfv));
+  ASSERT_TRUE(platform::FileExists(dir / "b.bin_BAD_OR_INCOMPLETE"));
+  makeDummy = false;
+  renameBad = true;
+  Run(All(sfv));
+  EXPECT_FALSE(platform::FileExists(dir / "b.bin"));
+  EXPECT_EQ(ReadBytes(dir / "b.bin_BAD_OR_INCOMPLETE"), "wrong!");
+}
+
+TEST_F(CheckThreadTest, AFileThatCannotBeOpenedIsBadWithItsReasonAndNothingIsMadeOrKept) {
+  renameBad = true;
+  makeDummy = true;
+  skipKnownGood = true;
+  const struct {
+    const char* name;
+    std::uint32_t listed;
+  } cases[] = {
+      {"zero.rar", 0},            // the CRC of nothing read: must not pass as OK
+      {"other.rar", 0x12345678},  // must not be renamed or marked
+  };
+  const UnopenableFile zero(dir / cases[0].name);
+  const UnopenableFile other(dir / cases[1].name);
+  ASSERT_TRUE(zero.Ready() && other.Ready());
+  WriteBytes(dir / "ok.bin", "fine");
+  const std::string sfv =
+      WriteSfv("locked.sfv", {FormatSfvLine(cases[0].name, cases[0].listed),
+                              FormatSfvLine(cases[1].name, cases[1].listed), Line("ok.bin", "fine")});
+  Run(All(sfv));
+  const std::vector<FileRow> rows = host.FileRows();
+  ASSERT_EQ(rows.size(), 6u);
+  for (std::size_t i = 0; i < 2; ++i) {
+    const FileRow& row = rows[2 * i];
+    const FileRow& notice = rows[2 * i + 1];
+    EXPECT_EQ(row.name, cases[i].name);
+    EXPECT_EQ(row.kind, FileRowKind::Bad) << row.name;
+    EXPECT_EQ(notice.kind, FileRowKind::Notice) << row.name;
+    EXPECT_EQ(notice.name, cases[i].name);
+    EXPECT_FALSE(notice.path.empty()) << "the reason";
+  }
+  EXPECT_EQ(rows[4].status, "- OK -");
+  EXPECT_EQ(host.Trace()[11], "S ~locked.sfv|3|1|2|0");
+  EXPECT_EQ(testutil::FolderNames(dir.path()),
+            (std::vector<std::string>{"locked.sfv", "ok.bin", "other.rar", "zero.rar"}));
+  EXPECT_EQ(ReadBytes(ProgressPath(sfv)), "<$" + FileTimeKey(dir / "ok.bin") + "$>ok.bin\r\n");
+}
+
 TEST_F(CheckThreadTest, ProgressFileSkipsKnownGoodFilesUntilAllAreGood) {
   skipKnownGood = true;
   WriteBytes(dir / "a.bin", "hello");
@@ -277,9 +369,10 @@ class LargeFileTest : public CheckThreadTest {
   std::string sfv;
 };
 
-TEST_F(LargeFileTest, HaltCutsTheHashShortAndTheFileIsBadButNeverRenamed) {
+TEST_F(LargeFileTest, AHaltedFileIsNotFinishedAndNeitherGoodNorBad) {
   renameBad = true;
   makeDummy = true;
+  skipKnownGood = true;
   onEvent = [&](const HostEvent& event) {
     if (event.type == HostEvent::Notice && event.code == CN_BYTES_DONE) {
       haltFlag = 1;
@@ -289,11 +382,12 @@ TEST_F(LargeFileTest, HaltCutsTheHashShortAndTheFileIsBadButNeverRenamed) {
   const Trace trace = Run(All(sfv), true);
   ASSERT_EQ(trace.size(), 12u);
   EXPECT_EQ(trace[5], "#139=" + std::to_string(200 * FileCrcBlockSize())) << "one report, then the stop";
-  EXPECT_EQ(trace[6], "F big.bin|~|- !BAD! -|" + FormatThousands(kBigSize) + "|3");
+  EXPECT_EQ(trace[6], "F big.bin|was not finished (halted).|||5");
   EXPECT_EQ(trace[7], "F User Abort..|Queue Cleared..|||5");
-  EXPECT_EQ(trace[9], "S ~big.sfv|2|0|1|0");
+  EXPECT_EQ(trace[9], "S ~big.sfv|2|0|0|0");
   EXPECT_EQ(FileSize32(big), kBigSize);
   EXPECT_FALSE(platform::FindEntry(big + "_BAD_OR_INCOMPLETE"));
+  EXPECT_FALSE(platform::FindEntry(ProgressPath(sfv))) << "no known-good record";
 }
 
 TEST_F(LargeFileTest, PauseHoldsTheHashBetweenBlocksAndAStopWakesIt) {
@@ -315,7 +409,7 @@ TEST_F(LargeFileTest, PauseHoldsTheHashBetweenBlocksAndAStopWakesIt) {
   EXPECT_FALSE(gate.IsPaused());
   const Trace trace = host.Trace();
   ASSERT_EQ(trace.size(), 11u);
-  EXPECT_EQ(trace[5], "F big.bin|~|- !BAD! -|" + FormatThousands(kBigSize) + "|3");
+  EXPECT_EQ(trace[5], "F big.bin|was not finished (halted).|||5");
   EXPECT_EQ(trace[6], "F User Abort..|Queue Cleared..|||5");
   EXPECT_TRUE(platform::FileExists(big)) << "an aborted check renames nothing";
 }
@@ -410,6 +504,15 @@ TEST_F(CheckThreadTest, BlankEntryAndUnusableSfvFiles) {
 }
 
 #ifdef _WIN32
+// "*" and "?" are no part of a Windows name: such a listed name is missing,
+// and no file the pattern would match counts in the total.
+TEST_F(CheckThreadTest, AListedNameWithWildcardsIsMissingAndAddsNothingToTheTotal) {
+  WriteBytes(dir / "ab.rar", "another file");
+  const std::string sfv = WriteSfv("wild.sfv", {FormatSfvLine("??.rar", 0), FormatSfvLine("a*.rar", 0)});
+  EXPECT_EQ(Run(All(sfv)), (Trace{"#134", "#132", "#138", "#127", "#111", "F ??.rar|~|MISSING||4",
+                                  "F a*.rar|~|MISSING||4", kSep, "S ~wild.sfv|2|0|0|2", "#129", "#112"}));
+}
+
 TEST_F(CheckThreadTest, SfvFileInUseIsReported) {
   const std::string sfv = ThreeFiles();
   platform::File open = platform::File::Open(sfv, platform::Access::Read, platform::Share::None,

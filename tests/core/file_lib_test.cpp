@@ -210,6 +210,35 @@ TEST(ListFolderFiles, PatternsAreASubstringTestOnTheExtension) {
   EXPECT_EQ(SplitListText(ListFolderFiles(dir.path(), patterns, "#?", true)).size(), 6u);
 }
 
+TEST(ListFolderFiles, NeverListsTheProgramsTemporaryFiles) {
+  TempDir dir;
+  const std::vector<std::string> temporaries{"z.sfv.quor~0", "z.sfv.quor~17", "ZERAravo.dat.~4242-3"};
+  // Names that only look like them are the user's files.
+  const std::vector<std::string> userFiles{"a.quor~", "b.quor~1x", "c.~12", "d.~-1", "e.~1-", "z.rar"};
+  for (const std::string& name : temporaries) WriteBytes(dir / name, "");
+  for (const std::string& name : userFiles) WriteBytes(dir / name, "");
+  for (bool includeAll : {false, true}) {
+    std::vector<std::string> listed = SplitListText(ListFolderFiles(dir.path(), "#?.SFV", "#?", includeAll));
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(listed, userFiles) << "includeAll " << includeAll;
+  }
+}
+
+TEST(FolderWalks, ALinkBackToTheTopIsNotFollowed) {
+  TempDir dir;
+  WriteBytes(dir / "top.sfv", "");
+  testutil::MakeFolder(dir / "sub");
+  WriteBytes(dir / "sub/s.sfv", "");
+  ASSERT_TRUE(testutil::MakeFolderLink(dir / "sub/up", ExcludeTrailingSeparator(dir.path())));
+  ASSERT_TRUE(platform::FolderExists(dir / "sub/up/sub"));
+
+  const SfvSearchResult found = FindSfvFiles(dir.path(), true, false);
+  EXPECT_EQ(SplitListText(found.queueText),
+            (std::vector<std::string>{"ALL$" + dir / "top.sfv", "ALL$" + dir / "sub/s.sfv"}));
+  EXPECT_EQ(SplitListText(ListSubFolders(dir.path(), true)),
+            std::vector<std::string>{dir / "sub" + platform::kPathSep});
+}
+
 TEST(ListSubFolders, DepthFirstWithAllLevels) {
   TempDir dir;
   testutil::MakeFolder(dir / "A");

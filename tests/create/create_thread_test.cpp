@@ -13,6 +13,7 @@
 
 namespace {
 
+using namespace std::string_literals;
 using testutil::ReadBytes;
 using testutil::ScriptedCreateHost;
 using testutil::TempDir;
@@ -387,6 +388,25 @@ TEST(CreateThread, NfoAndFileInformationBlocks) {
   empty.FolderListText = folder + "\r\n";
   empty.Run();
   EXPECT_EQ(ReadBytes(folder + "b.sfv"), Header() + ";\r\na.r00 E8B7BE43\r\nb.rar CBF43926\r\n");
+}
+
+TEST(CreateThread, ControlBytesOfTheNfoAreDroppedSoTheFileLinesReadBack) {
+  TempDir dir;
+  const std::string folder = Folder(dir, "Nfo");
+  WriteBytes(folder + "a.r00", kA);
+  WriteBytes(folder + "b.rar", kDigits);
+  const std::string nfo = dir / "art.nfo";
+  WriteBytes(nfo, "Ti\0tle\tby\x01\x1B[1mus\x7F\r\n\0\0\0\r\n\0\0\0"s);
+
+  ScriptedCreateHost host;
+  TSFVCreateThread worker(host);
+  worker.IncludeNFO = true;
+  worker.IncludeFile = nfo;
+  worker.FolderListText = folder + "\r\n";
+  worker.Run();
+  EXPECT_EQ(ReadBytes(folder + "b.sfv"),
+            Header() + "; Title\tby[1mus\r\n; \r\n; \r\n;\r\na.r00 E8B7BE43\r\nb.rar CBF43926\r\n");
+  EXPECT_EQ(ReadBack(folder + "b.sfv"), (std::vector<Listed>{{"a.r00", 0xE8B7BE43}, {"b.rar", 0xCBF43926}}));
 }
 
 TEST(CreateThread, AFileThatCannotBeOpenedCostsItsFolderTheSfvFileButNotTheRun) {
