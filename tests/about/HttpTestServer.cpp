@@ -80,6 +80,11 @@ void Server::Serve() {
     if (select(0, &ready, nullptr, nullptr, &wait) <= 0) continue;
     SOCKET client = accept(listener, nullptr, nullptr);
     if (client == INVALID_SOCKET) continue;
+    // A client that stops reading (the update check reads only so much of a
+    // long reply) must not hold the server, and with it the test, forever.
+    const DWORD timeoutMs = 5000;
+    setsockopt(client, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&timeoutMs), sizeof timeoutMs);
+    setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeoutMs), sizeof timeoutMs);
     std::string request;
     char buffer[4096];
     while (request.find("\r\n\r\n") == std::string::npos) {
