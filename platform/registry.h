@@ -95,11 +95,8 @@ enum class RegistryHive { ClassesRoot, CurrentUser, LocalMachine };
 // itself is not created or opened here: every call opens what it needs.
 std::unique_ptr<Registry> OpenSystemRegistry(RegistryHive hive, const std::string& subKey);
 
-// HKEY_CLASSES_ROOT, and the current user's own classes
-// (HKEY_CURRENT_USER\Software\Classes), which Windows merges into it.
-inline std::unique_ptr<Registry> OpenClassesRoot() {
-  return OpenSystemRegistry(RegistryHive::ClassesRoot, "");
-}
+// The current user's own classes (HKEY_CURRENT_USER\Software\Classes),
+// which Windows merges into HKEY_CLASSES_ROOT.
 inline std::unique_ptr<Registry> OpenUserClasses() {
   return OpenSystemRegistry(RegistryHive::CurrentUser, "Software\\Classes");
 }
