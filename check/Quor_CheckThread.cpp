@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "check/Quor_MarkerIndex.h"
 #include "core/Quor_CRC32.h"
 #include "core/Quor_MiscFileLib.h"
 #include "core/Quor_Sfv.h"
@@ -72,23 +73,24 @@ class KnownGoodList {
 // Removes a marker the worker made earlier. Markers are zero-length; a file
 // with content at that name (such as a bad file renamed there) is the user's
 // data and stays.
-void RemoveMarker(const std::string& path) {
-  std::optional<platform::DirEntry> entry = platform::FindEntry(path);
+void RemoveMarker(MarkerIndex& markers, const std::string& path) {
+  if (!markers.MayExist(path)) return;
+  std::optional<platform::DirEntry> entry = platform::LookUpPath(path);
   if (entry && !entry->isFolder && entry->size == 0) platform::RemoveFile(path);
 }
 
 // Makes a zero-length marker, but only where nothing stands yet.
-void MakeMarker(const std::string& path) {
-  if (platform::FindEntry(path)) return;
+void MakeMarker(MarkerIndex& markers, const std::string& path) {
   platform::File::Open(path, platform::Access::Write, platform::Share::None, platform::Disposition::CreateNew);
+  markers.Added(path);
 }
 
 // Renames a bad file to its marker name. A marker made there by an earlier
 // check (zero-length) gives way; anything else at that name stays and the
 // bad file keeps its name.
-void RenameBadFile(const std::string& path) {
-  RemoveMarker(path + kBadSuffix);
-  platform::RenameNoReplace(path, path + kBadSuffix);
+void RenameBadFile(MarkerIndex& markers, const std::string& path) {
+  RemoveMarker(markers, path + kBadSuffix);
+  if (platform::RenameNoReplace(path, path + kBadSuffix)) markers.Added(path + kBadSuffix);
 }
 
 // The state of one SFV file's check.
@@ -98,6 +100,7 @@ struct SfvCheck {
   std::string folder;
   std::string progressPath;  // "" when the SFV path gives no progress file name
   KnownGoodList knownGood;
+  MarkerIndex markers{kBadSuffix, kMissingSuffix};
   std::uint32_t total = 0;
   std::uint32_t good = 0;
   std::uint32_t bad = 0;
@@ -149,16 +152,17 @@ struct SfvCheck {
     // Files listed outside the SFV file's folder tree are checked, but
     // nothing is ever made, renamed or removed beside them.
     const bool mayTouch = StaysInsideFolder(name);
-    if (!platform::FileExists(path)) {
+    const std::optional<platform::DirEntry> entry = platform::LookUpPath(path);
+    if (!entry || entry->isFolder) {
       ++missing;
-      if (worker.MakeDummy && mayTouch) MakeMarker(path + kMissingSuffix);
+      if (worker.MakeDummy && mayTouch) MakeMarker(markers, path + kMissingSuffix);
       File(name, folder, FileRowKind::Missing, "");
       return;
     }
-    if (mayTouch) RemoveMarker(path + kMissingSuffix);
-    const std::uint64_t size = FileSize64(path);
+    if (mayTouch) RemoveMarker(markers, path + kMissingSuffix);
+    const std::uint64_t size = entry->size;
     const std::string sizeText = FormatThousands(size);
-    std::string record = "<$" + FileTimeKey(path) + "$>" + name;
+    std::string record = "<$" + FileTimeKeyOf(entry->lastWriteTime) + "$>" + name;
     if (worker.SkipKnownGood && knownGood.Contains(record)) {
       ++good;
       NotifyBytesDone(size);
@@ -182,7 +186,7 @@ struct SfvCheck {
     }
     if (result.crc == expected) {
       ++good;
-      if (mayTouch) RemoveMarker(path + kBadSuffix);
+      if (mayTouch) RemoveMarker(markers, path + kBadSuffix);
       if (worker.SkipKnownGood) knownGood.Add(std::move(record));
       File(name, folder, FileRowKind::Ok, sizeText);
       return;
@@ -190,8 +194,8 @@ struct SfvCheck {
     ++bad;
     // After an abort nothing more is renamed or marked.
     if (mayTouch && !IsSet(worker.AbortFlag)) {
-      if (worker.RenameBad) RenameBadFile(path);
-      if (worker.MakeDummy) MakeMarker(path + kBadSuffix);
+      if (worker.RenameBad) RenameBadFile(markers, path);
+      if (worker.MakeDummy) MakeMarker(markers, path + kBadSuffix);
     }
     File(name, folder, FileRowKind::Bad, sizeText);
   }

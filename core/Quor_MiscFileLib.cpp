@@ -94,7 +94,7 @@ std::uint32_t FileSize32(const std::string& path) {
 }
 
 std::uint64_t FileSize64(const std::string& path) {
-  const std::optional<platform::DirEntry> entry = platform::FindEntry(path);
+  const std::optional<platform::DirEntry> entry = platform::LookUpPath(path);
   return entry ? entry->size : 0;
 }
 
@@ -136,11 +136,14 @@ bool WriteFileText(const std::string& path, const std::string& text, std::string
 }
 
 std::string FileTimeKey(const std::string& path) {
-  std::optional<platform::DirEntry> entry = platform::FindEntry(path);
-  if (!entry) return std::string();
+  std::optional<platform::DirEntry> entry = platform::LookUpPath(path);
+  return entry ? FileTimeKeyOf(entry->lastWriteTime) : std::string();
+}
+
+std::string FileTimeKeyOf(std::uint64_t lastWriteTime) {
   char key[17];
-  std::snprintf(key, sizeof key, "%8.8X%8.8X", static_cast<unsigned>(entry->lastWriteTime >> 32),
-                static_cast<unsigned>(entry->lastWriteTime & 0xFFFFFFFFu));
+  std::snprintf(key, sizeof key, "%8.8X%8.8X", static_cast<unsigned>(lastWriteTime >> 32),
+                static_cast<unsigned>(lastWriteTime & 0xFFFFFFFFu));
   return key;
 }
 

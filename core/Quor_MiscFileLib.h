@@ -34,6 +34,8 @@ bool WriteFileText(const std::string& path, const std::string& text, std::string
 
 // The last-write time as 16 upper-case hex digits, or "" when not found.
 std::string FileTimeKey(const std::string& path);
+// The same key for a last-write time already looked up (a FILETIME value).
+std::string FileTimeKeyOf(std::uint64_t lastWriteTime);
 
 // Makes a zero-length file at the path (cutting an existing one).
 bool CreateEmptyFile(const std::string& path);

@@ -82,7 +82,7 @@ SfvContent LoadSfvFile(const std::string& sfvPath) {
     if (!IsSfvLine(line)) continue;
     const std::string name = line.substr(0, line.size() - (kCrcDigits + 1));
     const std::string path = ListedFilePath(folder, name);
-    const std::optional<platform::DirEntry> entry = platform::FindEntry(path);
+    const std::optional<platform::DirEntry> entry = platform::LookUpPath(path);
     if (entry && !entry->isFolder) content.totalSize += entry->size;
     content.lines.push_back(std::move(line));
   }

@@ -49,6 +49,17 @@ struct DirEntry {
 // and they must not be taken as a pattern that finds some other file.
 std::optional<DirEntry> FindEntry(const std::string& path);
 
+// The facts of the exact path (a file or a folder) in one look-up that does
+// not list its folder: kind, size, attributes and times. The name is the
+// path's last part as given, not as stored, and isLink is left false; ask
+// FindEntry for those. Never matches wildcards.
+std::optional<DirEntry> LookUpPath(const std::string& path);
+
+// The form of a file name under which the file system finds it: upper-cased
+// on Windows, where names differing only in letter case are one file; the
+// name itself on POSIX.
+std::string FileNameKey(const std::string& name);
+
 // Calls visit for every entry of the folder, "." and ".." included where the
 // system lists them, in the order the file system gives. The folder may lack
 // its trailing separator. Returns false when the folder cannot be listed.

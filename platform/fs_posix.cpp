@@ -71,6 +71,14 @@ std::optional<DirEntry> FindEntry(const std::string& path) {
   return EntryFromStat(path, LastComponent(path));
 }
 
+std::optional<DirEntry> LookUpPath(const std::string& path) {
+  std::optional<DirEntry> entry = FindEntry(path);
+  if (entry) entry->isLink = false;
+  return entry;
+}
+
+std::string FileNameKey(const std::string& name) { return name; }
+
 bool ListFolder(const std::string& folder, const std::function<void(const DirEntry&)>& visit) {
   std::string base = WithSeparator(folder);
   DIR* dir = opendir(base.empty() ? "." : base.c_str());

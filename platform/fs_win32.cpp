@@ -96,6 +96,31 @@ std::optional<DirEntry> FindEntry(const std::string& path) {
   return FromFindData(data);
 }
 
+std::optional<DirEntry> LookUpPath(const std::string& path) {
+  if (path.empty() || HasWildcard(path)) return std::nullopt;
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(WidePath(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  DirEntry entry;
+  std::size_t slash = path.find_last_of("\\/");
+  entry.name = slash == std::string::npos ? path : path.substr(slash + 1);
+  entry.attributes = data.dwFileAttributes;
+  entry.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  entry.sizeLow = data.nFileSizeLow;
+  entry.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  entry.creationTime = ToU64(data.ftCreationTime);
+  entry.lastWriteTime = ToU64(data.ftLastWriteTime);
+  return entry;
+}
+
+std::string FileNameKey(const std::string& name) {
+  std::wstring wide = Widen(name);
+  if (wide.empty()) return name;
+  std::wstring upper(wide.size(), L'\0');
+  const int n = LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.c_str(), static_cast<int>(wide.size()),
+                              upper.data(), static_cast<int>(upper.size()), nullptr, nullptr, 0);
+  return n == static_cast<int>(upper.size()) ? Narrow(upper) : name;
+}
+
 bool ListFolder(const std::string& folder, const std::function<void(const DirEntry&)>& visit) {
   std::string pattern = folder;
   if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';

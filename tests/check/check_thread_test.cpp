@@ -170,6 +170,19 @@ TEST_F(CheckThreadTest, MarkersAreMadeAndRemovedWhenTheFilesComeRight) {
             (std::vector<std::string>{"a.bin", "b.bin", "c.bin", "three.sfv"}));
 }
 
+// Markers are looked for in a listing of each folder the SFV file reaches,
+// matched as the file system matches names.
+TEST_F(CheckThreadTest, MarkersInSubFoldersAndInOtherLetterCaseAreRemovedToo) {
+  ASSERT_TRUE(platform::CreateFolder(dir / "sub"));
+  WriteBytes(dir / "sub" + platform::kPathSep + "x.bin", "x");
+  WriteBytes(dir / "sub" + platform::kPathSep + "x.bin_MISSING", "");
+#ifdef _WIN32
+  WriteBytes(dir / "sub" + platform::kPathSep + "X.BIN_bad_or_incomplete", "");
+#endif
+  EXPECT_EQ(Run(All(WriteSfv("one.sfv", {Line("sub\\x.bin", "x")})))[5], "F sub\\x.bin|~|- OK -|1|1");
+  EXPECT_EQ(testutil::FolderNames(dir / "sub"), (std::vector<std::string>{"x.bin"}));
+}
+
 TEST_F(CheckThreadTest, AMarkerNeverReplacesAFileAndOnlyEmptyMarkersAreRemoved) {
   makeDummy = true;
   renameBad = true;
