@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Many small files: the per-file cost of a check, where reading is the least
+# of it. Prints
+#   small-check-vs-cat: R   quor-cli check of 10,000 files of 4 KiB over cat
+#                           of the same files (page cache, best of 5 each)
+# and, given the Windows build and a ready Wine:
+#   cli-exe-vs-native: R    quor-cli.exe check of 2,000 files of 100 bytes
+#                           under Wine, less the start-up of quor-cli.exe,
+#                           over the native quor-cli check of the same files
+#   bench/bench_small.sh NATIVE-QUOR-CLI [WINDOWS-QUOR-CLI.EXE]
+set -uo pipefail
+cli=${1:?usage: bench_small.sh QUOR-CLI [QUOR-CLI.EXE]}
+exe=${2:-}
+work=$(mktemp -d "${TMPDIR:-/tmp}/quor-bench-small.XXXXXX") || exit 1
+trap 'rm -rf "$work"' EXIT
+
+# Makes COUNT random files of SIZE bytes in FOLDER and an SFV file for them.
+make_files() {
+  mkdir -p "$1"
+  python3 - "$1" "$2" "$3" <<'PY' || exit 1
+import os, sys
+folder, count, size = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+for i in range(count):
+    with open(os.path.join(folder, "f%05d.bin" % i), "wb") as f:
+        f.write(os.urandom(size))
+PY
+  "$cli" create --name small "$1" >/dev/null || { echo "quor-cli create failed" >&2; exit 1; }
+}
+
+now() { date +%s%N; }
+# Best time of 5 runs of the command, in ns.
+best_of_5() {
+  local best=0 t0 t
+  for _ in 1 2 3 4 5; do
+    t0=$(now)
+    "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; exit 1; }
+    t=$(($(now) - t0))
+    { [ "$best" -eq 0 ] || [ "$t" -lt "$best" ]; } && best=$t
+  done
+  echo "$best"
+}
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+ms() { awk -v t="$1" 'BEGIN { printf "%.1f ms", t / 1e6 }'; }
+
+make_files "$work/4k" 10000 4096
+cat_all() { cat "$work"/4k/*.bin; }
+cat_all >/dev/null
+t_cat=$(best_of_5 cat_all)
+t_check=$(best_of_5 "$cli" check --quiet "$work/4k/small.sfv")
+echo "quor-cli check: $(ms "$t_check"), cat: $(ms "$t_cat") (10,000 files of 4 KiB in the page cache)"
+echo "small-check-vs-cat: $(ratio "$t_check" "$t_cat")"
+
+[ -n "$exe" ] || exit 0
+make_files "$work/100" 2000 100
+win_path=$(winepath -w "$work/100/small.sfv" 2>/dev/null) || { echo "winepath failed" >&2; exit 1; }
+t_native=$(best_of_5 "$cli" check --quiet "$work/100/small.sfv")
+t_start=$(best_of_5 wine "$exe" --version)
+t_exe=$(best_of_5 wine "$exe" check --quiet "$win_path")
+echo "quor-cli.exe check: $(ms "$t_exe") (start-up $(ms "$t_start")), native: $(ms "$t_native")" \
+  "(2,000 files of 100 bytes)"
+echo "cli-exe-vs-native: $(ratio $((t_exe > t_start ? t_exe - t_start : 0)) "$t_native")"
