@@ -56,7 +56,7 @@ platform::File CreateTemporaryBeside(const std::string& target, std::string& tem
     platform::File file = platform::File::Open(tempPath, platform::Access::Write, platform::Share::Read,
                                                platform::Disposition::CreateNew);
     if (file.IsOpen()) return file;
-    if (platform::FindEntry(tempPath) == std::nullopt) break;  // not a clash: the folder refuses
+    if (platform::LookUpPath(tempPath) == std::nullopt) break;  // not a clash: the folder refuses
   }
   tempPath.clear();
   return platform::File();
@@ -65,7 +65,7 @@ platform::File CreateTemporaryBeside(const std::string& target, std::string& tem
 // Puts the written temporary file in place of target. A read-only target is
 // made writable only now, and read-only again when the replace fails.
 bool PutInPlace(const std::string& tempPath, const std::string& target, std::string& errorText) {
-  const std::optional<platform::DirEntry> entry = platform::FindEntry(target);
+  const std::optional<platform::DirEntry> entry = platform::LookUpPath(target);
   const bool readOnly = entry && !entry->isFolder && (entry->attributes & platform::kAttrReadOnly);
   if (readOnly) platform::ClearAttributes(target);
   if (platform::ReplaceFileAtomic(tempPath, target, errorText)) return true;
@@ -89,7 +89,7 @@ void AppendSubFolders(const std::string& folder, bool allLevels, std::string& ou
 }  // namespace
 
 std::uint32_t FileSize32(const std::string& path) {
-  std::optional<platform::DirEntry> entry = platform::FindEntry(path);
+  std::optional<platform::DirEntry> entry = platform::LookUpPath(path);
   return entry ? entry->sizeLow : 0;
 }
 

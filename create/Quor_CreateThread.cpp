@@ -27,7 +27,7 @@ constexpr std::size_t kNfoReadPiece = 64 * 1024;
 // Extensions (upper-case) of the files that lend the SFV file their name.
 constexpr std::array<std::string_view, 5> kNamingExtensions = {".RAR", ".EXE", ".ZIP", ".M3U", ".001"};
 
-bool Exists(const std::string& path) { return platform::FindEntry(path).has_value(); }
+bool Exists(const std::string& path) { return platform::LookUpPath(path).has_value(); }
 
 // Why a file cannot be opened for hashing, in the system's words.
 std::string OpenFailureReason(const std::string& path) {

@@ -29,7 +29,7 @@ bool ReplaceWholeFile(const std::string& path, const std::string& text) {
     const std::string temp = path + kWholeFileTemporaryMarker + std::to_string(getpid()) + "-" + std::to_string(counter++);
     File file = File::Open(temp, Access::Write, Share::None, Disposition::CreateNew);
     if (!file.IsOpen()) {
-      if (FindEntry(temp)) continue;  // a leftover of another process: try the next name
+      if (LookUpPath(temp)) continue;  // a leftover of another process: try the next name
       return false;
     }
     bool written = file.Write(text.data(), text.size(), error) && file.Flush(error);
