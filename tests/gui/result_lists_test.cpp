@@ -277,7 +277,9 @@ TEST_F(ResultListsTest, The2002ndFileRowDeletesTheFirstAndThe502ndSfvRowLikewise
 // refresh of a virtual list.
 class RefreshCounter {
  public:
-  explicit RefreshCounter(HWND list) : list_(list) { SetWindowSubclass(list_, Proc, 77, reinterpret_cast<DWORD_PTR>(this)); }
+  explicit RefreshCounter(HWND list) : list_(list) {
+    SetWindowSubclass(list_, Proc, 77, reinterpret_cast<DWORD_PTR>(this));
+  }
   ~RefreshCounter() { RemoveWindowSubclass(list_, Proc, 77); }
   int count = 0;
 

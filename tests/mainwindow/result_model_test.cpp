@@ -193,7 +193,8 @@ TEST(ResultModelTest, RowInboxHandsOverEveryRowInOrderAcrossThreads) {
   std::thread worker([&] {
     for (int i = 0; i < kRows; ++i) {
       const std::string text = std::to_string(i);
-      RowInbox::Row row = i % 100 == 99 ? RowInbox::Row(SfvRow{text, "", "", "", ""}) : RowInbox::Row(FileRow{text, "", "", "", FileRowKind::Ok});
+      RowInbox::Row row = i % 100 == 99 ? RowInbox::Row(SfvRow{text, "", "", "", ""})
+                                        : RowInbox::Row(FileRow{text, "", "", "", FileRowKind::Ok});
       if (inbox.Add(std::move(row))) ++tellings;
     }
   });
