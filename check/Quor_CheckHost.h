@@ -1,8 +1,11 @@
 // What the check worker tells and asks its window. Every call is made on the
-// worker thread and returns only when the main thread has done the step, so
-// the rows arrive in the order they are sent and the worker may reuse its
-// buffers at once. The Windows GUI sends WM_CHECKNOTIFY for Notify and runs
-// the three steps through its synchronize message; tests record.
+// worker thread, and the host has taken what it needs when the call returns,
+// so the worker may reuse its buffers at once. Notify and PickFiles return
+// only when the main thread has done the step; a reported row may be shown
+// later, but always in the order the rows were reported. The Windows GUI
+// sends WM_CHECKNOTIFY for Notify, runs PickFiles through its synchronize
+// message and hands the rows over to its window, which takes them in a few
+// times a second; tests record.
 #pragma once
 
 #include <cstdint>

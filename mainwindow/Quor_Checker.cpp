@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <algorithm>
+
 #include "about/Quor_Const.h"
 #include "core/Quor_MiscFileLib.h"
 #include "core/Quor_Text.h"
@@ -154,6 +156,13 @@ LRESULT TZOZUvavada::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_TIMER:
       if (wParam == kProgressTimerId) ProgressTimerTimer();
+      if (wParam == kRowsTimerId) RowsTimerTimer();
+      return 0;
+    case WM_QUOR_ROWS:
+      StartRowsTimer();
+      return 0;
+    case WM_QUOR_BYTES:
+      CountHandedBytes();
       return 0;
     case WM_QUOR_FIRST_ACTIVATE:
       FormActivate();
@@ -259,6 +268,8 @@ void TZOZUvavada::OnCommand(int id, int /*notifyCode*/, HWND control) {
 }
 
 LRESULT TZOZUvavada::OnNotify(NMHDR* header) {
+  // A sort takes in the rows that have come so far.
+  if (header->code == LVN_COLUMNCLICK) ShowPendingRows();
   LRESULT result = 0;
   if (archiveList_.HandleNotify(header, result) || statusList_.HandleNotify(header, result)) return result;
   return 0;
@@ -323,6 +334,7 @@ bool TZOZUvavada::OnClose() {
 }
 
 void TZOZUvavada::FormClose() {
+  ShowPendingRows();
   queue_.Closing();
   SaveSettingsNow();
 }
@@ -331,6 +343,8 @@ void TZOZUvavada::OnDestroy() {
   notifyWnd_ = nullptr;
   if (timerOn_) KillTimer(hwnd(), kProgressTimerId);
   timerOn_ = false;
+  if (rowsTimerOn_) KillTimer(hwnd(), kRowsTimerId);
+  rowsTimerOn_ = false;
   if (QuitOnDestroy) PostQuitMessage(0);
 }
 
@@ -404,6 +418,7 @@ void TZOZUvavada::SaveSettingsNow() {
 // ---- progress ----
 
 void TZOZUvavada::OnCheckNotify(std::uint32_t code, std::uint32_t value) {
+  CountHandedBytes();  // the bytes done before this notice count before it
   switch (progress_.Apply(code, value)) {
     case NoticeEffect::BusyCursor:
       busy_ = true;
@@ -434,7 +449,17 @@ void TZOZUvavada::OnCheckNotify(std::uint32_t code, std::uint32_t value) {
   }
 }
 
+void TZOZUvavada::CountHandedBytes() {
+  std::uint64_t bytes = bytesHandedOver_.exchange(0);
+  while (bytes > 0) {
+    const auto piece = static_cast<std::uint32_t>(std::min<std::uint64_t>(bytes, 0xFFFFFFFFu));
+    progress_.Apply(CN_BYTES_DONE, piece);
+    bytes -= piece;
+  }
+}
+
 void TZOZUvavada::ProgressTimerTimer() {
+  CountHandedBytes();
   const TickInput input{queue_.StartedSfvCount(), queue_.QueuedSfvCount(), settings_.showEtaSpeed,
                         IsSet(&queue_.PauseFlag)};
   std::optional<ProgressDisplay> display = progress_.Tick(input, baseCaption_);
@@ -463,11 +488,46 @@ void TZOZUvavada::ShowBusyCursorIfOverList() {
 void TZOZUvavada::AddFileRow(const FileRow& row) {
   if (row.kind == FileRowKind::Bad || row.kind == FileRowKind::Missing) runFoundFaults_ = true;
   archiveList_.AddRow({row.name, row.path, row.status, row.sizeText}, FileRowColour(row.kind, settings_.colours));
+  StartRowsTimer();
 }
 
 void TZOZUvavada::AddSfvRow(const SfvRow& row) {
   statusList_.AddRow({row.sfv, row.total, row.good, row.bad, row.missing},
                      SfvRowColour(row.total, row.good, settings_.colours));
+  StartRowsTimer();
+}
+
+bool TZOZUvavada::TakeHandedRows() {
+  const std::vector<RowInbox::Row> rows = handedRows_.TakeAll();
+  for (const RowInbox::Row& row : rows) {
+    if (const FileRow* file = std::get_if<FileRow>(&row)) {
+      AddFileRow(*file);
+    } else {
+      AddSfvRow(std::get<SfvRow>(row));
+    }
+  }
+  return !rows.empty();
+}
+
+void TZOZUvavada::ShowPendingRows() {
+  TakeHandedRows();
+  // The file rows first: a summary row is never shown before its files.
+  archiveList_.Refresh();
+  statusList_.Refresh();
+}
+
+void TZOZUvavada::StartRowsTimer() {
+  if (rowsTimerOn_ || !hwnd()) return;
+  rowsTimerOn_ = SetTimer(hwnd(), kRowsTimerId, kRowsRefreshMs, nullptr) != 0;
+}
+
+void TZOZUvavada::RowsTimerTimer() {
+  if (!TakeHandedRows() && !archiveList_.RefreshDue() && !statusList_.RefreshDue()) {
+    KillTimer(hwnd(), kRowsTimerId);  // a tick without rows: the burst is over
+    rowsTimerOn_ = false;
+    return;
+  }
+  ShowPendingRows();
 }
 
 void TZOZUvavada::SetFileSizeColumn(bool show) {
@@ -483,11 +543,13 @@ void TZOZUvavada::SetFileSizeColumn(bool show) {
 }
 
 void TZOZUvavada::ClearList1Click() {
+  TakeHandedRows();  // rows that came before the click go with the rest
   archiveList_.Clear();
   statusList_.Clear();
 }
 
 void TZOZUvavada::SaveList1Click() {
+  ShowPendingRows();
   const std::string text = SaveListText(archiveList_.Rows());
   gui::FileDialogRequest request;
   request.owner = hwnd();
@@ -544,6 +606,7 @@ bool TZOZUvavada::LaunchWorker(const std::string& queueText, platform::ThreadPri
     worker_->Join();
     worker_.reset();
   }
+  ShowPendingRows();  // every row of the run before stands before the new run's
   gate_.Resume();
   worker_ = std::make_unique<TZERAravoThread>();
   TZERAravoThread& w = *worker_;
@@ -577,6 +640,10 @@ void TZOZUvavada::OnWorkerDone() {
     worker_->Join();
     worker_.reset();
   }
+  // The worker has ended: every row and byte count it handed over is here,
+  // and the lists end the run showing all of the rows.
+  CountHandedBytes();
+  ShowPendingRows();
   queue_.OnWorkerDone();
   if (!queue_.Running()) ShowRunEnded();
   UpdateMenuState();
@@ -595,16 +662,28 @@ void TZOZUvavada::ShowRunEnded() {
 }
 
 void TZOZUvavada::Notify(NotifyCode code, std::uint32_t value) {
-  if (HWND target = notifyWnd_.load()) SendMessageA(target, WM_CHECKNOTIFY, code, value);
+  HWND target = notifyWnd_.load();
+  if (!target) return;
+  if (code == CN_BYTES_DONE) {
+    // Bytes done only add up: the worker leaves them here and goes on, and
+    // the window counts them as soon as it gets to them, and always before
+    // the next notice it takes. A small file sends two of these; a round
+    // trip to the window's thread for each would cost more than the file.
+    if (value != 0 && bytesHandedOver_.fetch_add(value) == 0) PostMessageW(target, WM_QUOR_BYTES, 0, 0);
+    return;
+  }
+  SendMessageA(target, WM_CHECKNOTIFY, code, value);
 }
 
-void TZOZUvavada::ReportFile(const FileRow& row) {
-  if (HWND target = notifyWnd_.load()) gui::SyncCall(target, [&] { AddFileRow(row); });
+void TZOZUvavada::HandOverRow(RowInbox::Row row) {
+  HWND target = notifyWnd_.load();
+  if (!target) return;  // the window is going
+  if (handedRows_.Add(std::move(row))) PostMessageW(target, WM_QUOR_ROWS, 0, 0);
 }
 
-void TZOZUvavada::ReportSfv(const SfvRow& row) {
-  if (HWND target = notifyWnd_.load()) gui::SyncCall(target, [&] { AddSfvRow(row); });
-}
+void TZOZUvavada::ReportFile(const FileRow& row) { HandOverRow(row); }
+
+void TZOZUvavada::ReportSfv(const SfvRow& row) { HandOverRow(row); }
 
 std::optional<std::string> TZOZUvavada::PickFiles(const std::string& lines) {
   std::optional<std::string> picked;

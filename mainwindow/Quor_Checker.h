@@ -35,10 +35,19 @@ inline constexpr int kArchiveListId = 2001;
 inline constexpr int kStatusListId = 2002;
 inline constexpr int kProgressBarId = 2003;
 inline constexpr UINT_PTR kProgressTimerId = 1;
+// Runs while rows come in: each tick shows the rows that came since the last.
+inline constexpr UINT_PTR kRowsTimerId = 2;
+inline constexpr UINT kRowsRefreshMs = 200;
 // Posted to run the first activation once the window is shown.
 inline constexpr UINT WM_QUOR_FIRST_ACTIVATE = WM_APP + 11;
 // Posted to itself for each hand-over record taken (the oldest is submitted).
 inline constexpr UINT WM_QUOR_HANDOVER = WM_APP + 12;
+// Posted by the worker's thread when it hands over a row and none were
+// waiting: the rows timer is to run.
+inline constexpr UINT WM_QUOR_ROWS = WM_APP + 13;
+// Posted by the worker's thread when it leaves bytes done and none were
+// waiting to be counted.
+inline constexpr UINT WM_QUOR_BYTES = WM_APP + 14;
 
 class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
  public:
@@ -108,9 +117,16 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
   ResultList& StatusList() { return statusList_; }
   HWND SFVProgressBar() const { return progressBar_; }
 
-  // Rows the worker reports (run on the main thread).
+  // Rows the worker reports (run on the main thread): each goes into its
+  // list's model at once and shows at the next tick of the rows timer.
   void AddFileRow(const FileRow& row);
   void AddSfvRow(const SfvRow& row);
+  // Takes every row the worker has handed over and makes both lists show
+  // all their rows now. The rows timer does this a few times a second while
+  // rows come in; so do the end of a run, a new run, Clear List, Save List,
+  // a sort and closing the window.
+  void ShowPendingRows();
+  bool RowsTimerOn() const { return rowsTimerOn_; }
 
   // The result lists' columns and commands.
   // Adds or removes ArchiveList's "File Size" column (exactly one while
@@ -163,6 +179,13 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
   void FormClose();
   void SetPriority(int level);
   void ProgressTimerTimer();
+  void StartRowsTimer();
+  void RowsTimerTimer();
+  // Moves the rows the worker has handed over into the lists' models; true
+  // when there were any.
+  bool TakeHandedRows();
+  // Counts the bytes done the worker has left into the progress counters.
+  void CountHandedBytes();
   // The run is over (no worker left): caption, bar and title at rest.
   void ShowRunEnded();
   // The application's title, on the taskbar button too.
@@ -190,11 +213,14 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
   bool ResumeWorker() override;
   bool SetWorkerPriority(platform::ThreadPriority priority) override;
 
-  // CheckHost: called on the worker thread.
+  // CheckHost: called on the worker thread. Rows and bytes done are handed
+  // over without waiting for the window; the other notices and the pick
+  // list wait for it.
   void Notify(NotifyCode code, std::uint32_t value) override;
   void ReportFile(const FileRow& row) override;
   void ReportSfv(const SfvRow& row) override;
   std::optional<std::string> PickFiles(const std::string& lines) override;
+  void HandOverRow(RowInbox::Row row);
 
   std::string settingsPath_;
   std::string programFolder_;
@@ -209,6 +235,8 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
   std::unique_ptr<TZERAravoThread> worker_;
   std::atomic<HWND> notifyWnd_{nullptr};  // this window, while a worker may send to it
   std::atomic<bool> workerEnded_{true};   // the worker's run is over (set on its thread)
+  RowInbox handedRows_;                   // rows from the worker the lists have not taken yet
+  std::atomic<std::uint64_t> bytesHandedOver_{0};  // CN_BYTES_DONE values not counted yet
 
   ResultList archiveList_{std::vector<ColumnSpec>(ArchiveColumnSpecs().begin(),
                                                   ArchiveColumnSpecs().begin() + kArchiveFixedColumns),
@@ -221,5 +249,6 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
   bool busy_ = false;
   bool runFoundFaults_ = false;  // a bad or missing file in this run (the taskbar shows it)
   bool timerOn_ = false;
+  bool rowsTimerOn_ = false;
   bool firstActivationDone_ = false;
 };

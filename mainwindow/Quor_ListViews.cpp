@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "gui/Window.h"
 #include "platform/text.h"
 
@@ -21,28 +23,16 @@ int FormatOf(ColumnAlign align) {
   return LVCFMT_LEFT;
 }
 
-const ResultRow* RowOf(LPARAM param) { return reinterpret_cast<const ResultRow*>(param); }
+// ASCII letters folded to lower case: typing to find a row ignores case.
+char FoldCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-int CALLBACK CompareRows(LPARAM a, LPARAM b, LPARAM dataIndex) {
-  const int data = static_cast<int>(dataIndex);
-  if (ResultRows::SortsBefore(*RowOf(a), *RowOf(b), data)) return -1;
-  if (ResultRows::SortsBefore(*RowOf(b), *RowOf(a), data)) return 1;
-  return 0;
-}
-
-LPARAM ItemParam(HWND list, int index) {
-  LVITEMW item{};
-  item.mask = LVIF_PARAM;
-  item.iItem = index;
-  if (!SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return 0;
-  return item.lParam;
-}
-
-void SetCallbackText(HWND list, int row, int subItem) {
-  LVITEMW sub{};
-  sub.iSubItem = subItem;
-  sub.pszText = LPSTR_TEXTCALLBACKW;
-  SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&sub));
+// text starts with prefix (or, unless partial, is prefix), case aside.
+bool MatchesFolded(const std::string& text, const std::string& prefix, bool partial) {
+  if (prefix.size() > text.size() || (!partial && prefix.size() != text.size())) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    if (FoldCase(text[i]) != FoldCase(prefix[i])) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -53,20 +43,19 @@ ResultList::ResultList(std::vector<ColumnSpec> columns, std::size_t limit)
 ResultList::~ResultList() {
   if (hwnd_ && IsWindow(hwnd_)) {
     RemoveWindowSubclass(hwnd_, SubclassProc, kSubclassId);
-    DestroyWindow(hwnd_);  // before the rows it points at go
+    DestroyWindow(hwnd_);  // before the rows it shows go
   }
 }
 
 bool ResultList::Create(HWND parent, int id, HFONT font, std::uint32_t background) {
-  hwnd_ = gui::CreateWindowUtf8(WS_EX_CLIENTEDGE, "SysListView32", "",
-                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL, 0, 0,
-                          10, 10, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                          GetModuleHandleW(nullptr), nullptr);
+  constexpr DWORD kStyle =
+      WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_SINGLESEL;
+  hwnd_ = gui::CreateWindowUtf8(WS_EX_CLIENTEDGE, "SysListView32", "", kStyle, 0, 0, 10, 10, parent,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
+                                nullptr);
   if (!hwnd_) return false;
   ListView_SetExtendedListViewStyle(hwnd_, LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_DOUBLEBUFFER);
   if (font) SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  // Storage for the rows the list can hold.
-  SendMessageA(hwnd_, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows_.limit()), LVSICF_NOINVALIDATEALL);
   SetBackground(background);
   for (const ColumnSpec& columnSpec : initialColumns_) AddColumn(columnSpec);
   SetWindowSubclass(hwnd_, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
@@ -77,36 +66,74 @@ bool ResultList::Create(HWND parent, int id, HFONT font, std::uint32_t backgroun
 
 void ResultList::AddRow(std::vector<std::string> texts, std::optional<std::uint32_t> colour) {
   if (std::optional<std::size_t> drop = rows_.RowToDropBeforeAdding()) {
-    // The list view lets go of the row before the row's data goes.
-    ListView_DeleteItem(hwnd_, static_cast<int>(*drop));
+    NoteMarksBeforeRowsMove();
     rows_.RemoveAt(*drop);
   }
-  ResultRow& row = rows_.Append(std::move(texts), colour);
-  LVITEMW item{};
-  item.mask = LVIF_TEXT | LVIF_PARAM;
-  item.iItem = RowCount();
-  item.pszText = LPSTR_TEXTCALLBACKW;
-  item.lParam = reinterpret_cast<LPARAM>(&row);
-  const int index = static_cast<int>(SendMessageW(hwnd_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-  if (index < 0) {
-    rows_.RemoveAt(rows_.size() - 1);
-    return;
-  }
-  for (std::size_t sub = 1; sub < tagsByIndex_.size(); ++sub) SetCallbackText(hwnd_, index, static_cast<int>(sub));
-  // Follow the new row only while the list shows its end, so a user who
+  rows_.Append(std::move(texts), colour);
+  changed_ = true;
+}
+
+void ResultList::Refresh() {
+  if (!changed_ || !hwnd_) return;
+  const int shown = RowCount();
+  const int count = static_cast<int>(rows_.size());
+  // Follow the new rows only while the list shows its end, so a user who
   // has scrolled back to read is not pulled down.
-  RECT rowRect{};
-  RECT listRect{};
-  rowRect.left = LVIR_BOUNDS;
-  if (SendMessageA(hwnd_, LVM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rowRect)) &&
-      GetWindowRect(hwnd_, &listRect) && rowRect.top < listRect.bottom - listRect.top) {
-    ListView_EnsureVisible(hwnd_, index, FALSE);
+  const bool showsEnd = shown == 0 || ListView_GetTopIndex(hwnd_) + ListView_GetCountPerPage(hwnd_) >= shown;
+  // Only appended: the rows on screen stay what they were, and the list
+  // view repaints just the new ones that come into view. Rows that moved or
+  // went change every row on screen.
+  const LPARAM flags = LVSICF_NOSCROLL | (rowsMoved_ ? 0 : LVSICF_NOINVALIDATEALL);
+  SendMessageW(hwnd_, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), flags);
+  if (rowsMoved_) {
+    RestoreMarks();
+    InvalidateRect(hwnd_, nullptr, TRUE);
   }
+  changed_ = false;
+  rowsMoved_ = false;
+  if (showsEnd && count > 0) ListView_EnsureVisible(hwnd_, count - 1, FALSE);
+}
+
+void ResultList::NoteMarksBeforeRowsMove() {
+  changed_ = true;
+  if (rowsMoved_) return;  // noted while the list view still matched the model
+  rowsMoved_ = true;
+  // Rows appended since the last Refresh leave the indexes of the rows the
+  // list view shows as they were.
+  auto note = [this](UINT flag) {
+    Mark mark;
+    if (hwnd_) mark.shownIndex = ListView_GetNextItem(hwnd_, -1, flag);
+    if (mark.shownIndex >= 0 && static_cast<std::size_t>(mark.shownIndex) < rows_.size()) {
+      mark.serial = rows_[static_cast<std::size_t>(mark.shownIndex)].serial;
+    }
+    return mark;
+  };
+  selected_ = note(LVNI_SELECTED);
+  focused_ = note(LVNI_FOCUSED);
+}
+
+void ResultList::RestoreMarks() {
+  auto indexOf = [this](const Mark& mark) {
+    for (std::size_t i = 0; mark.serial && i < rows_.size(); ++i) {
+      if (rows_[i].serial == *mark.serial) return static_cast<int>(i);
+    }
+    return -1;  // that row went
+  };
+  auto move = [this](const Mark& mark, int to, UINT state) {
+    if (mark.shownIndex == to) return;
+    if (mark.shownIndex >= 0) ListView_SetItemState(hwnd_, mark.shownIndex, 0, state);
+    if (to >= 0) ListView_SetItemState(hwnd_, to, state, state);
+  };
+  move(selected_, indexOf(selected_), LVIS_SELECTED);
+  move(focused_, indexOf(focused_), LVIS_FOCUSED);
+  selected_ = focused_ = Mark{};
 }
 
 void ResultList::Clear() {
-  ListView_DeleteAllItems(hwnd_);
   rows_.Clear();
+  changed_ = rowsMoved_ = false;
+  selected_ = focused_ = Mark{};
+  if (hwnd_) SendMessageW(hwnd_, LVM_SETITEMCOUNT, 0, 0);
 }
 
 int ResultList::RowCount() const { return static_cast<int>(SendMessageA(hwnd_, LVM_GETITEMCOUNT, 0, 0)); }
@@ -174,10 +201,6 @@ void ResultList::AddColumn(const ColumnSpec& columnSpec) {
     return;
   }
   tagsByIndex_.push_back(columnSpec.tag);
-  // The rows already there show this column's data too.
-  if (index > 0) {
-    for (int row = 0; row < RowCount(); ++row) SetCallbackText(hwnd_, row, index);
-  }
 }
 
 void ResultList::DeleteColumn(int tag) {
@@ -217,30 +240,21 @@ void ResultList::SetBackground(std::uint32_t colour) {
 void ResultList::SortByColumn(int columnIndex) {
   if (columnIndex < 0 || static_cast<std::size_t>(columnIndex) >= tagsByIndex_.size()) return;
   sortColumn_ = DataIndexOfTag(tagsByIndex_[static_cast<std::size_t>(columnIndex)]);
-  ListView_SortItems(hwnd_, CompareRows, static_cast<LPARAM>(sortColumn_));
+  NoteMarksBeforeRowsMove();
   rows_.SortBy(sortColumn_);
-  // Both sorts follow one total order, so they agree. Should a list view
-  // ever sort otherwise, it is filled anew in the model's order.
-  bool same = RowCount() == static_cast<int>(rows_.size());
-  for (std::size_t i = 0; same && i < rows_.size(); ++i) {
-    same = RowOf(ItemParam(hwnd_, static_cast<int>(i))) == &rows_[i];
+  Refresh();
+}
+
+int ResultList::FindRow(int start, const std::string& prefix, bool partial, bool wrap) const {
+  const int count = std::min(RowCount(), static_cast<int>(rows_.size()));
+  if (count <= 0) return -1;
+  if (start < 0 || start >= count) start = 0;
+  for (int n = 0; n < count; ++n) {
+    const int row = start + n;
+    if (row >= count && !wrap) break;
+    if (MatchesFolded(rows_[static_cast<std::size_t>(row % count)].Text(0), prefix, partial)) return row % count;
   }
-  if (same) return;
-  SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
-  ListView_DeleteAllItems(hwnd_);
-  for (std::size_t i = 0; i < rows_.size(); ++i) {
-    LVITEMW item{};
-    item.mask = LVIF_TEXT | LVIF_PARAM;
-    item.iItem = static_cast<int>(i);
-    item.pszText = LPSTR_TEXTCALLBACKW;
-    item.lParam = reinterpret_cast<LPARAM>(&rows_[i]);
-    const int index = static_cast<int>(SendMessageW(hwnd_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-    for (std::size_t sub = 1; index >= 0 && sub < tagsByIndex_.size(); ++sub) {
-      SetCallbackText(hwnd_, index, static_cast<int>(sub));
-    }
-  }
-  SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(hwnd_, nullptr, TRUE);
+  return -1;
 }
 
 void ResultList::ColumnsMoved() {
@@ -259,8 +273,8 @@ bool ResultList::HandleNotify(NMHDR* header, LRESULT& result) {
       auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
       LVITEMA& item = info->item;
       if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return true;
-      const ResultRow* row = RowOf(item.lParam);
-      if (!row && item.iItem >= 0 && static_cast<std::size_t>(item.iItem) < rows_.size()) {
+      const ResultRow* row = nullptr;
+      if (item.iItem >= 0 && static_cast<std::size_t>(item.iItem) < rows_.size()) {
         row = &rows_[static_cast<std::size_t>(item.iItem)];
       }
       const int sub = item.iSubItem;
@@ -285,8 +299,8 @@ bool ResultList::HandleNotify(NMHDR* header, LRESULT& result) {
           return true;
         case CDDS_ITEMPREPAINT:
         case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
-          const ResultRow* row = RowOf(draw->nmcd.lItemlParam);
-          draw->clrText = static_cast<COLORREF>(row ? row->DrawColour() : 0);
+          const std::size_t index = draw->nmcd.dwItemSpec;
+          draw->clrText = static_cast<COLORREF>(index < rows_.size() ? rows_[index].DrawColour() : 0);
           draw->clrTextBk = static_cast<COLORREF>(background_);
           result = CDRF_NEWFONT |
                    (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT ? CDRF_NOTIFYSUBITEMDRAW : CDRF_DODEFAULT);
@@ -296,6 +310,20 @@ bool ResultList::HandleNotify(NMHDR* header, LRESULT& result) {
           result = CDRF_DODEFAULT;
           return true;
       }
+    }
+    case LVN_ODFINDITEMA:
+    case LVN_ODFINDITEMW: {
+      // Typing in the list: the next row whose caption starts with the
+      // typed text. Both forms carry the text at the same place.
+      auto* find = reinterpret_cast<NMLVFINDITEMW*>(header);
+      const LVFINDINFOW& info = find->lvfi;
+      result = -1;
+      if (!(info.flags & (LVFI_STRING | LVFI_PARTIAL)) || !info.psz) return true;
+      const std::string typed = header->code == LVN_ODFINDITEMW
+                                    ? platform::Narrow(info.psz)
+                                    : platform::LegacyToUtf8(reinterpret_cast<const char*>(info.psz));
+      result = FindRow(find->iStart, typed, (info.flags & LVFI_PARTIAL) != 0, (info.flags & LVFI_WRAP) != 0);
+      return true;
     }
     case LVN_COLUMNCLICK:
       SortByColumn(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);

@@ -1,9 +1,12 @@
-// The main window's result lists on screen: a report-style list view whose
-// rows are the rows of a ResultRows model (each row's data stays in the
-// model; the list view asks for its texts and keeps a pointer to it), drawn
-// each in its own colour on the list's background, sorted by the clicked
-// column's data, with columns that keep their tag wherever they are
-// dragged. The window that owns the lists forwards its WM_NOTIFY here.
+// The main window's result lists on screen: a virtual report-style list
+// view (LVS_OWNERDATA) whose rows are the rows of a ResultRows model. The
+// list view holds only a row count; it asks for row i's texts and colour,
+// which come from the model's row i. Rows are drawn each in their own colour
+// on the list's background, sorted by the clicked column's data, in columns
+// that keep their tag wherever they are dragged. A new row costs a model
+// append; the list view learns of it at the next Refresh, so that a burst of
+// rows costs one repaint. The window that owns the lists forwards its
+// WM_NOTIFY here.
 #pragma once
 
 #include <windows.h>
@@ -31,14 +34,24 @@ class ResultList {
   HWND hwnd() const { return hwnd_; }
 
   // ---- rows ----
-  // Drops the oldest row when the list is over its limit, appends a row
-  // (caption and sub-items) drawn in colour (none: black), and scrolls it
-  // into view unless the user has scrolled back from the end.
+  // Drops the oldest row when the list is over its limit and appends a row
+  // (caption and sub-items) drawn in colour (none: black), in the model; the
+  // list view shows it at the next Refresh.
   void AddRow(std::vector<std::string> texts, std::optional<std::uint32_t> colour);
+  // True when the model has rows the list view does not show yet.
+  bool RefreshDue() const { return changed_; }
+  // Makes the list view show the model as it stands: the row count, the
+  // selection and the focus still on their rows after older rows went, and
+  // the new rows scrolled into view unless the user has scrolled back from
+  // the end. Nothing happens when no row came or went since the last.
+  void Refresh();
+  // Empties the model and the list view.
   void Clear();
+  // Rows the list view shows.
   int RowCount() const;
   // Text of data index dataIndex (0 caption, k sub-item k) of a row in
-  // display order, and the colour it is drawn in.
+  // display order, and the colour it is drawn in (from the model, which may
+  // hold rows the list view does not show yet).
   std::string Text(int row, int dataIndex) const;
   std::uint32_t RowColour(int row) const;
   const ResultRows& Rows() const { return rows_; }
@@ -62,8 +75,9 @@ class ResultList {
   void SetBackground(std::uint32_t colour);
   std::uint32_t Background() const { return background_; }
 
-  // Sorts by the data of the column at that column index (as a header click
-  // reports it) and remembers that data as the sort column.
+  // Sorts the rows by the data of the column at that column index (as a
+  // header click reports it), shows them sorted, and remembers that data as
+  // the sort column.
   void SortByColumn(int columnIndex);
   // The data (0 caption, k sub-item k) of the last clicked column.
   int SortColumn() const { return sortColumn_; }
@@ -77,8 +91,8 @@ class ResultList {
   // it was taken.
   std::function<bool(UINT virtualKey)> OnCtrlKey;
 
-  // The parent's WM_NOTIFY for this list: texts, custom drawing, header
-  // clicks. True when handled; result is then the reply.
+  // The parent's WM_NOTIFY for this list: texts, custom drawing, typing to
+  // find a row, header clicks. True when handled; result is then the reply.
   bool HandleNotify(NMHDR* header, LRESULT& result);
 
  private:
@@ -87,6 +101,13 @@ class ResultList {
                                        DWORD_PTR self);
   LRESULT ListMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   void ColumnsMoved();
+  // A virtual list view keeps its selection and focus by index: before the
+  // rows move (the oldest goes, or a sort), the rows that hold them are
+  // noted, and the next Refresh puts them back on those rows.
+  void NoteMarksBeforeRowsMove();
+  void RestoreMarks();
+  // The first row from start whose caption matches the typed text; -1 for none.
+  int FindRow(int start, const std::string& typed, bool partial, bool wrap) const;
 
   std::vector<ColumnSpec> initialColumns_;
   std::vector<int> tagsByIndex_;  // tag of the column at each column index
@@ -94,6 +115,13 @@ class ResultList {
   HWND hwnd_ = nullptr;
   std::uint32_t background_ = 0;
   int sortColumn_ = 0;
+  bool changed_ = false;     // rows came or went since the last Refresh
+  bool rowsMoved_ = false;   // ... and rows the list view shows moved or went
+  struct Mark {
+    int shownIndex = -1;  // where the list view has it
+    std::optional<std::uint64_t> serial;  // the row there (ResultRow::serial)
+  };
+  Mark selected_, focused_;
 };
 
 // A tooltip over a control, with that text.

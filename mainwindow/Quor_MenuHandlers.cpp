@@ -125,6 +125,7 @@ void TZOZUvavada::AssOnFolders1Click(int command) {
 void TZOZUvavada::Background1Click(int command) {
   const std::optional<std::uint32_t> chosen = ChooseColour();
   if (!chosen) return;
+  ShowPendingRows();  // rows that came before the change keep their colours
   *ColourOfItem(settings_.colours, command) = *chosen;
   archiveList_.SetBackground(settings_.colours.background);
   statusList_.SetBackground(settings_.colours.background);
@@ -132,6 +133,7 @@ void TZOZUvavada::Background1Click(int command) {
 }
 
 void TZOZUvavada::Backtodefault1Click() {
+  ShowPendingRows();
   settings_.colours = kDefaultColours;
   archiveList_.SetBackground(settings_.colours.background);
   statusList_.SetBackground(settings_.colours.background);

@@ -101,6 +101,19 @@ void ResultRows::SortBy(int dataIndex) {
   inAddOrder_ = rows_.size() <= 1;
 }
 
+bool RowInbox::Add(Row row) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  rows_.push_back(std::move(row));
+  return rows_.size() == 1;
+}
+
+std::vector<RowInbox::Row> RowInbox::TakeAll() {
+  std::vector<Row> taken;
+  const std::lock_guard<std::mutex> lock(mutex_);
+  taken.swap(rows_);
+  return taken;
+}
+
 std::string FormatColumnOrder(const std::vector<int>& tagsInDisplayOrder) {
   std::string order;
   for (int tag : tagsInDisplayOrder) order += std::to_string(tag);

@@ -13,9 +13,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "check/Quor_CheckHost.h"
@@ -73,8 +75,8 @@ struct ResultRow {
   std::uint32_t DrawColour() const { return hasColour ? colour : 0; }
 };
 
-// The rows of one list in display order. Rows live at fixed addresses until
-// they are removed, so a list view can keep a pointer to its row's data.
+// The rows of one list in display order; a list view shows row i at its
+// index i.
 class ResultRows {
  public:
   explicit ResultRows(std::size_t limit) : limit_(limit) {}
@@ -98,7 +100,7 @@ class ResultRows {
   // order: there is no descending order.
   void SortBy(int dataIndex);
   // The order SortBy sorts in: a total order, so any sorting routine over
-  // the same rows (the list view's own) gives the same result.
+  // the same rows gives the same result.
   static bool SortsBefore(const ResultRow& a, const ResultRow& b, int dataIndex);
 
  private:
@@ -106,6 +108,21 @@ class ResultRows {
   std::vector<std::unique_ptr<ResultRow>> rows_;
   std::uint64_t nextSerial_ = 0;
   bool inAddOrder_ = true;  // no sort since the list was last empty
+};
+
+// Rows on their way from the check worker's thread to the window's: the
+// worker hands each row over and goes on; the window takes all of them at
+// once, in the order they were handed over.
+class RowInbox {
+ public:
+  using Row = std::variant<FileRow, SfvRow>;
+  // True when the inbox was empty before: the taker is to be told.
+  bool Add(Row row);
+  std::vector<Row> TakeAll();
+
+ private:
+  std::mutex mutex_;
+  std::vector<Row> rows_;
 };
 
 // Column order strings ("AColumnOrder", "SColumnOrder"): the tags of the

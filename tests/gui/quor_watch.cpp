@@ -4,6 +4,8 @@
 //                             row, then print the window's place on the
 //                             screen ("window LEFT TOP WIDTH HEIGHT") and
 //                             what the check found
+//   quor_watch summary SECONDS  wait until the main window's SFV list shows a
+//                             row and end at once (for timing a check)
 //   quor_watch close SECONDS  close the main window and wait until it is gone
 // Exit code 0 on success, 1 on a time-out, 2 on a wrong command line.
 #include <windows.h>
@@ -28,24 +30,28 @@ HWND WaitForMain(int timeoutMs) {
   return main;
 }
 
-int Done(int timeoutMs) {
-  HWND main = WaitForMain(timeoutMs);
+// Waits until the main window's SFV list shows a row; the main window and
+// its two lists then.
+bool WaitForSummary(int timeoutMs, HWND& main, HWND& files, HWND& sfvs) {
+  main = WaitForMain(timeoutMs);
   if (!main) {
     std::puts("no main window came up");
-    return 1;
+    return false;
   }
   // The window may be found while it is still being made: its lists are
   // looked up again until they are there.
-  HWND files = nullptr, sfvs = nullptr;
   const bool finished = guitest::WaitUntil([&] {
     files = GetDlgItem(main, kArchiveListId);
     sfvs = GetDlgItem(main, kStatusListId);
     return files && sfvs && SendMessageA(sfvs, LVM_GETITEMCOUNT, 0, 0) > 0;
   }, timeoutMs);
-  if (!finished) {
-    std::puts("the check did not finish in time");
-    return 1;
-  }
+  if (!finished) std::puts("the check did not finish in time");
+  return finished;
+}
+
+int Done(int timeoutMs) {
+  HWND main = nullptr, files = nullptr, sfvs = nullptr;
+  if (!WaitForSummary(timeoutMs, main, files, sfvs)) return 1;
   Sleep(500);  // the last repaint after the check
   RECT rect{};
   GetWindowRect(main, &rect);
@@ -73,13 +79,17 @@ int Close(int timeoutMs) {
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fputs("usage: quor_watch done|close SECONDS\n", stderr);
+    std::fputs("usage: quor_watch done|summary|close SECONDS\n", stderr);
     return 2;
   }
   const std::string command = argv[1];
   const int timeoutMs = std::atoi(argv[2]) * 1000;
   if (command == "done") return Done(timeoutMs);
+  if (command == "summary") {
+    HWND main = nullptr, files = nullptr, sfvs = nullptr;
+    return WaitForSummary(timeoutMs, main, files, sfvs) ? 0 : 1;
+  }
   if (command == "close") return Close(timeoutMs);
-  std::fputs("usage: quor_watch done|close SECONDS\n", stderr);
+  std::fputs("usage: quor_watch done|summary|close SECONDS\n", stderr);
   return 2;
 }

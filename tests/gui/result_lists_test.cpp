@@ -127,19 +127,15 @@ int PixelsOfColour(HWND list, int row, COLORREF colour) {
   return count;
 }
 
-// The reply of the list's owner to the custom-draw question for a row.
+// The reply of the list's owner to the custom-draw question for a row (a
+// virtual list asks by the row's index).
 COLORREF DrawnTextColour(HWND window, HWND list, int row) {
-  LVITEMA item{};
-  item.mask = LVIF_PARAM;
-  item.iItem = row;
-  ListView_GetItem(list, &item);
   NMLVCUSTOMDRAW draw{};
   draw.nmcd.hdr.hwndFrom = list;
   draw.nmcd.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(list));
   draw.nmcd.hdr.code = NM_CUSTOMDRAW;
   draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
   draw.nmcd.dwItemSpec = static_cast<DWORD_PTR>(row);
-  draw.nmcd.lItemlParam = item.lParam;
   SendMessageA(window, WM_NOTIFY, draw.nmcd.hdr.idFrom, reinterpret_cast<LPARAM>(&draw));
   return draw.clrText;
 }
@@ -173,6 +169,9 @@ class ResultListsTest : public ::testing::Test {
   void Sfv(const std::string& path, const std::string& total, const std::string& good) {
     window->AddSfvRow(SfvRow{path, total, good, "0", "0"});
   }
+  // Rows added go into the lists' models at once and onto the screen at the
+  // next refresh; tests that read the screen right away ask for it first.
+  void ShowRows() { window->ShowPendingRows(); }
   // Sets the window's outer size so that its client area is that wide.
   void SetClientWidth(int width) {
     RECT outer, client;
@@ -250,25 +249,98 @@ TEST_F(ResultListsTest, ASavedBackgroundColourIsAppliedToBothListsAtStart) {
 
 TEST_F(ResultListsTest, The2002ndFileRowDeletesTheFirstAndThe502ndSfvRowLikewise) {
   Open();
-  // Rows go in quickest while the window is hidden (each change of a
-  // visible list costs a round trip to the X server under Wine).
-  ShowWindow(hwnd(), SW_HIDE);
   for (int i = 0; i < 2001; ++i) File("f" + std::to_string(i), FileRowKind::Ok);
   for (int i = 0; i < 501; ++i) Sfv("s" + std::to_string(i), "1", "1");
-  ShowWindow(hwnd(), SW_SHOW);
+  ShowRows();
   EXPECT_EQ(ListView_GetItemCount(files()), 2001);
   EXPECT_EQ(ListView_GetItemCount(sfvs()), 501);
+  ListView_SetItemState(files(), 5, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   File("f2001", FileRowKind::Bad);
+  ShowRows();
   EXPECT_EQ(ListView_GetItemCount(files()), 2001);
   EXPECT_EQ(Shown(files(), 0, 0), "f1");
+  // The selection and the focus stay on their row, one place up now.
+  EXPECT_EQ(window->ArchiveList().SelectedRow(), 4);
+  EXPECT_EQ(ListView_GetNextItem(files(), -1, LVNI_FOCUSED), 4);
   EXPECT_EQ(Shown(files(), 2000, 0), "f2001");
   EXPECT_EQ(Shown(files(), 2000, 2), "- !BAD! -");
   Sfv("s501", "1", "1");
+  ShowRows();
   EXPECT_EQ(ListView_GetItemCount(sfvs()), 501);
   EXPECT_EQ(Shown(sfvs(), 0, 0), "s1");
   Command(CmdClearList);
   EXPECT_EQ(ListView_GetItemCount(files()), 0);
   EXPECT_EQ(ListView_GetItemCount(sfvs()), 0);
+}
+
+// Counts the LVM_SETITEMCOUNT messages a list view gets: each is one
+// refresh of a virtual list.
+class RefreshCounter {
+ public:
+  explicit RefreshCounter(HWND list) : list_(list) {
+    SetWindowSubclass(list_, Proc, 77, reinterpret_cast<DWORD_PTR>(this));
+  }
+  ~RefreshCounter() { RemoveWindowSubclass(list_, Proc, 77); }
+  int count = 0;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
+    if (msg == LVM_SETITEMCOUNT) ++reinterpret_cast<RefreshCounter*>(self)->count;
+    return DefSubclassProc(hwnd, msg, wParam, lParam);
+  }
+  HWND list_;
+};
+
+// A run that reports more rows than the file list keeps, while the window is
+// too busy to take them (only the worker's notices are answered): the rows
+// wait, in order, and come in with one refresh of each list at the run's end.
+TEST_F(ResultListsTest, ABurstOfRowsComesInWithOneRefreshInTheWorkersOrder) {
+  Open();
+  testutil::MakeFolder(dir / "burst");
+  std::string text;
+  auto missing = [](int i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "m%04d.bin", i);
+    return std::string(name);
+  };
+  for (int i = 0; i < 2100; ++i) text += missing(i) + " 00000000\r\n";
+  testutil::WriteBytes(dir / "burst/good.bin", "good");
+  testutil::WriteBytes(dir / "burst/bad.bin", "bad");
+  text += "good.bin " + Hex(Crc32Of("good", 4)) + "\r\nbad.bin 12345678\r\n";
+  testutil::WriteBytes(dir / "burst/burst.sfv", text);
+  RefreshCounter fileRefreshes(files()), sfvRefreshes(sfvs());
+
+  window->SubmitCheck(dir / "burst/burst.sfv", false, false);
+  bool busySeen = false;
+  const DWORD start = GetTickCount();
+  while (!(busySeen && !window->BusyCursorShown()) && GetTickCount() - start < 30000) {
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    busySeen = busySeen || window->BusyCursorShown();
+    Sleep(1);
+  }
+  ASSERT_TRUE(busySeen && !window->BusyCursorShown());  // the worker's last notice came
+  EXPECT_EQ(ListView_GetItemCount(files()), 0);
+  ASSERT_TRUE(WaitIdle());
+  Pump(2 * static_cast<int>(kRowsRefreshMs));
+  EXPECT_EQ(fileRefreshes.count, 1);
+  EXPECT_EQ(sfvRefreshes.count, 1);
+  EXPECT_FALSE(window->RowsTimerOn());
+
+  // 2,103 rows (the separator last): the newest 2,001 stay.
+  ASSERT_EQ(ListView_GetItemCount(files()), 2001);
+  for (int row = 0; row < 1998; ++row) ASSERT_EQ(Shown(files(), row, 0), missing(102 + row)) << row;
+  EXPECT_EQ(Shown(files(), 2000, 0), "");  // the separator
+  EXPECT_EQ(Shown(files(), 1998, 0), "good.bin");
+  EXPECT_EQ(Shown(files(), 1999, 0), "bad.bin");
+  EXPECT_EQ(Shown(files(), 1999, 2), "- !BAD! -");
+  const std::vector<std::pair<int, COLORREF>> colours{
+      {0, RGB(192, 192, 192)}, {1998, RGB(0, 255, 0)}, {1999, RGB(255, 0, 0)}, {2000, RGB(0, 0, 0)}};
+  for (const auto& [row, colour] : colours) EXPECT_EQ(DrawnTextColour(hwnd(), files(), row), colour) << row;
+  ASSERT_EQ(ListView_GetItemCount(sfvs()), 1);
+  EXPECT_EQ(Shown(sfvs(), 0, 1), "2102");
+  EXPECT_EQ(Shown(sfvs(), 0, 4), "2100");
+  EXPECT_EQ(DrawnTextColour(hwnd(), sfvs(), 0), RGB(255, 0, 0));
 }
 
 TEST_F(ResultListsTest, RowsAreDrawnInTheColoursOfTheirKind) {
@@ -283,6 +355,7 @@ TEST_F(ResultListsTest, RowsAreDrawnInTheColoursOfTheirKind) {
   Sfv("D:\\four.sfv", "5", "4");
   const std::vector<COLORREF> expected{RGB(0, 255, 0), RGB(0xEE, 0xFF, 0), RGB(255, 0, 0), RGB(192, 192, 192),
                                        RGB(255, 0, 0), RGB(0, 0, 0)};
+  ShowRows();
   UpdateWindow(files());
   UpdateWindow(sfvs());
   for (int row = 0; row < 6; ++row) {
@@ -304,9 +377,12 @@ TEST_F(ResultListsTest, HeaderClicksSortAscendingByTheClickedColumnsDataWherever
   Sfv("b.sfv", "9", "9");
   Sfv("a.sfv", "10", "10");
   Sfv("C.sfv", "2", "1");
+  ShowRows();
+  ListView_SetItemState(sfvs(), 0, LVIS_SELECTED, LVIS_SELECTED);  // "b.sfv"
   ClickHeader(sfvs(), 2);  // "Good"
   EXPECT_EQ(window->StatusList().SortColumn(), 2);
   EXPECT_EQ(ShownColumn(sfvs(), 2), (std::vector<std::string>{"1", "10", "9"}));
+  EXPECT_EQ(window->StatusList().SelectedRow(), 2);  // the selection stays on its row
   ClickHeader(sfvs(), 2);  // no toggling
   EXPECT_EQ(ShownColumn(sfvs(), 2), (std::vector<std::string>{"1", "10", "9"}));
   ClickHeader(sfvs(), 0);
@@ -319,6 +395,7 @@ TEST_F(ResultListsTest, HeaderClicksSortAscendingByTheClickedColumnsDataWherever
   EXPECT_EQ(ShownColumn(sfvs(), 1), (std::vector<std::string>{"C.sfv", "a.sfv", "b.sfv"}));
   // Later rows are appended, not sorted in; the model agrees with the screen.
   Sfv("0.sfv", "0", "0");
+  ShowRows();
   EXPECT_EQ(Shown(sfvs(), 3, 0), "0.sfv");
   for (int row = 0; row < 4; ++row) EXPECT_EQ(window->StatusList().Text(row, 0), Shown(sfvs(), row, 0));
 }
@@ -342,6 +419,7 @@ TEST_F(ResultListsTest, DraggingFileSizeFirstThenOffAndOnGivesExactlyOne) {
   WriteSettingBool(settingsPath, "System", "ShowColumnFSize", true);
   Open();
   File("a.bin", FileRowKind::Ok, "123");
+  ShowRows();
   DragHeaderToFront(files(), 3);
   EXPECT_EQ(ShownCaptions(files()).front(), "File Size");
   EXPECT_EQ(window->settings().aColumnOrder, "4123");
@@ -393,14 +471,17 @@ TEST_F(ResultListsTest, AutoWidthsFollowTheClientWidthAndManualWidthsComeFromThe
 TEST_F(ResultListsTest, NewRowsAreFollowedOnlyWhileTheListShowsItsEnd) {
   Open();
   for (int i = 0; i < 100; ++i) File("f" + std::to_string(i), FileRowKind::Ok);
+  ShowRows();
   EXPECT_GT(ListView_GetTopIndex(files()), 50);  // followed to the end
   ListView_EnsureVisible(files(), 0, FALSE);
   ASSERT_EQ(ListView_GetTopIndex(files()), 0);
   File("later", FileRowKind::Ok);
+  ShowRows();
   EXPECT_EQ(ListView_GetTopIndex(files()), 0);  // the reader is left alone
   ListView_EnsureVisible(files(), 100, FALSE);
   const int top = ListView_GetTopIndex(files());
   File("last", FileRowKind::Ok);
+  ShowRows();
   EXPECT_GT(ListView_GetTopIndex(files()), top);
   const int perPage = ListView_GetCountPerPage(files());
   EXPECT_GE(ListView_GetTopIndex(files()) + perPage, 102);
@@ -476,6 +557,7 @@ TEST_F(ResultListsTest, PopupCommandsActOnTheSelectedRowsSfvFile) {
   const std::string folder = dir / "pop/";
   Sfv("Error reading progress file !! (x)", "", " ");
   Sfv(sfv, "4", "2");
+  ShowRows();
   Command(CmdOpenFolder);  // nothing selected
   EXPECT_TRUE(started.empty());
   ListView_SetItemState(sfvs(), 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
@@ -504,6 +586,7 @@ TEST_F(ResultListsTest, RightClickShowsThePopupMenu) {
   Open();
   const std::string sfv = MixedSfv("menu");
   Sfv(sfv, "4", "2");
+  ShowRows();
   ListView_SetItemState(sfvs(), 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   std::vector<std::string> items;
   {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
+#include <variant>
 #include <vector>
 
 #include "core/Quor_Text.h"
@@ -179,6 +181,39 @@ TEST(ResultModelTest, PopupCommandLinesQuoteTheFolderOrTheFile) {
   EXPECT_EQ(StatusListCommandLine(StatusListAction::ExploreFolder, sfv), "explorer.exe /e,\"" + folder + "\"");
   EXPECT_EQ(StatusListCommandLine(StatusListAction::EditSfv, sfv), "notepad.exe \"" + sfv + "\"");
   EXPECT_EQ(StatusListCommandLine(StatusListAction::ReCheck, sfv), "");
+}
+
+// Rows handed over from the worker's thread while the window's takes them
+// now and then: every row arrives, in order, and the taker is told once for
+// each batch, when its first row finds the inbox empty.
+TEST(ResultModelTest, RowInboxHandsOverEveryRowInOrderAcrossThreads) {
+  constexpr int kRows = 20000;
+  RowInbox inbox;
+  int tellings = 0;
+  std::thread worker([&] {
+    for (int i = 0; i < kRows; ++i) {
+      const std::string text = std::to_string(i);
+      RowInbox::Row row = i % 100 == 99 ? RowInbox::Row(SfvRow{text, "", "", "", ""})
+                                        : RowInbox::Row(FileRow{text, "", "", "", FileRowKind::Ok});
+      if (inbox.Add(std::move(row))) ++tellings;
+    }
+  });
+  std::vector<std::string> taken;
+  int batches = 0;
+  while (taken.size() < static_cast<std::size_t>(kRows)) {
+    const std::vector<RowInbox::Row> rows = inbox.TakeAll();
+    if (!rows.empty()) ++batches;
+    for (const RowInbox::Row& row : rows) {
+      const FileRow* file = std::get_if<FileRow>(&row);
+      taken.push_back(file ? file->name : "sfv " + std::get<SfvRow>(row).sfv);
+    }
+  }
+  worker.join();
+  for (int i = 0; i < kRows; ++i) {
+    ASSERT_EQ(taken[static_cast<std::size_t>(i)], (i % 100 == 99 ? "sfv " : "") + std::to_string(i)) << i;
+  }
+  EXPECT_EQ(tellings, batches);
+  EXPECT_TRUE(inbox.TakeAll().empty());
 }
 
 }  // namespace
