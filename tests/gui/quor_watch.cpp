@@ -1,14 +1,17 @@
 // A small helper for scripts and end-to-end runs: watches Quor's main window
 // from outside, as a user looking at the screen would.
-//   quor_watch done SECONDS   wait until the main window's SFV list shows a
-//                             row, then print the window's place on the
-//                             screen ("window LEFT TOP WIDTH HEIGHT") and
-//                             what the check found
+//   quor_watch done SECONDS [ROWS]
+//                             wait until the main window's SFV list shows a
+//                             row (ROWS rows: that many SFV files checked),
+//                             then print the window's place on the screen
+//                             ("window LEFT TOP WIDTH HEIGHT") and what the
+//                             checks found
 //   quor_watch close SECONDS  close the main window and wait until it is gone
 // Exit code 0 on success, 1 on a time-out, 2 on a wrong command line.
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -28,7 +31,7 @@ HWND WaitForMain(int timeoutMs) {
   return main;
 }
 
-int Done(int timeoutMs) {
+int Done(int timeoutMs, int rows) {
   HWND main = WaitForMain(timeoutMs);
   if (!main) {
     std::puts("no main window came up");
@@ -40,7 +43,7 @@ int Done(int timeoutMs) {
   const bool finished = guitest::WaitUntil([&] {
     files = GetDlgItem(main, kArchiveListId);
     sfvs = GetDlgItem(main, kStatusListId);
-    return files && sfvs && SendMessageA(sfvs, LVM_GETITEMCOUNT, 0, 0) > 0;
+    return files && sfvs && SendMessageA(sfvs, LVM_GETITEMCOUNT, 0, 0) >= rows;
   }, timeoutMs);
   if (!finished) {
     std::puts("the check did not finish in time");
@@ -72,14 +75,13 @@ int Close(int timeoutMs) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fputs("usage: quor_watch done|close SECONDS\n", stderr);
-    return 2;
+  const char* const usage = "usage: quor_watch done SECONDS [ROWS] | close SECONDS\n";
+  const std::string command = argc > 1 ? argv[1] : "";
+  if (argc == 3 || (argc == 4 && command == "done")) {
+    const int timeoutMs = std::atoi(argv[2]) * 1000;
+    if (command == "done") return Done(timeoutMs, argc == 4 ? std::max(1, std::atoi(argv[3])) : 1);
+    if (command == "close") return Close(timeoutMs);
   }
-  const std::string command = argv[1];
-  const int timeoutMs = std::atoi(argv[2]) * 1000;
-  if (command == "done") return Done(timeoutMs);
-  if (command == "close") return Close(timeoutMs);
-  std::fputs("usage: quor_watch done|close SECONDS\n", stderr);
+  std::fputs(usage, stderr);
   return 2;
 }
