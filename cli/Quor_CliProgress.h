@@ -1,8 +1,8 @@
 // The progress line quor-cli shows on a terminal while hashing: which SFV
 // file (n of m), the percentage of its bytes done, the speed and the time
-// left. The byte counters and the percentage are the main window's
-// (ProgressCounters, PercentDone); the speed is measured over the real time
-// between ticks, since a terminal is not ticked by a timer.
+// left. The byte counters and the percentage are the ones the main window
+// keeps too (check/Quor_CheckProgress); the speed is measured over the real
+// time between ticks, since a terminal is not ticked by a timer.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +10,7 @@
 #include <string>
 #include <utility>
 
-#include "mainwindow/Quor_Progress.h"
+#include "check/Quor_CheckProgress.h"
 
 class CliProgress {
  public:

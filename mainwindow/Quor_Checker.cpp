@@ -462,7 +462,7 @@ void TZOZUvavada::ProgressTimerTimer() {
   CountHandedBytes();
   const TickInput input{queue_.StartedSfvCount(), queue_.QueuedSfvCount(), settings_.showEtaSpeed,
                         IsSet(&queue_.PauseFlag)};
-  std::optional<ProgressDisplay> display = progress_.Tick(input, baseCaption_);
+  std::optional<ProgressDisplay> display = TickProgress(progress_, input, baseCaption_);
   if (!display) return;
   SendMessageA(progressBar_, PBM_SETPOS, static_cast<WPARAM>(display->percent), 0);
   gui::SetText(hwnd(), display->caption);

@@ -1,26 +1,18 @@
-// Progress of a check on screen, without the window: the byte counters the
-// worker's notices feed, and what a once-a-second tick makes of them (the
-// bar's percentage, the caption with speed and time left, the taskbar
-// title). All arithmetic is 64-bit: totals above 4 GiB and long times left
-// come out right.
+// Progress of a check on screen, without the window: what a once-a-second
+// tick makes of the byte counters (check/Quor_CheckProgress) the worker's
+// notices feed: the bar's percentage, the caption with speed and time left,
+// the taskbar title. All arithmetic is 64-bit: long times left come out
+// right.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
 
+#include "check/Quor_CheckProgress.h"
+
 // The application's title when no check is being shown.
 inline constexpr char kAppTitle[] = "Quor";
-
-// What a notice asks of the window besides the counters.
-enum class NoticeEffect {
-  None,        // counted (or ignored)
-  BusyCursor,  // CN_BUSY: the file list shows the hourglass
-  IdleCursor,  // CN_IDLE: the default cursor again
-  TimerOn,     // CN_TIMER_ON: (re)start the one-second timer
-  SfvDone,     // CN_SFV_DONE: stop the timer; see SfvDoneShowsBaseCaption
-  NextSfv,     // CN_NEXT_SFV: one more SFV file begun (the queue counts it)
-};
 
 // What one tick puts on screen.
 struct ProgressDisplay {
@@ -36,23 +28,11 @@ struct TickInput {
   bool paused = false;
 };
 
-class ProgressCounters {
- public:
-  std::int64_t SfvTotalBytes = 0;
-  std::int64_t SfvBytesDone = 0;
-  std::int64_t BytesAtLastTick = 0;
-
-  // Applies a WM_CHECKNOTIFY notice to the counters.
-  NoticeEffect Apply(std::uint32_t code, std::uint32_t value);
-
-  // One tick of the progress timer. Nothing when the counters do not make
-  // sense yet (nothing done, more done than the total, more SFV files begun
-  // than queued): the screen then stays as it is.
-  std::optional<ProgressDisplay> Tick(const TickInput& input, const std::string& baseCaption);
-};
-
-// percent of done in total, 0..100 (0 for a total of 0), without overflow.
-int PercentDone(std::int64_t done, std::int64_t total);
+// One tick of the progress timer. Nothing when the counters do not make
+// sense yet (nothing done, more done than the total, more SFV files begun
+// than queued): the screen then stays as it is.
+std::optional<ProgressDisplay> TickProgress(ProgressCounters& counters, const TickInput& input,
+                                            const std::string& baseCaption);
 
 // The tail after the percentage: "- S Mb/s - ETA: MM:SS", or "- 0 Mb/s"
 // when less than a MiB went by. Minutes above 99 print in full.

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <initializer_list>
 #include <thread>
 
 #include "RecordingHost.h"
@@ -122,6 +123,24 @@ class CheckThreadTest : public ::testing::Test {
     return host.Trace(withBytes);
   }
   static std::string All(const std::string& sfvPath) { return "ALL$" + sfvPath + kCrLf; }
+
+  // Writes the files, each holding its own name, and an SFV file listing them.
+  std::string OwnNamesSfv(const std::string& relative, std::initializer_list<const char*> names) {
+    std::vector<std::string> lines;
+    for (const char* name : names) {
+      WriteBytes(dir / name, name);
+      lines.push_back(Line(name, name));
+    }
+    return WriteSfv(relative, lines);
+  }
+  // Raises the flag when the second file of the run reports its first bytes.
+  void RaiseAtTheSecondFile(StopFlag& flag) {
+    onEvent = [&flag, hashed = 0](const HostEvent& event) mutable {
+      if (event.type == HostEvent::Notice && event.code == CN_BYTES_DONE && event.value > 0 && ++hashed == 2) {
+        flag = 1;
+      }
+    };
+  }
 
   // The three-file folder: a.bin intact, b.bin altered, c.bin absent.
   std::string ThreeFiles() {
@@ -331,15 +350,9 @@ TEST_F(CheckThreadTest, TouchedFileIsHashedAgainAndRecordsIgnoreLetterCase) {
 }
 
 TEST_F(CheckThreadTest, SkipSfvEndsOnlyTheCurrentSfvFile) {
-  for (const char* name : {"1.bin", "2.bin", "3.bin", "4.bin"}) WriteBytes(dir / name, name);
-  const std::string first = WriteSfv("first.sfv", {Line("1.bin", "1.bin"), Line("2.bin", "2.bin"), Line("3.bin", "3.bin")});
-  const std::string second = WriteSfv("second.sfv", {Line("4.bin", "4.bin")});
-  int hashed = 0;
-  onEvent = [&](const HostEvent& event) {
-    if (event.type == HostEvent::Notice && event.code == CN_BYTES_DONE && event.value > 0 && ++hashed == 2) {
-      skipFlag = 1;
-    }
-  };
+  const std::string first = OwnNamesSfv("first.sfv", {"1.bin", "2.bin", "3.bin"});
+  const std::string second = OwnNamesSfv("second.sfv", {"4.bin"});
+  RaiseAtTheSecondFile(skipFlag);
   EXPECT_EQ(Run(All(first) + All(second)),
             (Trace{"#134", "#132", "#138=15", "#127", "#111", "F 1.bin|~|- OK -|5|1", "F 2.bin|~|- OK -|5|1",
                    "F User Abort..|Skipping Sfv Achive..|||5", kSep, "S ~first.sfv|3|2|0|0", "#129", "#112",
@@ -349,14 +362,8 @@ TEST_F(CheckThreadTest, SkipSfvEndsOnlyTheCurrentSfvFile) {
 }
 
 TEST_F(CheckThreadTest, AbortEndsTheRunAfterTheCurrentFile) {
-  for (const char* name : {"1.bin", "2.bin", "3.bin"}) WriteBytes(dir / name, name);
-  const std::string first = WriteSfv("first.sfv", {Line("1.bin", "1.bin"), Line("2.bin", "2.bin"), Line("3.bin", "3.bin")});
-  int hashed = 0;
-  onEvent = [&](const HostEvent& event) {
-    if (event.type == HostEvent::Notice && event.code == CN_BYTES_DONE && event.value > 0 && ++hashed == 2) {
-      abortFlag = 1;
-    }
-  };
+  const std::string first = OwnNamesSfv("first.sfv", {"1.bin", "2.bin", "3.bin"});
+  RaiseAtTheSecondFile(abortFlag);
   EXPECT_EQ(Run(All(first) + All(first)),
             (Trace{"#134", "#132", "#138=15", "#127", "#111", "F 1.bin|~|- OK -|5|1", "F 2.bin|~|- OK -|5|1",
                    "F User Abort..|Queue Cleared..|||5", kSep, "S ~first.sfv|3|2|0|0", "#129", "#112"}));

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ScriptedCreateHost.h"
@@ -31,6 +34,35 @@ std::string Folder(const TempDir& dir, const std::string& name) {
   const std::string path = dir / name;
   testutil::MakeFolder(path);
   return path + platform::kPathSep;
+}
+// The same, holding those files (name, content).
+std::string Folder(const TempDir& dir, const std::string& name,
+                   std::initializer_list<std::pair<const char*, std::string>> files) {
+  const std::string folder = Folder(dir, name);
+  for (const auto& [file, content] : files) WriteBytes(folder + file, content);
+  return folder;
+}
+
+// Runs a worker over the folders on this thread; options, when given, sets
+// the worker's options first.
+void RunOver(ScriptedCreateHost& host, const std::vector<std::string>& folders,
+             const std::function<void(TSFVCreateThread&)>& options = nullptr) {
+  TSFVCreateThread worker(host);
+  if (options) options(worker);
+  for (const std::string& folder : folders) worker.FolderListText += folder + "\r\n";
+  worker.Run();
+}
+
+// Writes folder's SFV file (over the one there) with the text file nfo in
+// its head, and the file information block when asked.
+void CreateWithNfo(const std::string& folder, const std::string& nfo, bool fileInfo = false) {
+  ScriptedCreateHost host;
+  host.overwriteAnswers = {OverwriteAnswer::Yes};
+  RunOver(host, {folder}, [&](TSFVCreateThread& worker) {
+    worker.IncludeNFO = true;
+    worker.IncludeFile = nfo;
+    worker.IncludeFileInfo = fileInfo;
+  });
 }
 
 struct Listed {
@@ -79,13 +111,10 @@ TEST(CreateThread, NormalFolderListsSortedArchivesAndNamesTheFileAfterTheFirstAr
 
 TEST(CreateThread, BytesDoneAddUpToTheTotal) {
   TempDir dir;
-  const std::string folder = Folder(dir, "Big");
-  WriteBytes(folder + "x.bin", std::string(300000, 'x'));
-  WriteBytes(folder + "y.bin", std::string(70000, 'y'));
+  const std::string folder =
+      Folder(dir, "Big", {{"x.bin", std::string(300000, 'x')}, {"y.bin", std::string(70000, 'y')}});
   ScriptedCreateHost host;
-  TSFVCreateThread worker(host);
-  worker.FolderListText = folder + "\r\n";
-  worker.Run();
+  RunOver(host, {folder});
   std::uint64_t done = 0;
   std::uint64_t total = 0;
   for (auto [code, value] : host.notices) {
@@ -110,10 +139,7 @@ TEST(CreateThread, ATotalAbove4GiBIsSentInTwoHalves) {
   StopFlag halt{0};
   ScriptedCreateHost host;
   host.onShowCurrentFile = [&](const std::string&) { halt.store(1); };  // read one block only
-  TSFVCreateThread worker(host);
-  worker.CreateHaltFlag = &halt;
-  worker.FolderListText = folder + "\r\n";
-  worker.Run();
+  RunOver(host, {folder}, [&](TSFVCreateThread& worker) { worker.CreateHaltFlag = &halt; });
   EXPECT_EQ(host.Entries("notice 13"),
             (std::vector<std::string>{"notice 132 0", "notice 137 2", "notice 138 0"}));
   EXPECT_FALSE(platform::FileExists(folder + "Huge.sfv"));
@@ -121,58 +147,39 @@ TEST(CreateThread, ATotalAbove4GiBIsSentInTwoHalves) {
 
 TEST(CreateThread, NameComesFromArchiveDefaultOrFolder) {
   TempDir dir;
-  const std::string show = Folder(dir, "Show.Name");
-  WriteBytes(show + "x.mkv", kA);
-  const std::string two = Folder(dir, "Two");
-  WriteBytes(two + "a.zip", kA);
-  WriteBytes(two + "B.rar", kAbc);  // byte order would put it first
-  const std::string parts = Folder(dir, "Parts");
-  WriteBytes(parts + "movie.part01.rar", kA);
-  WriteBytes(parts + "movie.part02.rar", kA);
-  const std::string split = Folder(dir, "Split");
-  WriteBytes(split + "release.001", kA);
-  WriteBytes(split + "release.002", kA);
+  const std::string show = Folder(dir, "Show.Name", {{"x.mkv", kA}});
+  const std::string two = Folder(dir, "Two", {{"a.zip", kA}, {"B.rar", kAbc}});  // byte order would put B first
+  const std::string parts = Folder(dir, "Parts", {{"movie.part01.rar", kA}, {"movie.part02.rar", kA}});
+  const std::string split = Folder(dir, "Split", {{"release.001", kA}, {"release.002", kA}});
 
   ScriptedCreateHost host;
-  TSFVCreateThread worker(host);
-  worker.FolderListText = show + "\r\n" + two + "\r\n" + parts + "\r\n" + split + "\r\n";
-  worker.Run();
+  RunOver(host, {show, two, parts, split});
   EXPECT_EQ(*host.createdList, show + "Show.Name.sfv\r\n" + two + "a.sfv\r\n" + parts + "movie.part01.sfv\r\n" +
                                    split + "release.sfv\r\n");
   EXPECT_EQ(ReadBack(two + "a.sfv"), (std::vector<Listed>{{"a.zip", 0xE8B7BE43}, {"B.rar", 0x352441C2}}));
 
   // A default name is used in every folder, with ".sfv" added once.
   ScriptedCreateHost host2;
-  TSFVCreateThread named(host2);
-  named.DefaultFileName = "check";
-  named.FolderListText = show + "\r\n" + two + "\r\n";
-  named.Run();
+  RunOver(host2, {show, two}, [](TSFVCreateThread& named) { named.DefaultFileName = "check"; });
   EXPECT_EQ(*host2.createdList, show + "check.sfv\r\n" + two + "check.sfv\r\n");
   EXPECT_TRUE(host2.Entries("overwrite").empty());
 
   ScriptedCreateHost host3;
-  TSFVCreateThread upper(host3);
-  upper.DefaultFileName = "Check.SFV";
-  upper.FolderListText = parts + "\r\n";
-  upper.Run();
+  RunOver(host3, {parts}, [](TSFVCreateThread& upper) { upper.DefaultFileName = "Check.SFV"; });
   EXPECT_EQ(*host3.createdList, parts + "Check.SFV\r\n");
 }
 
 TEST(CreateThread, FoldersWithoutFilesAreSkippedSilently) {
   TempDir dir;
   const std::string empty = Folder(dir, "Empty");
-  const std::string excluded = Folder(dir, "Excluded");
-  WriteBytes(excluded + "info.NFO", "x");
-  WriteBytes(excluded + "README", "x");
-  WriteBytes(excluded + "y.tx", "x");  // the patterns are a substring test: .TX is in .TXT
+  // The patterns are a substring test: .TX is in .TXT.
+  const std::string excluded = Folder(dir, "Excluded", {{"info.NFO", "x"}, {"README", "x"}, {"y.tx", "x"}});
   Folder(dir, "Excluded/sub");
   const std::string missing = dir / "Missing" + platform::kPathSep;
 
   ScriptedCreateHost host;
-  TSFVCreateThread worker(host);
   // An empty line is no folder (and above all not the root).
-  worker.FolderListText = empty + "\r\n\r\n" + excluded + "\r\n" + missing + "\r\n";
-  worker.Run();
+  RunOver(host, {empty, "", excluded, missing});
   EXPECT_EQ(host.log, (std::vector<std::string>{"notice 151 3", "notice 152 0", "notice 152 0", "notice 152 0",
                                                 "created ", "ended"}));
   EXPECT_EQ(testutil::FolderNames(excluded), (std::vector<std::string>{"README", "info.NFO", "sub", "y.tx"}));
@@ -181,20 +188,14 @@ TEST(CreateThread, FoldersWithoutFilesAreSkippedSilently) {
 
 TEST(CreateThread, YesToAllOnTheFirstClashOverwritesTheOthersWithoutAsking) {
   TempDir dir;
-  std::string list;
   std::vector<std::string> folders;
   for (const char* name : {"One", "Two", "Three"}) {
-    folders.push_back(Folder(dir, name));
-    WriteBytes(folders.back() + "x.rar", kA);
-    WriteBytes(folders.back() + "x.sfv", "old");
-    list += folders.back() + "\r\n";
+    folders.push_back(Folder(dir, name, {{"x.rar", kA}, {"x.sfv", "old"}}));
   }
   platform::SetReadOnly(folders[1] + "x.sfv");
   ScriptedCreateHost host;
   host.overwriteAnswers = {OverwriteAnswer::YesToAll};
-  TSFVCreateThread worker(host);
-  worker.FolderListText = list;
-  worker.Run();
+  RunOver(host, folders);
   EXPECT_EQ(host.Entries("overwrite"), std::vector<std::string>{"overwrite x.sfv"});
   for (const std::string& folder : folders) {
     EXPECT_EQ(ReadBytes(folder + "x.sfv"), Header() + "x.rar E8B7BE43\r\n");
@@ -205,17 +206,12 @@ TEST(CreateThread, YesToAllOnTheFirstClashOverwritesTheOthersWithoutAsking) {
 
 TEST(CreateThread, NoThenCancelLeavesTheFolderAndItsOldFileAlone) {
   TempDir dir;
-  const std::string first = Folder(dir, "First");
-  WriteBytes(first + "x.rar", kA);
-  WriteBytes(first + "x.sfv", "old");
-  const std::string second = Folder(dir, "Second");
-  WriteBytes(second + "y.rar", kA);
+  const std::string first = Folder(dir, "First", {{"x.rar", kA}, {"x.sfv", "old"}});
+  const std::string second = Folder(dir, "Second", {{"y.rar", kA}});
 
   ScriptedCreateHost host;
   host.overwriteAnswers = {OverwriteAnswer::No};
-  TSFVCreateThread worker(host);
-  worker.FolderListText = first + "\r\n" + second + "\r\n";
-  worker.Run();
+  RunOver(host, {first, second});
   EXPECT_EQ(ReadBytes(first + "x.sfv"), "old");
   EXPECT_EQ(host.Entries("newname"), std::vector<std::string>{"newname x.sfv"});
   EXPECT_TRUE(host.Entries("file x.rar").empty());  // asked before any hashing
@@ -224,20 +220,13 @@ TEST(CreateThread, NoThenCancelLeavesTheFolderAndItsOldFileAlone) {
 
 TEST(CreateThread, NoToAllAsksOnlyForNamesAndANewNameIsTakenAsTyped) {
   TempDir dir;
-  const std::string first = Folder(dir, "First");
-  WriteBytes(first + "x.rar", kA);
-  WriteBytes(first + "x.sfv", "old");
-  WriteBytes(first + "taken", "old");
-  const std::string second = Folder(dir, "Second");
-  WriteBytes(second + "x.rar", kA);
-  WriteBytes(second + "x.sfv", "old");
+  const std::string first = Folder(dir, "First", {{"x.rar", kA}, {"x.sfv", "old"}, {"taken", "old"}});
+  const std::string second = Folder(dir, "Second", {{"x.rar", kA}, {"x.sfv", "old"}});
 
   ScriptedCreateHost host;
   host.overwriteAnswers = {OverwriteAnswer::NoToAll, OverwriteAnswer::Yes};
   host.newNames = {std::string("taken"), std::string("fresh"), std::string("other.sfv")};
-  TSFVCreateThread worker(host);
-  worker.FolderListText = first + "\r\n" + second + "\r\n";
-  worker.Run();
+  RunOver(host, {first, second});
   // The typed name that exists is asked again with itself as the preset.
   EXPECT_EQ(host.Entries("overwrite"), std::vector<std::string>{"overwrite x.sfv"});
   EXPECT_EQ(host.Entries("newname"),
@@ -250,18 +239,13 @@ TEST(CreateThread, NoToAllAsksOnlyForNamesAndANewNameIsTakenAsTyped) {
 
 TEST(CreateThread, SpecificModeOffersEveryFileAndKeepsThePick) {
   TempDir dir;
-  const std::string folder = Folder(dir, "Picked");
-  WriteBytes(folder + "b.rar", kDigits);
-  WriteBytes(folder + "old.sfv", kAbc);
-  WriteBytes(folder + "a.nfo", kA);
+  const std::string folder = Folder(dir, "Picked", {{"b.rar", kDigits}, {"old.sfv", kAbc}, {"a.nfo", kA}});
+  const auto specific = [](TSFVCreateThread& worker) { worker.SpecificMode = true; };
   const std::string offered = "pick a.nfo\r\nb.rar\r\nold.sfv\r\n";
 
   {  // cancelled: every file is hashed
     ScriptedCreateHost host;
-    TSFVCreateThread worker(host);
-    worker.SpecificMode = true;
-    worker.FolderListText = folder + "\r\n";
-    worker.Run();
+    RunOver(host, {folder}, specific);
     EXPECT_EQ(host.Entries("pick"), std::vector<std::string>{offered});
     EXPECT_EQ(ReadBytes(folder + "b.sfv"), Header() + "a.nfo E8B7BE43\r\nb.rar CBF43926\r\nold.sfv 352441C2\r\n");
   }
@@ -269,10 +253,7 @@ TEST(CreateThread, SpecificModeOffersEveryFileAndKeepsThePick) {
     ScriptedCreateHost host;
     host.picks = {std::string("old.sfv\r\n")};
     host.overwriteAnswers = {OverwriteAnswer::Yes};
-    TSFVCreateThread worker(host);
-    worker.SpecificMode = true;
-    worker.FolderListText = folder + "\r\n";
-    worker.Run();
+    RunOver(host, {folder}, specific);
     // Named after the folder now: no archive is left in the list.
     EXPECT_EQ(ReadBytes(folder + "Picked.sfv"), Header() + "old.sfv 352441C2\r\n");
     EXPECT_TRUE(host.Entries("overwrite").empty());
@@ -281,10 +262,7 @@ TEST(CreateThread, SpecificModeOffersEveryFileAndKeepsThePick) {
     ScriptedCreateHost host;
     host.picks = {std::string()};
     host.overwriteAnswers = {OverwriteAnswer::Yes};
-    TSFVCreateThread worker(host);
-    worker.SpecificMode = true;
-    worker.FolderListText = folder + "\r\n";
-    worker.Run();
+    RunOver(host, {folder}, specific);
     EXPECT_EQ(host.Entries("overwrite"), std::vector<std::string>{"overwrite Picked.sfv"});
     EXPECT_EQ(ReadBytes(folder + "Picked.sfv"), Header());
     EXPECT_TRUE(host.Entries("file").empty());
@@ -299,8 +277,7 @@ TEST(CreateThread, AbortDuringTheSecondOfFiveFilesWritesNothingAndStartsNoFurthe
   const std::string first = Folder(dir, "First");
   for (const char* name : {"1.rar", "2.rar", "3.rar", "4.rar", "5.rar"}) WriteBytes(first + name, kA);
   WriteBytes(first + "1.sfv", "old");
-  const std::string second = Folder(dir, "Second");
-  WriteBytes(second + "y.rar", kA);
+  const std::string second = Folder(dir, "Second", {{"y.rar", kA}});
 
   StopFlag abort{0};
   ScriptedCreateHost host;
@@ -308,10 +285,7 @@ TEST(CreateThread, AbortDuringTheSecondOfFiveFilesWritesNothingAndStartsNoFurthe
   host.onShowCurrentFile = [&](const std::string& name) {
     if (name == "2.rar") abort.store(1);
   };
-  TSFVCreateThread worker(host);
-  worker.CreateAbortFlag = &abort;
-  worker.FolderListText = first + "\r\n" + second + "\r\n";
-  worker.Run();
+  RunOver(host, {first, second}, [&](TSFVCreateThread& worker) { worker.CreateAbortFlag = &abort; });
   EXPECT_EQ(ReadBytes(first + "1.sfv"), "old");
   EXPECT_EQ(host.Entries("file"), (std::vector<std::string>{"file 1.rar", "file 2.rar"}));
   EXPECT_EQ(host.Entries("notice 152").size(), 1u);
@@ -322,16 +296,11 @@ TEST(CreateThread, AbortDuringTheSecondOfFiveFilesWritesNothingAndStartsNoFurthe
 
 TEST(CreateThread, HaltAloneNeverWritesTheCrcOfAPart) {
   TempDir dir;
-  const std::string folder = Folder(dir, "Halted");
-  WriteBytes(folder + "1.rar", std::string(200000, 'x'));
-  WriteBytes(folder + "2.rar", kA);
+  const std::string folder = Folder(dir, "Halted", {{"1.rar", std::string(200000, 'x')}, {"2.rar", kA}});
   StopFlag halt{0};
   ScriptedCreateHost host;
   host.onShowCurrentFile = [&](const std::string&) { halt.store(1); };
-  TSFVCreateThread worker(host);
-  worker.CreateHaltFlag = &halt;
-  worker.FolderListText = folder + "\r\n";
-  worker.Run();
+  RunOver(host, {folder}, [&](TSFVCreateThread& worker) { worker.CreateHaltFlag = &halt; });
   EXPECT_FALSE(platform::FileExists(folder + "1.sfv"));
   EXPECT_EQ(host.Entries("file"), std::vector<std::string>{"file 1.rar"});
   EXPECT_EQ(*host.createdList, "");
@@ -349,19 +318,11 @@ TEST(CreateThread, NfoLinesEndAtCrOrLfAndCtrlZEndsTheText) {
 
 TEST(CreateThread, NfoAndFileInformationBlocks) {
   TempDir dir;
-  const std::string folder = Folder(dir, "Info");
-  WriteBytes(folder + "b.rar", kDigits);
-  WriteBytes(folder + "a.r00", kA);
+  const std::string folder = Folder(dir, "Info", {{"b.rar", kDigits}, {"a.r00", kA}});
   const std::string nfo = dir / "release.nfo";
   WriteBytes(nfo, "  Title\r\nGroup\n\n\r\nend\x1Agarbage\r\n");
 
-  ScriptedCreateHost host;
-  TSFVCreateThread worker(host);
-  worker.IncludeNFO = true;
-  worker.IncludeFile = nfo;
-  worker.IncludeFileInfo = true;
-  worker.FolderListText = folder + "\r\n";
-  worker.Run();
+  CreateWithNfo(folder, nfo, true);
   const std::string info = "; " + FileInfoLine(folder + "a.r00") + "\r\n; " + FileInfoLine(folder + "b.rar") + "\r\n";
   EXPECT_EQ(info.substr(0, 13), ";         1  ");
   EXPECT_EQ(ReadBytes(folder + "b.sfv"), Header() + ";   Title\r\n; Group\r\n; \r\n; \r\n; end\r\n;\r\n" + info +
@@ -369,41 +330,22 @@ TEST(CreateThread, NfoAndFileInformationBlocks) {
   EXPECT_EQ(ReadBack(folder + "b.sfv"), (std::vector<Listed>{{"a.r00", 0xE8B7BE43}, {"b.rar", 0xCBF43926}}));
 
   // An IncludeFile that does not exist gives no block and no extra ";".
-  ScriptedCreateHost host2;
-  host2.overwriteAnswers = {OverwriteAnswer::Yes};
-  TSFVCreateThread missing(host2);
-  missing.IncludeNFO = true;
-  missing.IncludeFile = dir / "nothing.nfo";
-  missing.FolderListText = folder + "\r\n";
-  missing.Run();
+  CreateWithNfo(folder, dir / "nothing.nfo");
   EXPECT_EQ(ReadBytes(folder + "b.sfv"), Header() + "a.r00 E8B7BE43\r\nb.rar CBF43926\r\n");
 
   // An empty NFO file still closes its (empty) block.
   WriteBytes(nfo, "");
-  ScriptedCreateHost host3;
-  host3.overwriteAnswers = {OverwriteAnswer::Yes};
-  TSFVCreateThread empty(host3);
-  empty.IncludeNFO = true;
-  empty.IncludeFile = nfo;
-  empty.FolderListText = folder + "\r\n";
-  empty.Run();
+  CreateWithNfo(folder, nfo);
   EXPECT_EQ(ReadBytes(folder + "b.sfv"), Header() + ";\r\na.r00 E8B7BE43\r\nb.rar CBF43926\r\n");
 }
 
 TEST(CreateThread, ControlBytesOfTheNfoAreDroppedSoTheFileLinesReadBack) {
   TempDir dir;
-  const std::string folder = Folder(dir, "Nfo");
-  WriteBytes(folder + "a.r00", kA);
-  WriteBytes(folder + "b.rar", kDigits);
+  const std::string folder = Folder(dir, "Nfo", {{"a.r00", kA}, {"b.rar", kDigits}});
   const std::string nfo = dir / "art.nfo";
   WriteBytes(nfo, "Ti\0tle\tby\x01\x1B[1mus\x7F\r\n\0\0\0\r\n\0\0\0"s);
 
-  ScriptedCreateHost host;
-  TSFVCreateThread worker(host);
-  worker.IncludeNFO = true;
-  worker.IncludeFile = nfo;
-  worker.FolderListText = folder + "\r\n";
-  worker.Run();
+  CreateWithNfo(folder, nfo);
   EXPECT_EQ(ReadBytes(folder + "b.sfv"),
             Header() + "; Title\tby[1mus\r\n; \r\n; \r\n;\r\na.r00 E8B7BE43\r\nb.rar CBF43926\r\n");
   EXPECT_EQ(ReadBack(folder + "b.sfv"), (std::vector<Listed>{{"a.r00", 0xE8B7BE43}, {"b.rar", 0xCBF43926}}));
@@ -411,14 +353,9 @@ TEST(CreateThread, ControlBytesOfTheNfoAreDroppedSoTheFileLinesReadBack) {
 
 TEST(CreateThread, AFileThatCannotBeOpenedCostsItsFolderTheSfvFileButNotTheRun) {
   TempDir dir;
-  const std::string first = Folder(dir, "First");
-  WriteBytes(first + "a.rar", kA);
-  const std::string second = Folder(dir, "Second");
-  WriteBytes(second + "b.r00", kA);
-  WriteBytes(second + "b.rar", kA);
-  WriteBytes(second + "b.sfv", "old");
-  const std::string third = Folder(dir, "Third");
-  WriteBytes(third + "c.rar", kA);
+  const std::string first = Folder(dir, "First", {{"a.rar", kA}});
+  const std::string second = Folder(dir, "Second", {{"b.r00", kA}, {"b.rar", kA}, {"b.sfv", "old"}});
+  const std::string third = Folder(dir, "Third", {{"c.rar", kA}});
 
   ScriptedCreateHost host;
   host.overwriteAnswers = {OverwriteAnswer::Yes};
@@ -426,9 +363,7 @@ TEST(CreateThread, AFileThatCannotBeOpenedCostsItsFolderTheSfvFileButNotTheRun) 
   host.onShowCurrentFile = [&](const std::string& name) {
     if (name == "b.r00") platform::RemoveFile(second + "b.rar");
   };
-  TSFVCreateThread worker(host);
-  worker.FolderListText = first + "\r\n" + second + "\r\n" + third + "\r\n";
-  worker.Run();
+  RunOver(host, {first, second, third});
   ASSERT_EQ(host.errors.size(), 1u);
   EXPECT_NE(host.errors[0].find(second + "b.rar"), std::string::npos) << host.errors[0];
   EXPECT_NE(host.errors[0].find("no longer exists"), std::string::npos) << host.errors[0];
@@ -447,9 +382,7 @@ TEST(CreateThread, AFileLockedByAnotherProgramIsReportedWithTheSystemsReason) {
                                              platform::Disposition::OpenExisting);
   ASSERT_TRUE(lock.IsOpen());
   ScriptedCreateHost host;
-  TSFVCreateThread worker(host);
-  worker.FolderListText = folder + "\r\n";
-  worker.Run();
+  RunOver(host, {folder});
   ASSERT_EQ(host.errors.size(), 1u);
   EXPECT_NE(host.errors[0].find(folder + "a.rar"), std::string::npos) << host.errors[0];
   EXPECT_FALSE(platform::FileExists(folder + "a.sfv"));
@@ -459,17 +392,13 @@ TEST(CreateThread, AFileLockedByAnotherProgramIsReportedWithTheSystemsReason) {
 
 TEST(CreateThread, AFailedWriteShowsTheErrorAndLeavesNothingBehind) {
   TempDir dir;
-  const std::string folder = Folder(dir, "Blocked");
-  WriteBytes(folder + "b.rar", kA);
+  const std::string folder = Folder(dir, "Blocked", {{"b.rar", kA}});
   Folder(dir, "Blocked/b.sfv");  // a folder where the file should go
-  const std::string next = Folder(dir, "Next");
-  WriteBytes(next + "n.rar", kA);
+  const std::string next = Folder(dir, "Next", {{"n.rar", kA}});
 
   ScriptedCreateHost host;
   host.overwriteAnswers = {OverwriteAnswer::Yes};
-  TSFVCreateThread worker(host);
-  worker.FolderListText = folder + "\r\n" + next + "\r\n";
-  worker.Run();
+  RunOver(host, {folder, next});
   ASSERT_EQ(host.errors.size(), 1u);
   EXPECT_NE(host.errors[0].find(folder + "b.sfv"), std::string::npos) << host.errors[0];
   EXPECT_EQ(testutil::FolderNames(folder), (std::vector<std::string>{"b.rar", "b.sfv"}));
@@ -487,9 +416,7 @@ TEST(CreateThread, ManyFilesAreListedSortedAndWrittenInOrder) {
     WriteBytes(folder + name, "");
   }
   ScriptedCreateHost host;
-  TSFVCreateThread worker(host);
-  worker.FolderListText = folder + "\r\n";
-  worker.Run();
+  RunOver(host, {folder});
   const std::vector<Listed> listed = ReadBack(folder + "part00000.sfv");
   ASSERT_EQ(listed.size(), static_cast<std::size_t>(kFiles));
   for (int i = 0; i < kFiles; ++i) {

@@ -1,15 +1,20 @@
 // Shared by the in-process tests of the main window: a message loop that
-// runs until a condition holds, and CRC texts as SFV files write them.
+// runs until a condition holds, CRC texts as SFV files write them, and a
+// fixture that holds a main window over a settings file of its own.
 #pragma once
 
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 
+#include "TestUtil.h"
 #include "gui/Window.h"
+#include "mainwindow/Quor_Checker.h"
 
 namespace windowtest {
 
@@ -36,5 +41,38 @@ inline std::string Hex(std::uint32_t crc) {
   std::snprintf(text, sizeof text, "%08X", crc);
   return text;
 }
+
+// A main window whose settings file and program folder are a temporary
+// folder of the test's.
+class MainWindowFixture : public ::testing::Test {
+ protected:
+  // Creates and shows the window with the settings file as it stands;
+  // seams (the window's hooks to the outside) are set before its creation.
+  void OpenWindow(const char* baseCaption, const std::function<void(TZOZUvavada&)>& seams = nullptr) {
+    window = std::make_unique<TZOZUvavada>(settingsPath, dir.path(), baseCaption);
+    window->QuitOnDestroy = false;
+    if (seams) seams(*window);
+    ASSERT_TRUE(window->CreateForm());
+    ShowWindow(hwnd(), SW_SHOW);
+    UpdateWindow(hwnd());
+  }
+  HWND hwnd() const { return window->hwnd(); }
+  HWND files() const { return window->ArchiveList().hwnd(); }
+  HWND sfvs() const { return window->StatusList().hwnd(); }
+  // Sets the window's outer size so that its client area is that wide.
+  void SetClientWidth(int width) {
+    RECT outer, client;
+    GetWindowRect(hwnd(), &outer);
+    GetClientRect(hwnd(), &client);
+    const int extra = (outer.right - outer.left) - client.right;
+    SetWindowPos(hwnd(), nullptr, 0, 0, width + extra, outer.bottom - outer.top, SWP_NOMOVE | SWP_NOZORDER);
+    GetClientRect(hwnd(), &client);
+    ASSERT_EQ(client.right, width);
+  }
+
+  testutil::TempDir dir;
+  std::string settingsPath = dir / "ZERAravo.dat";
+  std::unique_ptr<TZOZUvavada> window;
+};
 
 }  // namespace windowtest

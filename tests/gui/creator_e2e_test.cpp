@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 
 #include "GuiTestUtil.h"
+#include "QuorProcessTest.h"
 #include "TestUtil.h"
 #include "core/Quor_CRC32.h"
 #include "core/Quor_Sfv.h"
@@ -18,10 +20,7 @@ namespace {
 
 using guitest::ChildProcess;
 using guitest::Quote;
-using testutil::MakeFolder;
 using testutil::ReadBytes;
-using testutil::TempDir;
-using testutil::WriteBytes;
 
 std::string CrcLine(const std::string& name, const std::string& content) {
   return FormatSfvLine(name, Crc32Of(content.data(), content.size()));
@@ -29,26 +28,54 @@ std::string CrcLine(const std::string& name, const std::string& content) {
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-class CreatorProcessTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    app_ = app_dir_.path() + "Quor.exe";
-    ASSERT_TRUE(CopyFileA((platform::ExecutableFolder() + "Quor.exe").c_str(), app_.c_str(), FALSE));
-  }
-  std::string settings() const { return app_dir_ / "ZERAravo.dat"; }
-  void WriteSettings(const std::string& text) { WriteBytes(settings(), text); }
+HWND StatusLabel(HWND creator) { return GetDlgItem(creator, IDC_CREATE_STATUS); }
 
-  TempDir app_dir_;
-  TempDir data_;
-  std::string app_;
+class CreatorProcessTest : public guitest::QuorProcessTest {
+ protected:
+  void WriteSettings(const std::string& text) { testutil::WriteBytes(settings(), text); }
+  // Waits for the process's window of that class and caption and presses the button.
+  static void Press(const ChildProcess& quor, const char* className, const char* caption, const char* button) {
+    HWND window = guitest::WaitForWindow(quor.pid(), className, caption);
+    ASSERT_NE(window, nullptr) << caption;
+    ASSERT_TRUE(guitest::ClickButton(window, button)) << button;
+  }
+
+  // Starts the creator on a folder of two large files (sparse files of
+  // zeros, which take a while to hash) and waits until it hashes the first.
+  void StartHashingBigFiles() {
+    big_ = data_ / "Big";
+    testutil::MakeFolder(big_);
+    for (const char* name : {"big1.bin", "big2.bin"}) {
+      platform::File f = platform::File::Open(big_ + "\\" + name, platform::Access::Write, platform::Share::None,
+                                              platform::Disposition::CreateAlways);
+      std::string error;
+      ASSERT_TRUE(f.IsOpen() && f.SetSize(256ull << 20, error)) << error;
+    }
+    quor_.emplace(app_, "-CreateSFVFile " + Quote(big_));
+    creator_ = guitest::WaitForWindow(quor_->pid(), "TSFVCreater", "Creating SFV file(s)...");
+    ASSERT_NE(creator_, nullptr);
+    ASSERT_TRUE(guitest::WaitUntil([&] { return guitest::WindowText(StatusLabel(creator_)) == "big1.bin"; }));
+  }
+  // Esc in the creator, and that answer to the question it asks.
+  void PressEscAndAnswer(const char* answer) {
+    guitest::PressKey(creator_, VK_ESCAPE);
+    HWND box = guitest::WaitForWindow(quor_->pid(), "#32770", "Confirmation");
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(guitest::FindChildByText(box, "Abort?", "Static"), nullptr);
+    ASSERT_TRUE(guitest::ClickButton(box, answer));
+  }
+  // Nothing but the two large files is in their folder.
+  void ExpectOnlyTheBigFiles() {
+    EXPECT_EQ(testutil::FolderNames(big_), (std::vector<std::string>{"big1.bin", "big2.bin"}));
+  }
+
+  std::string big_;
+  std::optional<ChildProcess> quor_;
+  HWND creator_ = nullptr;
 };
 
 TEST_F(CreatorProcessTest, FolderWithoutSubFoldersNoSettingsWritesItsFileAndEnds) {
-  const std::string rel = data_ / "Rel";
-  MakeFolder(rel);
-  WriteBytes(rel + "\\b.rar", "rar bytes");
-  WriteBytes(rel + "\\A.r00", "r00 bytes");
-  WriteBytes(rel + "\\a.nfo", "nfo");
+  const std::string rel = DataFolder("Rel", {{"b.rar", "rar bytes"}, {"A.r00", "r00 bytes"}, {"a.nfo", "nfo"}});
   ChildProcess quor(app_, "-CreateSFVFile " + Quote(rel));
   ASSERT_TRUE(quor.started());
   // No question comes up on the way.
@@ -73,8 +100,8 @@ class SubFolderTest : public CreatorProcessTest {
     CreatorProcessTest::SetUp();
     root_ = data_ / "R";
     for (const char* f : {"", "\\A", "\\A\\A1", "\\B"}) {
-      MakeFolder(root_ + f);
-      WriteBytes(root_ + f + "\\data.bin", std::string("content of ") + f);
+      testutil::MakeFolder(root_ + f);
+      testutil::WriteBytes(root_ + f + "\\data.bin", std::string("content of ") + f);
     }
   }
   void RunAnswering(const char* answer) {
@@ -85,24 +112,25 @@ class SubFolderTest : public CreatorProcessTest {
     ASSERT_TRUE(guitest::ClickButton(box, answer));
     ASSERT_TRUE(quor.WaitExit());
   }
+  // The folder got its SFV file; each sub-folder got one when made is true.
+  void ExpectSfvFiles(bool made) {
+    EXPECT_TRUE(platform::FileExists(root_ + "\\R.sfv"));
+    for (const char* sfv : {"\\A\\A.sfv", "\\A\\A1\\A1.sfv", "\\B\\B.sfv"}) {
+      EXPECT_EQ(platform::FileExists(root_ + sfv), made) << sfv;
+    }
+  }
   std::string root_;
 };
 
 TEST_F(SubFolderTest, YesCreatesAFileInEveryFolder) {
   RunAnswering("Yes");
-  EXPECT_TRUE(platform::FileExists(root_ + "\\R.sfv"));
-  EXPECT_TRUE(platform::FileExists(root_ + "\\A\\A.sfv"));
-  EXPECT_TRUE(platform::FileExists(root_ + "\\A\\A1\\A1.sfv"));
-  EXPECT_TRUE(platform::FileExists(root_ + "\\B\\B.sfv"));
+  ExpectSfvFiles(true);
   EXPECT_TRUE(Contains(ReadBytes(root_ + "\\A\\A1\\A1.sfv"), CrcLine("data.bin", "content of \\A\\A1")));
 }
 
 TEST_F(SubFolderTest, NoCreatesOnlyTheFolderItself) {
   RunAnswering("No");
-  EXPECT_TRUE(platform::FileExists(root_ + "\\R.sfv"));
-  EXPECT_FALSE(platform::FileExists(root_ + "\\A\\A.sfv"));
-  EXPECT_FALSE(platform::FileExists(root_ + "\\A\\A1\\A1.sfv"));
-  EXPECT_FALSE(platform::FileExists(root_ + "\\B\\B.sfv"));
+  ExpectSfvFiles(false);
 }
 
 // (A create switch in lower case, or with a third argument, is no create
@@ -113,81 +141,38 @@ TEST_F(CreatorProcessTest, MissingFolderEndsQuietly) {
   EXPECT_TRUE(testutil::FolderNames(data_.path()).empty());
 }
 
-// A folder whose files take a while to hash: sparse files of zeros.
-void MakeBigFiles(const std::string& folder, int count) {
-  MakeFolder(folder);
-  for (int i = 1; i <= count; ++i) {
-    platform::File f = platform::File::Open(folder + "\\big" + std::to_string(i) + ".bin", platform::Access::Write,
-                                            platform::Share::None, platform::Disposition::CreateAlways);
-    std::string error;
-    ASSERT_TRUE(f.IsOpen() && f.SetSize(256ull << 20, error)) << error;
-  }
-}
-
-HWND StatusLabel(HWND creator) { return GetDlgItem(creator, IDC_CREATE_STATUS); }
-
 TEST_F(CreatorProcessTest, EscAnsweredYesDuringALargeFileWritesNothingAndEnds) {
-  const std::string big = data_ / "Big";
-  MakeBigFiles(big, 2);
-  ChildProcess quor(app_, "-CreateSFVFile " + Quote(big));
-  HWND creator = guitest::WaitForWindow(quor.pid(), "TSFVCreater", "Creating SFV file(s)...");
-  ASSERT_NE(creator, nullptr);
-  ASSERT_TRUE(guitest::WaitUntil([&] { return guitest::WindowText(StatusLabel(creator)) == "big1.bin"; }));
-  guitest::PressKey(creator, VK_ESCAPE);
-  HWND box = guitest::WaitForWindow(quor.pid(), "#32770", "Confirmation");
-  ASSERT_NE(box, nullptr);
-  EXPECT_NE(guitest::FindChildByText(box, "Abort?", "Static"), nullptr);
-  ASSERT_TRUE(guitest::ClickButton(box, "Yes"));
-  ASSERT_TRUE(quor.WaitExit(60000));
-  EXPECT_EQ(testutil::FolderNames(big), (std::vector<std::string>{"big1.bin", "big2.bin"}));
+  ASSERT_NO_FATAL_FAILURE(StartHashingBigFiles());
+  ASSERT_NO_FATAL_FAILURE(PressEscAndAnswer("Yes"));
+  ASSERT_TRUE(quor_->WaitExit(60000));
+  ExpectOnlyTheBigFiles();
 }
 
 TEST_F(CreatorProcessTest, EscAnsweredNoGoesOnAndASecondEscAfterYesAsksNothing) {
-  const std::string big = data_ / "Big";
-  MakeBigFiles(big, 2);
-  ChildProcess quor(app_, "-CreateSFVFile " + Quote(big));
-  HWND creator = guitest::WaitForWindow(quor.pid(), "TSFVCreater");
-  ASSERT_NE(creator, nullptr);
-  ASSERT_TRUE(guitest::WaitUntil([&] { return guitest::WindowText(StatusLabel(creator)) == "big1.bin"; }));
-  guitest::PressKey(creator, VK_ESCAPE);
-  HWND box = guitest::WaitForWindow(quor.pid(), "#32770", "Confirmation");
-  ASSERT_NE(box, nullptr);
-  ASSERT_TRUE(guitest::ClickButton(box, "No"));
-  ASSERT_TRUE(guitest::WaitForNoWindow(quor.pid(), "#32770"));
-  EXPECT_TRUE(quor.Running());
-  guitest::PressKey(creator, VK_ESCAPE);
-  box = guitest::WaitForWindow(quor.pid(), "#32770", "Confirmation");
-  ASSERT_NE(box, nullptr);
-  ASSERT_TRUE(guitest::ClickButton(box, "Yes"));
-  ASSERT_TRUE(guitest::WaitForNoWindow(quor.pid(), "#32770"));
-  guitest::PressKey(creator, VK_ESCAPE);  // cuts the file in hand short, without a question
-  ASSERT_TRUE(quor.WaitExit(60000));
-  EXPECT_EQ(testutil::FolderNames(big), (std::vector<std::string>{"big1.bin", "big2.bin"}));
+  ASSERT_NO_FATAL_FAILURE(StartHashingBigFiles());
+  ASSERT_NO_FATAL_FAILURE(PressEscAndAnswer("No"));
+  ASSERT_TRUE(guitest::WaitForNoWindow(quor_->pid(), "#32770"));
+  EXPECT_TRUE(quor_->Running());
+  ASSERT_NO_FATAL_FAILURE(PressEscAndAnswer("Yes"));
+  ASSERT_TRUE(guitest::WaitForNoWindow(quor_->pid(), "#32770"));
+  guitest::PressKey(creator_, VK_ESCAPE);  // cuts the file in hand short, without a question
+  ASSERT_TRUE(quor_->WaitExit(60000));
+  ExpectOnlyTheBigFiles();
 }
 
 TEST_F(CreatorProcessTest, ClosingWhileHashingEndsTheProcessAndLeavesNoFileBehind) {
-  const std::string big = data_ / "Big";
-  MakeBigFiles(big, 2);
-  ChildProcess quor(app_, "-CreateSFVFile " + Quote(big));
-  HWND creator = guitest::WaitForWindow(quor.pid(), "TSFVCreater");
-  ASSERT_NE(creator, nullptr);
-  ASSERT_TRUE(guitest::WaitUntil([&] { return guitest::WindowText(StatusLabel(creator)) == "big1.bin"; }));
-  PostMessageA(creator, WM_CLOSE, 0, 0);
-  ASSERT_TRUE(quor.WaitExit(15000));
-  EXPECT_EQ(testutil::FolderNames(big), (std::vector<std::string>{"big1.bin", "big2.bin"}));
+  ASSERT_NO_FATAL_FAILURE(StartHashingBigFiles());
+  PostMessageA(creator_, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(quor_->WaitExit(15000));
+  ExpectOnlyTheBigFiles();
 }
 
 TEST_F(CreatorProcessTest, ListFilesCreatedShowsBothFilesOnePerLine) {
   WriteSettings("[Create]\r\nListFilesCreated=1\r\n");
-  const std::string root = data_ / "R";
-  MakeFolder(root);
-  MakeFolder(root + "\\A");
-  WriteBytes(root + "\\one.bin", "1");
-  WriteBytes(root + "\\A\\two.bin", "2");
+  const std::string root = DataFolder("R", {{"one.bin", "1"}});
+  DataFolder("R/A", {{"two.bin", "2"}});
   ChildProcess quor(app_, "-CreateSFVFile " + Quote(root));
-  HWND question = guitest::WaitForWindow(quor.pid(), "#32770", "Confirm");
-  ASSERT_NE(question, nullptr);
-  ASSERT_TRUE(guitest::ClickButton(question, "Yes"));
+  ASSERT_NO_FATAL_FAILURE(Press(quor, "#32770", "Confirm", "Yes"));
   HWND info = guitest::WaitForWindow(quor.pid(), "#32770", "Information");
   ASSERT_NE(info, nullptr);
   HWND creator = guitest::WaitForWindow(quor.pid(), "TSFVCreater");
@@ -203,9 +188,7 @@ TEST_F(CreatorProcessTest, ListFilesCreatedShowsBothFilesOnePerLine) {
 
 TEST_F(CreatorProcessTest, ListFilesCreatedWithNothingWrittenSaysSo) {
   WriteSettings("[Create]\r\nListFilesCreated=1\r\n");
-  const std::string root = data_ / "OnlyText";
-  MakeFolder(root);
-  WriteBytes(root + "\\readme.txt", "excluded");
+  const std::string root = DataFolder("OnlyText", {{"readme.txt", "excluded"}});
   ChildProcess quor(app_, "-CreateSFVFile " + Quote(root));
   HWND info = guitest::WaitForWindow(quor.pid(), "#32770", "Information");
   ASSERT_NE(info, nullptr);
@@ -215,11 +198,7 @@ TEST_F(CreatorProcessTest, ListFilesCreatedWithNothingWrittenSaysSo) {
 }
 
 TEST_F(CreatorProcessTest, SpecificModePickListAnsweredByTheUserAndRememberedAcrossRuns) {
-  const std::string rel = data_ / "Rel";
-  MakeFolder(rel);
-  WriteBytes(rel + "\\b.rar", "rar");
-  WriteBytes(rel + "\\a.nfo", "nfo");
-  WriteBytes(rel + "\\old.sfv", "; old\r\n");
+  const std::string rel = DataFolder("Rel", {{"b.rar", "rar"}, {"a.nfo", "nfo"}, {"old.sfv", "; old\r\n"}});
   {
     // Cancel keeps every file, excluded types and SFV files too.
     ChildProcess quor(app_, "-CreateSFVFileS " + Quote(rel));
@@ -263,14 +242,9 @@ TEST_F(CreatorProcessTest, SpecificModePickListAnsweredByTheUserAndRememberedAcr
 }
 
 TEST_F(CreatorProcessTest, ANewNameWhenTheUserWillNotOverwrite) {
-  const std::string rel = data_ / "Rel";
-  MakeFolder(rel);
-  WriteBytes(rel + "\\b.rar", "rar");
-  WriteBytes(rel + "\\b.sfv", "; keep me\r\n");
+  const std::string rel = DataFolder("Rel", {{"b.rar", "rar"}, {"b.sfv", "; keep me\r\n"}});
   ChildProcess quor(app_, "-CreateSFVFile " + Quote(rel));
-  HWND ask = guitest::WaitForWindow(quor.pid(), "TQuorAskForm", "Confirm");
-  ASSERT_NE(ask, nullptr);
-  ASSERT_TRUE(guitest::ClickButton(ask, "No"));
+  ASSERT_NO_FATAL_FAILURE(Press(quor, "TQuorAskForm", "Confirm", "No"));
   HWND query = guitest::WaitForWindow(quor.pid(), "TQuorAskForm", "Query");
   ASSERT_NE(query, nullptr);
   HWND edit = GetDlgItem(query, IDC_ASK_EDIT);
@@ -283,9 +257,7 @@ TEST_F(CreatorProcessTest, ANewNameWhenTheUserWillNotOverwrite) {
 }
 
 TEST_F(CreatorProcessTest, ShortPathGivesTheLongFolderName) {
-  const std::string folder = data_ / "Long Folder Name";
-  MakeFolder(folder);
-  WriteBytes(folder + "\\movie.mkv", "frames");
+  const std::string folder = DataFolder("Long Folder Name", {{"movie.mkv", "frames"}});
   const std::string shortPath = platform::ShortPathName(folder);
   if (shortPath.find('~') == std::string::npos) GTEST_SKIP() << "no short name here: " << shortPath;
   ChildProcess quor(app_, "-CreateSFVFile " + Quote(shortPath));

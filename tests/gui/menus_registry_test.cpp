@@ -28,7 +28,7 @@ const char* const kOurKeys[] = {"Directory\\Shell\\SFVTest", "Directory\\Shell\\
                                 "Directory\\Shell\\SFVCreate", "Directory\\Shell\\SFVCreateSpe",
                                 ".sfv", "SFV.File"};
 
-class MenusRegistryTest : public ::testing::Test {
+class MenusRegistryTest : public windowtest::MainWindowFixture {
  protected:
   void SetUp() override {
     for (const char* key : kOurKeys) {
@@ -37,7 +37,6 @@ class MenusRegistryTest : public ::testing::Test {
       machine->DeleteTree(key);  // each test starts from a registry the program never touched
       user->DeleteTree(key);
     }
-    settingsPath = dir / "ZERAravo.dat";
   }
   void TearDown() override {
     window.reset();
@@ -50,14 +49,8 @@ class MenusRegistryTest : public ::testing::Test {
   }
 
   void Open() {
-    window = std::make_unique<TZOZUvavada>(settingsPath, dir.path(), kBase);
-    window->QuitOnDestroy = false;
-    window->ChooseColour = [this] { return nextColour; };
-    ASSERT_TRUE(window->CreateForm());
-    ShowWindow(hwnd(), SW_SHOW);
-    UpdateWindow(hwnd());
+    OpenWindow(kBase, [this](TZOZUvavada& w) { w.ChooseColour = [this] { return nextColour; }; });
   }
-  HWND hwnd() const { return window->hwnd(); }
   bool KeyThere(const std::string& key) const { return user->KeyExists(key); }
   std::string Default(const std::string& key) const {
     std::string text;
@@ -67,9 +60,6 @@ class MenusRegistryTest : public ::testing::Test {
   std::unique_ptr<platform::Registry> machine = platform::OpenMachineClasses();
   std::unique_ptr<platform::Registry> user = platform::OpenUserClasses();
   platform::MemoryRegistry saved, savedUser;
-  testutil::TempDir dir;
-  std::string settingsPath;
-  std::unique_ptr<TZOZUvavada> window;
   std::optional<std::uint32_t> nextColour;
 };
 

@@ -93,29 +93,22 @@ const std::vector<std::string> kIncludeNfo = {"Create Options", "Include NFO In 
 const std::vector<std::string> kDefaultName = {"Create Options", "Set Default SFV File Name"};
 const std::vector<std::string> kExclude = {"Create Options", "File Types To Exclude"};
 
-class MenusTest : public ::testing::Test {
+class MenusTest : public windowtest::MainWindowFixture {
  protected:
   void SetUp() override {
-    settingsPath = dir / "ZERAravo.dat";
-    window = std::make_unique<TZOZUvavada>(settingsPath, dir.path(), kBase);
-    window->QuitOnDestroy = false;
-    window->ChooseColour = [this]() -> std::optional<std::uint32_t> {
-      ++colourDialogs;
-      return nextColour;
-    };
-    window->ApplyAssociations = [this](const std::string&, const ShellAssociations& flags) {
-      applied.push_back(flags);
-      return associationError;
-    };
-    window->StartUpdate = [this](const std::string& version) { updateChecks.push_back(version); };
-    ASSERT_TRUE(window->CreateForm());
-    ShowWindow(hwnd(), SW_SHOW);
-    UpdateWindow(hwnd());
+    OpenWindow(kBase, [this](TZOZUvavada& w) {
+      w.ChooseColour = [this]() -> std::optional<std::uint32_t> {
+        ++colourDialogs;
+        return nextColour;
+      };
+      w.ApplyAssociations = [this](const std::string&, const ShellAssociations& flags) {
+        applied.push_back(flags);
+        return associationError;
+      };
+      w.StartUpdate = [this](const std::string& version) { updateChecks.push_back(version); };
+    });
   }
 
-  HWND hwnd() const { return window->hwnd(); }
-  HWND files() const { return window->ArchiveList().hwnd(); }
-  HWND sfvs() const { return window->StatusList().hwnd(); }
   std::string Key(const char* section, const char* key) const {
     return ReadSettingString(settingsPath, section, key, "<missing>");
   }
@@ -124,17 +117,6 @@ class MenusTest : public ::testing::Test {
     EXPECT_TRUE(platform::FileExists(settingsPath)) << what;
     EXPECT_TRUE(menutest::OptionsOf(LoadSettings(settingsPath)) == menutest::OptionsOf(window->settings())) << what;
   }
-  void SetClientWidth(int width) {
-    RECT outer, client;
-    GetWindowRect(hwnd(), &outer);
-    GetClientRect(hwnd(), &client);
-    SetWindowPos(hwnd(), nullptr, 0, 0, width + (outer.right - outer.left) - client.right, outer.bottom - outer.top,
-                 SWP_NOMOVE | SWP_NOZORDER);
-  }
-
-  testutil::TempDir dir;
-  std::string settingsPath;
-  std::unique_ptr<TZOZUvavada> window;
   std::optional<std::uint32_t> nextColour;
   int colourDialogs = 0;
   std::vector<ShellAssociations> applied;

@@ -1,9 +1,11 @@
 // A small helper for scripts and end-to-end runs: watches Quor's main window
 // from outside, as a user looking at the screen would.
-//   quor_watch done SECONDS   wait until the main window's SFV list shows a
-//                             row, then print the window's place on the
-//                             screen ("window LEFT TOP WIDTH HEIGHT") and
-//                             what the check found
+//   quor_watch done SECONDS [ROWS]
+//                             wait until the main window's SFV list shows a
+//                             row (ROWS rows: that many SFV files checked),
+//                             then print the window's place on the screen
+//                             ("window LEFT TOP WIDTH HEIGHT") and what the
+//                             checks found
 //   quor_watch summary SECONDS  wait until the main window's SFV list shows a
 //                             row and end at once (for timing a check)
 //   quor_watch close SECONDS  close the main window and wait until it is gone
@@ -11,6 +13,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -30,9 +33,9 @@ HWND WaitForMain(int timeoutMs) {
   return main;
 }
 
-// Waits until the main window's SFV list shows a row; the main window and
-// its two lists then.
-bool WaitForSummary(int timeoutMs, HWND& main, HWND& files, HWND& sfvs) {
+// Waits until the main window's SFV list shows rows rows; the main window
+// and its two lists then.
+bool WaitForSummary(int timeoutMs, int rows, HWND& main, HWND& files, HWND& sfvs) {
   main = WaitForMain(timeoutMs);
   if (!main) {
     std::puts("no main window came up");
@@ -43,15 +46,15 @@ bool WaitForSummary(int timeoutMs, HWND& main, HWND& files, HWND& sfvs) {
   const bool finished = guitest::WaitUntil([&] {
     files = GetDlgItem(main, kArchiveListId);
     sfvs = GetDlgItem(main, kStatusListId);
-    return files && sfvs && SendMessageA(sfvs, LVM_GETITEMCOUNT, 0, 0) > 0;
+    return files && sfvs && SendMessageA(sfvs, LVM_GETITEMCOUNT, 0, 0) >= rows;
   }, timeoutMs);
   if (!finished) std::puts("the check did not finish in time");
   return finished;
 }
 
-int Done(int timeoutMs) {
+int Done(int timeoutMs, int rows) {
   HWND main = nullptr, files = nullptr, sfvs = nullptr;
-  if (!WaitForSummary(timeoutMs, main, files, sfvs)) return 1;
+  if (!WaitForSummary(timeoutMs, rows, main, files, sfvs)) return 1;
   Sleep(500);  // the last repaint after the check
   RECT rect{};
   GetWindowRect(main, &rect);
@@ -78,18 +81,17 @@ int Close(int timeoutMs) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fputs("usage: quor_watch done|summary|close SECONDS\n", stderr);
-    return 2;
+  const char* const usage = "usage: quor_watch done SECONDS [ROWS] | summary SECONDS | close SECONDS\n";
+  const std::string command = argc > 1 ? argv[1] : "";
+  if (argc == 3 || (argc == 4 && command == "done")) {
+    const int timeoutMs = std::atoi(argv[2]) * 1000;
+    if (command == "done") return Done(timeoutMs, argc == 4 ? std::max(1, std::atoi(argv[3])) : 1);
+    if (command == "summary") {
+      HWND main = nullptr, files = nullptr, sfvs = nullptr;
+      return WaitForSummary(timeoutMs, 1, main, files, sfvs) ? 0 : 1;
+    }
+    if (command == "close") return Close(timeoutMs);
   }
-  const std::string command = argv[1];
-  const int timeoutMs = std::atoi(argv[2]) * 1000;
-  if (command == "done") return Done(timeoutMs);
-  if (command == "summary") {
-    HWND main = nullptr, files = nullptr, sfvs = nullptr;
-    return WaitForSummary(timeoutMs, main, files, sfvs) ? 0 : 1;
-  }
-  if (command == "close") return Close(timeoutMs);
-  std::fputs("usage: quor_watch done|summary|close SECONDS\n", stderr);
+  std::fputs(usage, stderr);
   return 2;
 }

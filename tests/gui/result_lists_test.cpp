@@ -140,9 +140,8 @@ COLORREF DrawnTextColour(HWND window, HWND list, int row) {
   return draw.clrText;
 }
 
-class ResultListsTest : public ::testing::Test {
+class ResultListsTest : public windowtest::MainWindowFixture {
  protected:
-  void SetUp() override { settingsPath = dir / "ZERAravo.dat"; }
   void TearDown() override {
     if (window && window->WorkerRunning()) {
       Command(CmdHalt);
@@ -152,16 +151,10 @@ class ResultListsTest : public ::testing::Test {
 
   // Creates and shows the window with the settings file as it stands.
   void Open() {
-    window = std::make_unique<TZOZUvavada>(settingsPath, dir.path(), kBase);
-    window->QuitOnDestroy = false;
-    window->RunProgram = [this](const std::string& line) { started.push_back(line); };
-    ASSERT_TRUE(window->CreateForm());
-    ShowWindow(hwnd(), SW_SHOW);
-    UpdateWindow(hwnd());
+    OpenWindow(kBase, [this](TZOZUvavada& w) {
+      w.RunProgram = [this](const std::string& line) { started.push_back(line); };
+    });
   }
-  HWND hwnd() const { return window->hwnd(); }
-  HWND files() const { return window->ArchiveList().hwnd(); }
-  HWND sfvs() const { return window->StatusList().hwnd(); }
   void Command(int id) { SendMessageA(hwnd(), WM_COMMAND, static_cast<WPARAM>(id), 0); }
   void File(const std::string& name, FileRowKind kind, const std::string& size = "") {
     window->AddFileRow(FileRow{name, "D:\\p\\", StatusText(kind), size, kind});
@@ -172,16 +165,6 @@ class ResultListsTest : public ::testing::Test {
   // Rows added go into the lists' models at once and onto the screen at the
   // next refresh; tests that read the screen right away ask for it first.
   void ShowRows() { window->ShowPendingRows(); }
-  // Sets the window's outer size so that its client area is that wide.
-  void SetClientWidth(int width) {
-    RECT outer, client;
-    GetWindowRect(hwnd(), &outer);
-    GetClientRect(hwnd(), &client);
-    const int extra = (outer.right - outer.left) - client.right;
-    SetWindowPos(hwnd(), nullptr, 0, 0, width + extra, outer.bottom - outer.top, SWP_NOMOVE | SWP_NOZORDER);
-    GetClientRect(hwnd(), &client);
-    ASSERT_EQ(client.right, width);
-  }
   bool WaitIdle() { return PumpUntil([&] { return !window->WorkerRunning(); }, 30000); }
   // A folder with a good, a bad and a missing file and one known good from
   // an earlier run; returns the SFV path.
@@ -207,9 +190,6 @@ class ResultListsTest : public ::testing::Test {
     });
   }
 
-  testutil::TempDir dir;
-  std::string settingsPath;
-  std::unique_ptr<TZOZUvavada> window;
   std::vector<std::string> started;
 };
 

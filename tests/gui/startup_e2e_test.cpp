@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "GuiTestUtil.h"
+#include "QuorProcessTest.h"
 #include "TestUtil.h"
 #include "core/Quor_CRC32.h"
 #include "core/Quor_Sfv.h"
@@ -26,7 +27,6 @@ using guitest::ChildProcess;
 using guitest::Quote;
 using testutil::MakeFolder;
 using testutil::ReadBytes;
-using testutil::TempDir;
 using testutil::WriteBytes;
 
 const char* const kOurKeys[] = {"Directory\\Shell\\SFVTest", "Directory\\Shell\\SFVTestSpe",
@@ -69,15 +69,14 @@ std::string RegDefault(const std::string& key) {
   return begin == std::string::npos ? "" : out.substr(begin, end - begin);
 }
 
-class StartupProcessTest : public ::testing::Test {
+class StartupProcessTest : public guitest::QuorProcessTest {
  protected:
   void SetUp() override {
     for (const char* key : kOurKeys) {
       testutil::CopyTree(*machine_, key, savedMachine_, key);
       testutil::CopyTree(*user_, key, savedUser_, key);
     }
-    app_ = app_dir_.path() + "Quor.exe";
-    ASSERT_TRUE(CopyFileA((platform::ExecutableFolder() + "Quor.exe").c_str(), app_.c_str(), FALSE));
+    ASSERT_NO_FATAL_FAILURE(QuorProcessTest::SetUp());
     // Marker files show what a check found.
     WriteBytes(app_dir_ / "ZERAravo.dat", "[System]\r\nMakeDummyRAR=1\r\n");
     rel_ = data_ / "Rel";
@@ -131,9 +130,6 @@ class StartupProcessTest : public ::testing::Test {
   std::unique_ptr<platform::Registry> machine_ = platform::OpenMachineClasses();
   std::unique_ptr<platform::Registry> user_ = platform::OpenUserClasses();
   platform::MemoryRegistry savedMachine_, savedUser_;
-  TempDir app_dir_;
-  TempDir data_;
-  std::string app_;
   std::string rel_;
 };
 

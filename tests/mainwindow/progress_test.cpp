@@ -1,5 +1,5 @@
-// Progress on screen: notices into counters, ticks into percentage, caption
-// and title.
+// Progress on screen: the counters' ticks into percentage, caption and
+// title.
 #include <gtest/gtest.h>
 
 #include "core/Quor_Notify.h"
@@ -20,7 +20,7 @@ TEST(Progress, HalfOfThreeMiBShowsFiftyPercent) {
   counters.Apply(CN_TOTAL_LO, 3 * kMiB);
   counters.Apply(CN_BYTES_DONE, kMiB);
   counters.Apply(CN_BYTES_DONE, kMiB / 2);
-  const auto display = counters.Tick(During(1, 1), kBase);
+  const auto display = TickProgress(counters, During(1, 1), kBase);
   ASSERT_TRUE(display);
   EXPECT_EQ(display->percent, 50);
   EXPECT_EQ(display->caption, "Base - Checking 1 of 1 - 50% ");  // no extra: ends in a space
@@ -36,14 +36,14 @@ TEST(Progress, SixGiBTotalIsAssembledFromBothHalvesAndRisesEvenly) {
   int last = 0;
   for (int step = 1; step <= 96; ++step) {  // 96 reports of 64 MiB
     counters.Apply(CN_BYTES_DONE, 64 * kMiB);
-    const auto display = counters.Tick(During(2, 3), kBase);
+    const auto display = TickProgress(counters, During(2, 3), kBase);
     ASSERT_TRUE(display);
     EXPECT_EQ(display->percent, step * 100 / 96);
     EXPECT_GE(display->percent, last);
     last = display->percent;
   }
   EXPECT_EQ(last, 100);
-  EXPECT_EQ(counters.Tick(During(2, 3), kBase)->caption.substr(0, 28), "Base - Checking 2 of 3 - 100");
+  EXPECT_EQ(TickProgress(counters, During(2, 3), kBase)->caption.substr(0, 28), "Base - Checking 2 of 3 - 100");
 
   // The next SFV file starts from zero: a small total has no upper half left over.
   counters.Apply(CN_SFV_BEGIN, 0);
@@ -56,21 +56,21 @@ TEST(Progress, SpeedAndTimeLeftCoverTheBytesSinceTheLastComputation) {
   counters.Apply(CN_SFV_BEGIN, 0);
   counters.Apply(CN_TOTAL_LO, 5 * kMiB + 60 * kMiB);
   counters.Apply(CN_BYTES_DONE, 5 * kMiB);
-  auto display = counters.Tick(During(1, 2, true), kBase);
+  auto display = TickProgress(counters, During(1, 2, true), kBase);
   ASSERT_TRUE(display);
   EXPECT_EQ(display->caption, "Base - Checking 1 of 2 - 7% - 5 Mb/s - ETA: 00:12");
   EXPECT_EQ(counters.BytesAtLastTick, 5 * kMiB);
 
   counters.Apply(CN_BYTES_DONE, kMiB - 1);  // less than a MiB in this second
-  display = counters.Tick(During(1, 2, true), kBase);
+  display = TickProgress(counters, During(1, 2, true), kBase);
   EXPECT_EQ(display->caption, "Base - Checking 1 of 2 - 9% - 0 Mb/s");
 
   // With the option off the speed is not computed, so the next one covers both seconds.
   counters.Apply(CN_BYTES_DONE, 2 * kMiB + 1);
-  counters.Tick(During(1, 2, false), kBase);
+  TickProgress(counters, During(1, 2, false), kBase);
   EXPECT_EQ(counters.BytesAtLastTick, 6 * kMiB - 1);
   counters.Apply(CN_BYTES_DONE, kMiB);
-  display = counters.Tick(During(1, 2, true), kBase);
+  display = TickProgress(counters, During(1, 2, true), kBase);
   EXPECT_NE(display->caption.find("- 3 Mb/s - ETA: 00:18"), std::string::npos) << display->caption;
 }
 
@@ -83,7 +83,7 @@ TEST(Progress, TwentyHoursLeftShowTwelveHundredMinutesAndNoWrap) {
   counters.Apply(CN_TOTAL_HI, 17);  // about 68 GiB
   counters.Apply(CN_TOTAL_LO, 0);
   counters.Apply(CN_BYTES_DONE, kMiB);
-  const auto display = counters.Tick(During(1, 1, true), kBase);
+  const auto display = TickProgress(counters, During(1, 1, true), kBase);
   // 69,631 MiB left at 1 MiB/s: 1160 minutes 31 seconds.
   EXPECT_NE(display->caption.find("ETA: 1160:31"), std::string::npos) << display->caption;
 }
@@ -94,7 +94,7 @@ TEST(Progress, PausedShowsPausedEveryTickAndMeasuresNoSpeed) {
   counters.Apply(CN_TOTAL_LO, 10 * kMiB);
   counters.Apply(CN_BYTES_DONE, 4 * kMiB);
   for (bool eta : {true, false}) {
-    const auto display = counters.Tick(During(1, 1, eta, true), kBase);
+    const auto display = TickProgress(counters, During(1, 1, eta, true), kBase);
     ASSERT_TRUE(display);
     EXPECT_EQ(display->caption, "Base - Checking 1 of 1 - 40% !PAUSED!");
   }
@@ -105,40 +105,15 @@ TEST(Progress, InconsistentCountersChangeNothing) {
   ProgressCounters counters;
   counters.Apply(CN_SFV_BEGIN, 0);
   counters.Apply(CN_TOTAL_LO, 100);
-  EXPECT_FALSE(counters.Tick(During(1, 1), kBase));  // nothing done yet
+  EXPECT_FALSE(TickProgress(counters, During(1, 1), kBase));  // nothing done yet
   counters.Apply(CN_BYTES_DONE, 101);
-  EXPECT_FALSE(counters.Tick(During(1, 1), kBase));  // more done than the total
+  EXPECT_FALSE(TickProgress(counters, During(1, 1), kBase));  // more done than the total
   counters.Apply(CN_SFV_BEGIN, 0);
   counters.Apply(CN_TOTAL_LO, 100);
   counters.Apply(CN_BYTES_DONE, 50);
-  EXPECT_FALSE(counters.Tick(During(3, 2, true), kBase));  // more begun than queued
+  EXPECT_FALSE(TickProgress(counters, During(3, 2, true), kBase));  // more begun than queued
   EXPECT_EQ(counters.BytesAtLastTick, 0);
-  EXPECT_TRUE(counters.Tick(During(2, 2), kBase));
-}
-
-TEST(Progress, NoticesSayWhatTheWindowMustDo) {
-  ProgressCounters counters;
-  EXPECT_EQ(counters.Apply(CN_BUSY, 0), NoticeEffect::BusyCursor);
-  EXPECT_EQ(counters.Apply(CN_IDLE, 0), NoticeEffect::IdleCursor);
-  EXPECT_EQ(counters.Apply(CN_TIMER_ON, 0), NoticeEffect::TimerOn);
-  EXPECT_EQ(counters.Apply(CN_SFV_DONE, 0), NoticeEffect::SfvDone);
-  EXPECT_EQ(counters.Apply(CN_NEXT_SFV, 0), NoticeEffect::NextSfv);
-  counters.Apply(CN_TOTAL_LO, 7);
-  EXPECT_EQ(counters.Apply(CN_FOLDER_COUNT, 5), NoticeEffect::None);  // a creator's notice
-  EXPECT_EQ(counters.Apply(999, 5), NoticeEffect::None);
-  EXPECT_EQ(counters.SfvTotalBytes, 7);
-  EXPECT_EQ(counters.SfvBytesDone, 0);
-  counters.Apply(CN_BYTES_DONE, 0xFFFFFFFFu);  // read as unsigned
-  EXPECT_EQ(counters.SfvBytesDone, 4294967295);
-}
-
-TEST(Progress, PercentNeverOverflowsOrLeavesItsRange) {
-  EXPECT_EQ(PercentDone(0, 0), 0);
-  EXPECT_EQ(PercentDone(1, 3), 33);
-  EXPECT_EQ(PercentDone(INT64_MAX / 2, INT64_MAX), 49);
-  EXPECT_EQ(PercentDone(INT64_MAX, INT64_MAX), 100);
-  EXPECT_EQ(PercentDone(100, 0), 0);
-  EXPECT_EQ(PercentDone(200, 100), 100);
+  EXPECT_TRUE(TickProgress(counters, During(2, 2), kBase));
 }
 
 }  // namespace
