@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <array>
-#include <memory>
+#include <atomic>
 
 #include "platform/fs.h"
+#include "platform/sequential_reader.h"
 
 namespace {
 
@@ -28,6 +29,13 @@ constexpr unsigned kBlocksPerReport = 200;
 constexpr std::size_t kShortBlock = 65535;
 // Blocks fetched by one read call.
 constexpr std::size_t kBlocksPerRead = 16;
+// Reads made on the calling thread before a helper starts reading ahead: a
+// file that ends within them costs no thread.
+constexpr std::size_t kPlainReads = 4;
+// Reads the helper may be ahead of the one being hashed.
+constexpr std::size_t kReadsAhead = 2;
+
+std::atomic<FileCrcReadPath> forcedReadPath{FileCrcReadPath::Auto};
 
 }  // namespace
 
@@ -47,6 +55,8 @@ std::uint32_t Crc32UpdateByteTable(std::uint32_t crc, const void* buffer, std::s
 
 std::size_t FileCrcBlockSize() { return IsWinNT ? 65535 : 65536; }
 
+void FileCrcForceReadPathForTest(FileCrcReadPath path) { forcedReadPath.store(path, std::memory_order_relaxed); }
+
 FileCrcResult FileCrc32(const std::string& path, const StopFlag* stopFlag, NoticeTarget* target,
                         SafePoint* safePoint) {
   FileCrcResult result;
@@ -58,18 +68,21 @@ FileCrcResult FileCrc32(const std::string& path, const StopFlag* stopFlag, Notic
   }
   result.opened = true;
 
-  // One system call reads kBlocksPerRead blocks; the blocks are then taken
-  // one by one, so reports and stop-flag polling keep the block rhythm: the
+  // One read fetches kBlocksPerRead blocks; the blocks are then taken one
+  // by one, so reports and stop-flag polling keep the block rhythm: the
   // pieces are what reads of one block each would have returned.
   const std::size_t blockSize = FileCrcBlockSize();
   const std::size_t readSize = blockSize * kBlocksPerRead;
-  auto buffer = std::make_unique<unsigned char[]>(readSize);
+  const FileCrcReadPath readPath = forcedReadPath.load(std::memory_order_relaxed);
+  platform::SequentialReader reader(file, readSize, readPath == FileCrcReadPath::Overlapped ? 0 : kPlainReads,
+                                    readPath == FileCrcReadPath::Plain ? 0 : kReadsAhead);
   std::uint32_t crc = 0xFFFFFFFFu;
   unsigned blocks = 0;
   std::uint32_t pending = 0;
   for (bool done = false; !done;) {
+    const unsigned char* buffer = nullptr;
     std::size_t got = 0;
-    const bool readOk = file.Read(buffer.get(), readSize, got, result.errorText);
+    const bool readOk = reader.Next(buffer, got, result.errorText);
     // After a failed read only the whole blocks before the failure count,
     // as if the failing read had been the one of the next block.
     const std::size_t usable = readOk ? got : got - got % blockSize;
@@ -77,7 +90,7 @@ FileCrcResult FileCrc32(const std::string& path, const StopFlag* stopFlag, Notic
     do {
       const std::size_t n = std::min(blockSize, usable - at);
       if (!readOk && n == 0) break;
-      if (n > 0) crc = Crc32Update(crc, buffer.get() + at, n);
+      if (n > 0) crc = Crc32Update(crc, buffer + at, n);
       at += n;
       if (target) {
         ++blocks;
