@@ -47,9 +47,9 @@ struct FileCrcResult {
 // opened gives CRC 0, no report and the reason in errorText. With a safePoint, waits there between
 // two blocks (then looks at stopFlag again).
 // The first reads of a file are made on the calling thread; a larger file
-// is then read ahead by a helper thread while the caller hashes, which is
-// stopped before FileCrc32 returns. Reports, stops and read errors fall on
-// the same blocks either way.
+// is then read ahead by a helper thread while the caller hashes. The helper
+// is done with the file before FileCrc32 returns. Reports, stops and read
+// errors fall on the same blocks either way.
 FileCrcResult FileCrc32(const std::string& path, const StopFlag* stopFlag, NoticeTarget* target,
                         SafePoint* safePoint = nullptr);
 

@@ -2,7 +2,75 @@
 
 #include <system_error>
 
+#include "platform/threads.h"
+
 namespace platform {
+
+// A thread that reads ahead for one SequentialReader at a time, and waits
+// for the next one in between.
+struct ReadAheadHelper {
+  Mutex mutex;
+  Condition changed;  // a reader was handed over, or the helper is done with it
+  SequentialReader* reader = nullptr;
+  bool ended = false;  // the thread has ended; no reader may be handed over
+  ThreadPriority priority = ThreadPriority::Normal;
+};
+
+namespace {
+
+// A helper with nothing to do for this long ends.
+constexpr unsigned kIdleMilliseconds = 2000;
+
+// The helpers waiting for a reader, shared by all threads.
+class HelperPool {
+ public:
+  // Hands reader to a waiting helper of the given priority, else to a new
+  // one; null when no thread can be started.
+  std::shared_ptr<ReadAheadHelper> Hire(SequentialReader* reader, ThreadPriority priority,
+                                        void (*serve)(const std::shared_ptr<ReadAheadHelper>&)) {
+    {
+      std::lock_guard<Mutex> lock(mutex_);
+      for (std::size_t i = idle_.size(); i-- > 0;) {
+        if (idle_[i]->priority != priority) continue;
+        std::shared_ptr<ReadAheadHelper> helper = std::move(idle_[i]);
+        idle_.erase(idle_.begin() + static_cast<std::ptrdiff_t>(i));
+        std::lock_guard<Mutex> helperLock(helper->mutex);
+        if (helper->ended) continue;
+        helper->reader = reader;
+        helper->changed.NotifyAll();
+        return helper;
+      }
+    }
+    auto helper = std::make_shared<ReadAheadHelper>();
+    helper->priority = priority;
+    helper->reader = reader;
+    try {
+      Thread thread;
+      thread.Start([helper, serve] { serve(helper); }, priority);
+      thread.Detach();  // it ends by itself once idle
+    } catch (const std::system_error&) {
+      return nullptr;
+    }
+    return helper;
+  }
+
+  void Release(std::shared_ptr<ReadAheadHelper> helper) {
+    std::lock_guard<Mutex> lock(mutex_);
+    idle_.push_back(std::move(helper));
+  }
+
+ private:
+  Mutex mutex_;
+  std::vector<std::shared_ptr<ReadAheadHelper>> idle_;
+};
+
+// Never destroyed: helpers may still be waiting in it when the process ends.
+HelperPool& Pool() {
+  static HelperPool* pool = new HelperPool;
+  return *pool;
+}
+
+}  // namespace
 
 SequentialReader::SequentialReader(File& file, std::size_t pieceSize, std::size_t plainPieces,
                                    std::size_t aheadPieces)
@@ -12,14 +80,19 @@ SequentialReader::SequentialReader(File& file, std::size_t pieceSize, std::size_
 }
 
 SequentialReader::~SequentialReader() {
+  if (!helper_) return;
   {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<Mutex> lock(mutex_);
     stop_ = true;
   }
-  slotFree_.notify_one();
+  slotFree_.NotifyOne();
   // A read already under way is let finish: the helper looks at stop_
   // between two reads.
-  helper_.Join();
+  {
+    std::unique_lock<Mutex> lock(helper_->mutex);
+    while (helper_->reader == this) helper_->changed.Wait(lock);
+  }
+  Pool().Release(std::move(helper_));
 }
 
 void SequentialReader::StartHelper() {
@@ -27,10 +100,23 @@ void SequentialReader::StartHelper() {
   for (Slot& slot : slots_) {
     if (!slot.bytes) slot.bytes = std::make_unique<unsigned char[]>(pieceSize_);
   }
-  try {
-    helper_.Start([this] { ReadAhead(); }, CurrentThreadPriority());
-  } catch (const std::system_error&) {
-    // No thread to be had: the caller's thread reads on by itself.
+  // Without a thread the caller's thread reads on by itself.
+  helper_ = Pool().Hire(this, CurrentThreadPriority(), &SequentialReader::Serve);
+}
+
+void SequentialReader::Serve(const std::shared_ptr<ReadAheadHelper>& helper) {
+  std::unique_lock<Mutex> lock(helper->mutex);
+  for (;;) {
+    if (SequentialReader* reader = helper->reader) {
+      lock.unlock();
+      reader->ReadAhead();
+      lock.lock();
+      helper->reader = nullptr;
+      helper->changed.NotifyAll();
+    } else if (!helper->changed.WaitFor(lock, kIdleMilliseconds) && !helper->reader) {
+      helper->ended = true;
+      return;
+    }
   }
 }
 
@@ -40,7 +126,7 @@ bool SequentialReader::Next(const unsigned char*& data, std::size_t& size, std::
     size = 0;
     return true;
   }
-  if (!helper_.Joinable()) {
+  if (!helper_) {
     Slot& slot = slots_[0];
     slot.ok = file_.Read(slot.bytes.get(), pieceSize_, slot.size, slot.errorText);
     if (plainLeft_ > 0) --plainLeft_;
@@ -52,10 +138,14 @@ bool SequentialReader::Next(const unsigned char*& data, std::size_t& size, std::
     }
     return Hand(slots_[0], data, size, errorText);
   }
-  std::unique_lock<std::mutex> lock(mutex_);
+  std::unique_lock<Mutex> lock(mutex_);
   released_ = taken_;  // the caller is done with the piece it held
-  slotFree_.notify_one();
-  pieceRead_.wait(lock, [this] { return read_ > taken_; });
+  if (helperWaits_) slotFree_.NotifyOne();
+  while (read_ <= taken_) {
+    callerWaits_ = true;
+    pieceRead_.Wait(lock);
+    callerWaits_ = false;
+  }
   Slot& slot = slots_[taken_ % slots_.size()];
   ++taken_;
   lock.unlock();
@@ -79,8 +169,12 @@ void SequentialReader::ReadAhead() {
   for (;;) {
     std::size_t piece = 0;
     {
-      std::unique_lock<std::mutex> lock(mutex_);
-      slotFree_.wait(lock, [this] { return stop_ || read_ < released_ + slots_.size(); });
+      std::unique_lock<Mutex> lock(mutex_);
+      while (!stop_ && read_ >= released_ + slots_.size()) {
+        helperWaits_ = true;
+        slotFree_.Wait(lock);
+        helperWaits_ = false;
+      }
       if (stop_) return;
       piece = read_;
     }
@@ -88,11 +182,13 @@ void SequentialReader::ReadAhead() {
     Slot& slot = slots_[piece % slots_.size()];
     slot.ok = file_.Read(slot.bytes.get(), pieceSize_, slot.size, slot.errorText);
     const bool last = !slot.ok || slot.size == 0;
+    bool wake = false;
     {
-      std::lock_guard<std::mutex> lock(mutex_);
+      std::lock_guard<Mutex> lock(mutex_);
       read_ = piece + 1;
+      wake = callerWaits_;
     }
-    pieceRead_.notify_one();
+    if (wake) pieceRead_.NotifyOne();
     if (last) return;
   }
 }

@@ -2,20 +2,22 @@
 // size, for a caller that takes the pieces in order and works on each one
 // (hashes it) before it asks for the next. The first pieces are read on the
 // caller's thread; after them a helper thread reads ahead, so that the next
-// pieces are being read while the caller works on the current one.
+// pieces are being read while the caller works on the current one. Helper
+// threads are kept between readers, parked, because starting a thread costs
+// milliseconds under Wine; one that has nothing to do for a while ends.
 #pragma once
 
-#include <condition_variable>
 #include <cstddef>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/fs.h"
-#include "platform/threads.h"
+#include "platform/sync.h"
 
 namespace platform {
+
+struct ReadAheadHelper;
 
 class SequentialReader {
  public:
@@ -23,9 +25,11 @@ class SequentialReader {
   // are read on the caller's thread, in Next; when the file goes on past
   // them, a helper thread (at the caller's priority) reads up to aheadPieces
   // pieces ahead of the one the caller holds. aheadPieces 0: never a helper.
-  // A file that ends within the plain pieces never starts one.
+  // A file that ends within the plain pieces never needs one. The caller
+  // leaves the file alone while the reader lives.
   SequentialReader(File& file, std::size_t pieceSize, std::size_t plainPieces, std::size_t aheadPieces);
-  // Stops the helper and waits for it: no read is left running.
+  // Stops the helper and waits until it is done with this reader: no read
+  // of the file is left running.
   ~SequentialReader();
   SequentialReader(const SequentialReader&) = delete;
   SequentialReader& operator=(const SequentialReader&) = delete;
@@ -36,8 +40,8 @@ class SequentialReader {
   // bytes read before the error; no piece follows a failed one.
   bool Next(const unsigned char*& data, std::size_t& size, std::string& errorText);
 
-  // True once the helper thread has been started (for tests).
-  bool ReadsAhead() const { return helper_.Joinable(); }
+  // True once a helper thread reads ahead for this reader (for tests).
+  bool ReadsAhead() const { return helper_ != nullptr; }
 
  private:
   struct Slot {
@@ -49,7 +53,8 @@ class SequentialReader {
 
   bool Hand(const Slot& slot, const unsigned char*& data, std::size_t& size, std::string& errorText);
   void StartHelper();
-  void ReadAhead();
+  void ReadAhead();  // on the helper's thread
+  static void Serve(const std::shared_ptr<ReadAheadHelper>& helper);  // a helper's whole life
 
   File& file_;
   const std::size_t pieceSize_;
@@ -62,14 +67,17 @@ class SequentialReader {
 
   // Shared with the helper, under mutex_. Pieces below released_ are done
   // with; the caller holds piece taken_ - 1; read_ pieces have been read.
-  std::mutex mutex_;
-  std::condition_variable pieceRead_;
-  std::condition_variable slotFree_;
+  // A side that waits says so, and is woken only then.
+  Mutex mutex_;
+  Condition pieceRead_;
+  Condition slotFree_;
   std::size_t released_ = 0;
   std::size_t taken_ = 0;
   std::size_t read_ = 0;
   bool stop_ = false;
-  Thread helper_;
+  bool callerWaits_ = false;
+  bool helperWaits_ = false;
+  std::shared_ptr<ReadAheadHelper> helper_;
 };
 
 }  // namespace platform
