@@ -28,9 +28,9 @@ constexpr std::array<std::uint32_t, 256> kCrcTable = MakeCrcTable();
 constexpr unsigned kBlocksPerReport = 200;
 // A read shorter than this ends the file and is always reported.
 constexpr std::size_t kShortBlock = 65535;
-// Blocks fetched by one read call: 256 KiB reads measured faster than 64 KiB
-// and 1 MiB ones, natively and under Wine, with the block hashed while it is
-// still in the cache.
+// Blocks fetched by one read call: 256 KiB reads measured as fast as or
+// faster than 64 KiB and 1 MiB ones, natively and under Wine (the blocks
+// are hashed while they are still in the processor's cache).
 constexpr std::size_t kBlocksPerRead = 4;
 // Reads made on the calling thread before a helper starts reading ahead: a
 // file that ends within them needs no helper.
