@@ -2,11 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
-#include <thread>
+#include <memory>
 
 #include "platform/fs.h"
-#include "platform/sequential_reader.h"
 
 namespace {
 
@@ -28,27 +26,17 @@ constexpr std::array<std::uint32_t, 256> kCrcTable = MakeCrcTable();
 constexpr unsigned kBlocksPerReport = 200;
 // A read shorter than this ends the file and is always reported.
 constexpr std::size_t kShortBlock = 65535;
-// Blocks fetched by one read call: 256 KiB reads measured as fast as or
-// faster than 64 KiB and 1 MiB ones, natively and under Wine (the blocks
-// are hashed while they are still in the processor's cache).
-constexpr std::size_t kBlocksPerRead = 4;
-// Reads made on the calling thread before a helper starts reading ahead: a
-// file that ends within them needs no helper.
-constexpr std::size_t kPlainReads = 4;
-// Reads the helper may be ahead of the one being hashed.
-constexpr std::size_t kReadsAhead = 2;
-// Reading ahead pays only when the helper finds a processor free. With two
-// logical processors (a shared virtual machine) it lost, from 5 to 40 %:
-// the helper waited for a processor behind other work, and every hand-over
-// that put one side to sleep cost the sleeper 35-50 us to be woken.
-constexpr unsigned kProcessorsToReadAhead = 4;
+// Blocks fetched by one read call.
+constexpr std::size_t kBlocksPerRead = 16;
 
-bool ReadAheadPays() {
-  static const bool pays = std::thread::hardware_concurrency() >= kProcessorsToReadAhead;
-  return pays;
+// The buffer FileCrc32 reads into: one per thread for the thread's life, as
+// large as the largest read. Allocating it per file costs more than reading
+// a small file (under Wine, a megabyte taken and given back to the system
+// costs about 4 ms).
+unsigned char* ReadBuffer() {
+  static thread_local const std::unique_ptr<unsigned char[]> buffer(new unsigned char[65536 * kBlocksPerRead]);
+  return buffer.get();
 }
-
-std::atomic<FileCrcReadPath> forcedReadPath{FileCrcReadPath::Auto};
 
 }  // namespace
 
@@ -68,8 +56,6 @@ std::uint32_t Crc32UpdateByteTable(std::uint32_t crc, const void* buffer, std::s
 
 std::size_t FileCrcBlockSize() { return IsWinNT ? 65535 : 65536; }
 
-void FileCrcForceReadPathForTest(FileCrcReadPath path) { forcedReadPath.store(path, std::memory_order_relaxed); }
-
 FileCrcResult FileCrc32(const std::string& path, const StopFlag* stopFlag, NoticeTarget* target,
                         SafePoint* safePoint) {
   FileCrcResult result;
@@ -81,23 +67,18 @@ FileCrcResult FileCrc32(const std::string& path, const StopFlag* stopFlag, Notic
   }
   result.opened = true;
 
-  // One read fetches kBlocksPerRead blocks; the blocks are then taken one
-  // by one, so reports and stop-flag polling keep the block rhythm: the
+  // One system call reads kBlocksPerRead blocks; the blocks are then taken
+  // one by one, so reports and stop-flag polling keep the block rhythm: the
   // pieces are what reads of one block each would have returned.
   const std::size_t blockSize = FileCrcBlockSize();
   const std::size_t readSize = blockSize * kBlocksPerRead;
-  const FileCrcReadPath readPath = forcedReadPath.load(std::memory_order_relaxed);
-  const bool readAhead = readPath == FileCrcReadPath::Overlapped ||
-                         (readPath == FileCrcReadPath::Auto && ReadAheadPays());
-  platform::SequentialReader reader(file, readSize, readPath == FileCrcReadPath::Overlapped ? 0 : kPlainReads,
-                                    readAhead ? kReadsAhead : 0);
+  unsigned char* const buffer = ReadBuffer();
   std::uint32_t crc = 0xFFFFFFFFu;
   unsigned blocks = 0;
   std::uint32_t pending = 0;
   for (bool done = false; !done;) {
-    const unsigned char* buffer = nullptr;
     std::size_t got = 0;
-    const bool readOk = reader.Next(buffer, got, result.errorText);
+    const bool readOk = file.Read(buffer, readSize, got, result.errorText);
     // After a failed read only the whole blocks before the failure count,
     // as if the failing read had been the one of the next block.
     const std::size_t usable = readOk ? got : got - got % blockSize;
