@@ -199,44 +199,46 @@ void TZOZUvavada::OnCommand(int id, int /*notifyCode*/, HWND control) {
   if (control) return;  // notices of the child controls
   switch (id) {
     case CmdCheckSfv:
-      ChooseSfvAndCheck(false);
+      Test1Click();
       break;
     case CmdCheckSpecifik:
-      ChooseSfvAndCheck(true);
+      CheckSpecifik1Click();
       break;
     case CmdReCheckLast:
-      queue_.ReCheckLast();
+      ReCheckLast1Click();
       break;
     case CmdPause:
-      queue_.TogglePause();
+      Pause1Click();
       break;
     case CmdSkipSfv:
-      queue_.SkipSfv();
+      SkipSFV1Click();
       break;
     case CmdAbortTest:
-      queue_.AbortTest();
+      Stop1Click();
       break;
     case CmdHalt:
-      queue_.Halt();
+      Halt1Click();
       break;
     case CmdExit:
-      queue_.ExitRequested();
-      PostMessageA(hwnd(), WM_CLOSE, 0, 0);
+      Exit1Click();
       break;
     case CmdCheckSubFolders:
-      ToggleOptionItem(settings_, id);
-      queue_.CheckSubFolders = settings_.testSubFolders;
-      SaveSettingsNow();
+      TestSubfolders1Click();
       break;
     case CmdPriorityIdle:
+      PriorityIdle1Click();
+      break;
     case CmdPriorityAboveIdle:
+      PriorityAIdle1Click();
+      break;
     case CmdPriorityBelowNormal:
+      PriorityBNormal1Click();
+      break;
     case CmdPriorityNormal:
-      SetPriority(id - CmdPriorityIdle);
+      PriorityNormal1Click();
       break;
     case CmdShowEtaSpeed:
-      ToggleOptionItem(settings_, id);
-      SaveSettingsNow();
+      ShowETASpeed1Click();
       break;
     case CmdClearList:
       ClearList1Click();
@@ -245,14 +247,13 @@ void TZOZUvavada::OnCommand(int id, int /*notifyCode*/, HWND control) {
       SaveList1Click();
       break;
     case CmdAutoColumns:
+      AutoColumn1Click();
+      break;
     case CmdManualColumns:
-      settings_.autoColumnResize = id == CmdAutoColumns;  // widths follow at the next resize
-      SaveSettingsNow();
+      ManualColumn1Click();
       break;
     case CmdShowFileSize:
-      ToggleOptionItem(settings_, id);
-      SetFileSizeColumn(settings_.showColumnFSize);
-      SaveSettingsNow();
+      ShowFileSize1Click();
       break;
     case CmdOpenFolder:
     case CmdExploreFolder:
@@ -363,6 +364,53 @@ void TZOZUvavada::ChooseSfvAndCheck(bool specific) {
   settings_.lastSfvPath = ExtractFilePath(*file);
   SaveSettingsNow();
   queue_.SubmitCheck(*file, false, specific);
+}
+
+void TZOZUvavada::Test1Click() { ChooseSfvAndCheck(false); }
+
+void TZOZUvavada::CheckSpecifik1Click() { ChooseSfvAndCheck(true); }
+
+void TZOZUvavada::ReCheckLast1Click() { queue_.ReCheckLast(); }
+
+void TZOZUvavada::Pause1Click() { queue_.TogglePause(); }
+
+void TZOZUvavada::SkipSFV1Click() { queue_.SkipSfv(); }
+
+void TZOZUvavada::Stop1Click() { queue_.AbortTest(); }
+
+void TZOZUvavada::Halt1Click() { queue_.Halt(); }
+
+void TZOZUvavada::Exit1Click() {
+  queue_.ExitRequested();
+  PostMessageA(hwnd(), WM_CLOSE, 0, 0);
+}
+
+void TZOZUvavada::TestSubfolders1Click() {
+  ToggleOptionItem(settings_, CmdCheckSubFolders);
+  queue_.CheckSubFolders = settings_.testSubFolders;
+  SaveSettingsNow();
+}
+
+// Widths follow the window at its next resize.
+void TZOZUvavada::AutoColumn1Click() {
+  settings_.autoColumnResize = true;
+  SaveSettingsNow();
+}
+
+void TZOZUvavada::ManualColumn1Click() {
+  settings_.autoColumnResize = false;
+  SaveSettingsNow();
+}
+
+void TZOZUvavada::ShowETASpeed1Click() {
+  ToggleOptionItem(settings_, CmdShowEtaSpeed);
+  SaveSettingsNow();
+}
+
+void TZOZUvavada::ShowFileSize1Click() {
+  ToggleOptionItem(settings_, CmdShowFileSize);
+  SetFileSizeColumn(settings_.showColumnFSize);
+  SaveSettingsNow();
 }
 
 void TZOZUvavada::SetPriority(int level) {

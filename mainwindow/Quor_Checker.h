@@ -173,10 +173,31 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
   void TakeHandOver();
   void FormDropFiles(HDROP drop);
 
-  // Menu and key handlers.
+  // The "File" items and the keys. The check queue does the work of each;
+  // the window's part is what the screen shows of it.
+  void Test1Click();           // "Check SFV"
+  void CheckSpecifik1Click();  // "Check Specifik"
+  void ReCheckLast1Click();
+  void Pause1Click();          // "Pause" / "Resume"
+  void SkipSFV1Click();
+  void Stop1Click();           // "Abort Test"
+  void Halt1Click();           // "!HALT!"
+  void Exit1Click();
   void ChooseSfvAndCheck(bool specific);
   void FormKeyPress(char key);
   void FormClose();
+  // The "Options" items that shape the window and the worker; the other
+  // option items follow below.
+  void TestSubfolders1Click();  // "Check Sub-folders"
+  void AutoColumn1Click();      // "Resize Columns" > "Auto"
+  void ManualColumn1Click();    // "Resize Columns" > "Manual"
+  void ShowETASpeed1Click();
+  void ShowFileSize1Click();
+  // "Set Priority": each item sets its level, 0 Idle .. 3 Normal.
+  void PriorityIdle1Click() { SetPriority(0); }
+  void PriorityAIdle1Click() { SetPriority(1); }   // "Above Idle"
+  void PriorityBNormal1Click() { SetPriority(2); }  // "Below Normal"
+  void PriorityNormal1Click() { SetPriority(3); }
   void SetPriority(int level);
   void ProgressTimerTimer();
   void StartRowsTimer();
@@ -197,13 +218,25 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
   void UpdateMenuState();
   void SaveSettingsNow();
   void ShowBusyCursorIfOverList();
-  // The option and About items (Quor_MenuHandlers.cpp): false for a
-  // command that is none of them.
+  // The other option items and the About items (Quor_MenuHandlers.cpp).
   void InstallMenuDialogs();
+  // Runs the handler of one of these items; false for a command that is
+  // none of them.
   bool MenuOptionClick(int command);
-  void AssOnFolders1Click(int command);
-  void Background1Click(int command);
+  void RenameBadRars1Click();
+  void MakeDummyofBadRars1Click();
+  void SkipKnownGoodFiles1Click();
+  void IncludeFileInfoInSFV1Click();
+  void IncludeNFOInSFV1Click();
+  void FileTypesToExclude1Click();
+  void SetDefaultSFVFileName1Click();
+  void ListFilesCreated1Click();
+  void AssOnFolders1Click(int command);  // shared by the six association items
+  void Background1Click(int command);    // shared by the five colour items
   void Backtodefault1Click();
+  void Disclaimer1Click();
+  void About1Click();
+  void Checkforupdate1Click();
   // An "Error" message box.
   void ShowError(const std::string& text);
 
