@@ -4,6 +4,7 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <climits>
 
 #include "about/Quor_Const.h"
 #include "core/Quor_MiscFileLib.h"
@@ -118,8 +119,8 @@ bool TZOZUvavada::OnCreate() {
       !statusList_.Create(hwnd(), kStatusListId, listFont_.get(), background)) {
     return false;
   }
-  archiveList_.OnColumnsMoved = [this](const std::string& order) { settings_.aColumnOrder = order; };
-  statusList_.OnColumnsMoved = [this](const std::string& order) { settings_.sColumnOrder = order; };
+  archiveList_.OnColumnsMoved = [this](const std::string& order) { ArchiveListColumnDragged(order); };
+  statusList_.OnColumnsMoved = [this](const std::string& order) { StatusListColumnDragged(order); };
   statusList_.OnContextMenu = [this](POINT at) { ShowStatusListMenu(at); };
   statusList_.OnCtrlKey = [this](UINT key) {
     std::optional<int> command = CommandForShortcut(StatusListMenuTable(), key, true);
@@ -269,11 +270,73 @@ void TZOZUvavada::OnCommand(int id, int /*notifyCode*/, HWND control) {
 }
 
 LRESULT TZOZUvavada::OnNotify(NMHDR* header) {
-  // A sort takes in the rows that have come so far.
-  if (header->code == LVN_COLUMNCLICK) ShowPendingRows();
+  const bool archive = archiveList_.hwnd() && header->hwndFrom == archiveList_.hwnd();
+  const bool status = statusList_.hwnd() && header->hwndFrom == statusList_.hwnd();
+  if ((archive || status) && header->code == LVN_COLUMNCLICK) {
+    ShowPendingRows();  // a sort takes in the rows that have come so far
+    const int column = reinterpret_cast<NMLISTVIEW*>(header)->iSubItem;
+    if (archive) ArchiveListColumnClick(column);
+    if (status) StatusListColumnClick(column);
+    return 0;
+  }
+  if ((archive || status) && header->code == NM_CUSTOMDRAW) {
+    return ListCustomDraw(archive ? archiveList_ : statusList_, *reinterpret_cast<NMLVCUSTOMDRAW*>(header));
+  }
   LRESULT result = 0;
   if (archiveList_.HandleNotify(header, result) || statusList_.HandleNotify(header, result)) return result;
   return 0;
+}
+
+void TZOZUvavada::ArchiveListColumnClick(int column) {
+  const std::optional<int> data = archiveList_.DataIndexOfColumn(column);
+  if (!data) return;
+  ArchiveSortColumn = *data;
+  archiveList_.Sort([this](const ResultRow& a, const ResultRow& b) { return ArchiveListCompare(a, b); });
+}
+
+void TZOZUvavada::StatusListColumnClick(int column) {
+  const std::optional<int> data = statusList_.DataIndexOfColumn(column);
+  if (!data) return;
+  StatusSortColumn = *data;
+  statusList_.Sort([this](const ResultRow& a, const ResultRow& b) { return StatusListCompare(a, b); });
+}
+
+bool TZOZUvavada::ArchiveListCompare(const ResultRow& a, const ResultRow& b) const {
+  return ResultRows::SortsBefore(a, b, ArchiveSortColumn);
+}
+
+bool TZOZUvavada::StatusListCompare(const ResultRow& a, const ResultRow& b) const {
+  return ResultRows::SortsBefore(a, b, StatusSortColumn);
+}
+
+// The order string is saved with the settings the next time they are saved.
+void TZOZUvavada::ArchiveListColumnDragged(const std::string& order) { settings_.aColumnOrder = order; }
+
+void TZOZUvavada::StatusListColumnDragged(const std::string& order) { settings_.sColumnOrder = order; }
+
+LRESULT TZOZUvavada::ListCustomDraw(const ResultList& list, NMLVCUSTOMDRAW& draw) {
+  switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+      return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+      return ArchiveListCustomDrawItem(list, draw);
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM:
+      return ArchiveListCustomDrawSubItem(list, draw);
+    default:
+      return CDRF_DODEFAULT;
+  }
+}
+
+LRESULT TZOZUvavada::ArchiveListCustomDrawItem(const ResultList& list, NMLVCUSTOMDRAW& draw) {
+  ArchiveListCustomDrawSubItem(list, draw);
+  return CDRF_NEWFONT | CDRF_NOTIFYSUBITEMDRAW;  // each sub-item is drawn the same way
+}
+
+LRESULT TZOZUvavada::ArchiveListCustomDrawSubItem(const ResultList& list, NMLVCUSTOMDRAW& draw) {
+  const DWORD_PTR row = draw.nmcd.dwItemSpec;
+  draw.clrText = static_cast<COLORREF>(row <= INT_MAX ? list.RowColour(static_cast<int>(row)) : 0);
+  draw.clrTextBk = static_cast<COLORREF>(list.Background());
+  return CDRF_NEWFONT;
 }
 
 void TZOZUvavada::OnSize(int, int) { FormResize(); }

@@ -115,6 +115,10 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
   bool ProgressTimerOn() const { return timerOn_; }
   ResultList& ArchiveList() { return archiveList_; }
   ResultList& StatusList() { return statusList_; }
+  // The data (0 caption, k sub-item k) of each list's last clicked column,
+  // which its rows are sorted by.
+  int ArchiveSortColumn = 0;
+  int StatusSortColumn = 0;
   HWND SFVProgressBar() const { return progressBar_; }
 
   // Rows the worker reports (run on the main thread): each goes into its
@@ -213,6 +217,19 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
   void SetApplicationTitle(const std::string& title);
   void FormResize();
   void ApplyColumnSettings();
+  // The result lists' events. A header click sorts its list once by that
+  // column's data, compared as CompareListTexts says; a dragged column
+  // changes the list's order string. The custom drawing, shared by both
+  // lists, draws each row's texts in the row's colour.
+  void ArchiveListColumnClick(int column);
+  void StatusListColumnClick(int column);
+  bool ArchiveListCompare(const ResultRow& a, const ResultRow& b) const;
+  bool StatusListCompare(const ResultRow& a, const ResultRow& b) const;
+  void ArchiveListColumnDragged(const std::string& order);
+  void StatusListColumnDragged(const std::string& order);
+  LRESULT ListCustomDraw(const ResultList& list, NMLVCUSTOMDRAW& draw);
+  LRESULT ArchiveListCustomDrawItem(const ResultList& list, NMLVCUSTOMDRAW& draw);
+  LRESULT ArchiveListCustomDrawSubItem(const ResultList& list, NMLVCUSTOMDRAW& draw);
   void ShowStatusListMenu(POINT screenPoint);
   // Check marks and the "Pause" caption from the state, in one place.
   void UpdateMenuState();
