@@ -65,7 +65,7 @@ TZOZUvavada::TZOZUvavada(std::string settingsPath, std::string programFolder, st
 TZOZUvavada::~TZOZUvavada() {
   Destroy();
   StopWorker(INFINITE);
-  if (worker_) worker_->Join();
+  if (WorkerHandle) WorkerHandle->Join();
 }
 
 bool TZOZUvavada::StopWorker(DWORD timeoutMs) {
@@ -76,7 +76,7 @@ bool TZOZUvavada::StopWorker(DWORD timeoutMs) {
   queue_.Closing();
   gate_.RequestStop({&queue_.HaltFlag, &queue_.AbortFlag});
   notifyWnd_ = nullptr;
-  if (!worker_) return true;
+  if (!WorkerHandle) return true;
   const DWORD start = GetTickCount();
   while (!workerEnded_.load()) {
     if (timeoutMs != INFINITE && GetTickCount() - start > timeoutMs) return false;
@@ -90,7 +90,7 @@ bool TZOZUvavada::StopWorker(DWORD timeoutMs) {
 bool TZOZUvavada::CreateForm() {
   settings_ = LoadSettings(settingsPath_);
   queue_.CheckSubFolders = settings_.testSubFolders;
-  queue_.PriorityLevel = settings_.threadPriority;
+  queue_.ThreadPriority = settings_.threadPriority;
   RECT rect;
   if (settings_.placeWindow) {
     const MainWindowRect& w = settings_.window;
@@ -156,7 +156,7 @@ void TZOZUvavada::ApplyColumnSettings() {
 LRESULT TZOZUvavada::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_TIMER:
-      if (wParam == kProgressTimerId) ProgressTimerTimer();
+      if (wParam == ProgressTimer) ProgressTimerTimer();
       if (wParam == kRowsTimerId) RowsTimerTimer();
       return 0;
     case WM_QUOR_ROWS:
@@ -405,7 +405,7 @@ void TZOZUvavada::FormClose() {
 
 void TZOZUvavada::OnDestroy() {
   notifyWnd_ = nullptr;
-  if (timerOn_) KillTimer(hwnd(), kProgressTimerId);
+  if (timerOn_) KillTimer(hwnd(), ProgressTimer);
   timerOn_ = false;
   if (rowsTimerOn_) KillTimer(hwnd(), kRowsTimerId);
   rowsTimerOn_ = false;
@@ -478,7 +478,7 @@ void TZOZUvavada::ShowFileSize1Click() {
 
 void TZOZUvavada::SetPriority(int level) {
   settings_.threadPriority = level;
-  queue_.PriorityLevel = level;
+  queue_.ThreadPriority = level;
   queue_.ApplyThreadPriority();
   SaveSettingsNow();
 }
@@ -540,11 +540,11 @@ void TZOZUvavada::OnCheckNotify(std::uint32_t code, std::uint32_t value) {
       ShowBusyCursorIfOverList();
       break;
     case NoticeEffect::TimerOn:
-      SetTimer(hwnd(), kProgressTimerId, 1000, nullptr);  // a new period starts now
+      SetTimer(hwnd(), ProgressTimer, 1000, nullptr);  // a new period starts now
       timerOn_ = true;
       break;
     case NoticeEffect::SfvDone:
-      KillTimer(hwnd(), kProgressTimerId);
+      KillTimer(hwnd(), ProgressTimer);
       timerOn_ = false;
       SetApplicationTitle(kAppTitle);
       if (SfvDoneShowsBaseCaption(queue_.StartedSfvCount(), queue_.QueuedSfvCount(), IsSet(&queue_.AbortFlag))) {
@@ -713,14 +713,14 @@ void TZOZUvavada::Openfolder1Click(int command) {
 // ---- the worker ----
 
 bool TZOZUvavada::LaunchWorker(const std::string& queueText, platform::ThreadPriority priority) {
-  if (worker_) {
-    worker_->Join();
-    worker_.reset();
+  if (WorkerHandle) {
+    WorkerHandle->Join();
+    WorkerHandle.reset();
   }
   ShowPendingRows();  // every row of the run before stands before the new run's
   gate_.Resume();
-  worker_ = std::make_unique<TZERAravoThread>();
-  TZERAravoThread& w = *worker_;
+  WorkerHandle = std::make_unique<TZERAravoThread>();
+  TZERAravoThread& w = *WorkerHandle;
   w.QueueText = queueText;
   w.SkipKnownGood = settings_.skipKnownGoodFiles;
   w.RenameBad = settings_.renameRar;
@@ -743,13 +743,13 @@ bool TZOZUvavada::LaunchWorker(const std::string& queueText, platform::ThreadPri
 bool TZOZUvavada::PauseWorker() { return gate_.Pause(); }
 bool TZOZUvavada::ResumeWorker() { return gate_.Resume(); }
 bool TZOZUvavada::SetWorkerPriority(platform::ThreadPriority priority) {
-  return worker_ && worker_->SetPriority(priority);
+  return WorkerHandle && WorkerHandle->SetPriority(priority);
 }
 
 void TZOZUvavada::OnWorkerDone() {
-  if (worker_) {
-    worker_->Join();
-    worker_.reset();
+  if (WorkerHandle) {
+    WorkerHandle->Join();
+    WorkerHandle.reset();
   }
   // The worker has ended: every row and byte count it handed over is here,
   // and the lists end the run showing all of the rows.
@@ -763,7 +763,7 @@ void TZOZUvavada::OnWorkerDone() {
 void TZOZUvavada::ShowRunEnded() {
   // Whatever the last SFV file did (one that could not be read sends no
   // end notice), the caption, the bar and the title come to rest.
-  if (timerOn_) KillTimer(hwnd(), kProgressTimerId);
+  if (timerOn_) KillTimer(hwnd(), ProgressTimer);
   timerOn_ = false;
   gui::SetText(hwnd(), baseCaption_);
   SetApplicationTitle(kAppTitle);

@@ -34,7 +34,9 @@
 inline constexpr int kArchiveListId = 2001;
 inline constexpr int kStatusListId = 2002;
 inline constexpr int kProgressBarId = 2003;
-inline constexpr UINT_PTR kProgressTimerId = 1;
+// Timer ids. The progress display's one-second timer runs while an SFV file
+// is hashed.
+inline constexpr UINT_PTR ProgressTimer = 1;
 // Runs while rows come in: each tick shows the rows that came since the last.
 inline constexpr UINT_PTR kRowsTimerId = 2;
 inline constexpr UINT kRowsRefreshMs = 200;
@@ -282,7 +284,9 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
   std::deque<CheckRequest> handOvers_;  // taken from other starts, not yet submitted
   ProgressCounters progress_;
   PauseGate gate_;
-  std::unique_ptr<TZERAravoThread> worker_;
+  // The check worker: set from its launch until OnWorkerDone has joined it;
+  // null when no check runs.
+  std::unique_ptr<TZERAravoThread> WorkerHandle;
   std::atomic<HWND> notifyWnd_{nullptr};  // this window, while a worker may send to it
   std::atomic<bool> workerEnded_{true};   // the worker's run is over (set on its thread)
   RowInbox handedRows_;                   // rows from the worker the lists have not taken yet
