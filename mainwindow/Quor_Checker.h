@@ -179,8 +179,8 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
   void TakeHandOver();
   void FormDropFiles(HDROP drop);
 
-  // The "File" items and the keys. The check queue does the work of each;
-  // the window's part is what the screen shows of it.
+  // The "File" items and the keys; the check queue does the job control
+  // behind them.
   void Test1Click();           // "Check SFV"
   void CheckSpecifik1Click();  // "Check Specifik"
   void ReCheckLast1Click();
@@ -229,7 +229,7 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
   bool StatusListCompare(const ResultRow& a, const ResultRow& b) const;
   void ArchiveListColumnDragged(const std::string& order);
   void StatusListColumnDragged(const std::string& order);
-  LRESULT ListCustomDraw(const ResultList& list, NMLVCUSTOMDRAW& draw);
+  LRESULT ListCustomDraw(const ResultList& list, NMLVCUSTOMDRAW& draw);  // by drawing stage
   LRESULT ArchiveListCustomDrawItem(const ResultList& list, NMLVCUSTOMDRAW& draw);
   LRESULT ArchiveListCustomDrawSubItem(const ResultList& list, NMLVCUSTOMDRAW& draw);
   void ShowStatusListMenu(POINT screenPoint);
