@@ -59,7 +59,7 @@ void CheckQueue::StartWorker(const std::string& queueText) {
   // A new worker starts unpaused, whatever the last one left behind.
   pauseTag_ = 0;
   Clear(PauseFlag);
-  running_ = port_.LaunchWorker(queueText, PriorityForLevel(PriorityLevel));
+  running_ = port_.LaunchWorker(queueText, PriorityForLevel(ThreadPriority));
 }
 
 void CheckQueue::OnWorkerDone() {
@@ -134,5 +134,5 @@ void CheckQueue::Closing() {
 }
 
 void CheckQueue::ApplyThreadPriority() {
-  if (running_) port_.SetWorkerPriority(PriorityForLevel(PriorityLevel));
+  if (running_) port_.SetWorkerPriority(PriorityForLevel(ThreadPriority));
 }

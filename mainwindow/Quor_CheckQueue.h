@@ -39,7 +39,7 @@ class CheckQueue {
 
   // Options the window keeps in step with its settings.
   bool CheckSubFolders = true;  // "Check Sub-folders": folder checks descend
-  int PriorityLevel = 2;        // "ThreadPriority", 0 Idle .. 3 Normal
+  int ThreadPriority = 2;       // the worker's priority, 0 Idle .. 3 Normal
 
   // Stop requests, read by the worker by address.
   StopFlag AbortFlag{0};  // end the run after the file being hashed

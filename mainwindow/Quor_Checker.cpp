@@ -4,6 +4,7 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <climits>
 
 #include "about/Quor_Const.h"
 #include "core/Quor_MiscFileLib.h"
@@ -64,7 +65,7 @@ TZOZUvavada::TZOZUvavada(std::string settingsPath, std::string programFolder, st
 TZOZUvavada::~TZOZUvavada() {
   Destroy();
   StopWorker(INFINITE);
-  if (worker_) worker_->Join();
+  if (WorkerHandle) WorkerHandle->Join();
 }
 
 bool TZOZUvavada::StopWorker(DWORD timeoutMs) {
@@ -75,7 +76,7 @@ bool TZOZUvavada::StopWorker(DWORD timeoutMs) {
   queue_.Closing();
   gate_.RequestStop({&queue_.HaltFlag, &queue_.AbortFlag});
   notifyWnd_ = nullptr;
-  if (!worker_) return true;
+  if (!WorkerHandle) return true;
   const DWORD start = GetTickCount();
   while (!workerEnded_.load()) {
     if (timeoutMs != INFINITE && GetTickCount() - start > timeoutMs) return false;
@@ -89,7 +90,7 @@ bool TZOZUvavada::StopWorker(DWORD timeoutMs) {
 bool TZOZUvavada::CreateForm() {
   settings_ = LoadSettings(settingsPath_);
   queue_.CheckSubFolders = settings_.testSubFolders;
-  queue_.PriorityLevel = settings_.threadPriority;
+  queue_.ThreadPriority = settings_.threadPriority;
   RECT rect;
   if (settings_.placeWindow) {
     const MainWindowRect& w = settings_.window;
@@ -118,8 +119,8 @@ bool TZOZUvavada::OnCreate() {
       !statusList_.Create(hwnd(), kStatusListId, listFont_.get(), background)) {
     return false;
   }
-  archiveList_.OnColumnsMoved = [this](const std::string& order) { settings_.aColumnOrder = order; };
-  statusList_.OnColumnsMoved = [this](const std::string& order) { settings_.sColumnOrder = order; };
+  archiveList_.OnColumnsMoved = [this](const std::string& order) { ArchiveListColumnDragged(order); };
+  statusList_.OnColumnsMoved = [this](const std::string& order) { StatusListColumnDragged(order); };
   statusList_.OnContextMenu = [this](POINT at) { ShowStatusListMenu(at); };
   statusList_.OnCtrlKey = [this](UINT key) {
     std::optional<int> command = CommandForShortcut(StatusListMenuTable(), key, true);
@@ -155,7 +156,7 @@ void TZOZUvavada::ApplyColumnSettings() {
 LRESULT TZOZUvavada::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_TIMER:
-      if (wParam == kProgressTimerId) ProgressTimerTimer();
+      if (wParam == ProgressTimer) ProgressTimerTimer();
       if (wParam == kRowsTimerId) RowsTimerTimer();
       return 0;
     case WM_QUOR_ROWS:
@@ -199,44 +200,46 @@ void TZOZUvavada::OnCommand(int id, int /*notifyCode*/, HWND control) {
   if (control) return;  // notices of the child controls
   switch (id) {
     case CmdCheckSfv:
-      ChooseSfvAndCheck(false);
+      Test1Click();
       break;
     case CmdCheckSpecifik:
-      ChooseSfvAndCheck(true);
+      CheckSpecifik1Click();
       break;
     case CmdReCheckLast:
-      queue_.ReCheckLast();
+      ReCheckLast1Click();
       break;
     case CmdPause:
-      queue_.TogglePause();
+      Pause1Click();
       break;
     case CmdSkipSfv:
-      queue_.SkipSfv();
+      SkipSFV1Click();
       break;
     case CmdAbortTest:
-      queue_.AbortTest();
+      Stop1Click();
       break;
     case CmdHalt:
-      queue_.Halt();
+      Halt1Click();
       break;
     case CmdExit:
-      queue_.ExitRequested();
-      PostMessageA(hwnd(), WM_CLOSE, 0, 0);
+      Exit1Click();
       break;
     case CmdCheckSubFolders:
-      ToggleOptionItem(settings_, id);
-      queue_.CheckSubFolders = settings_.testSubFolders;
-      SaveSettingsNow();
+      TestSubfolders1Click();
       break;
     case CmdPriorityIdle:
+      PriorityIdle1Click();
+      break;
     case CmdPriorityAboveIdle:
+      PriorityAIdle1Click();
+      break;
     case CmdPriorityBelowNormal:
+      PriorityBNormal1Click();
+      break;
     case CmdPriorityNormal:
-      SetPriority(id - CmdPriorityIdle);
+      PriorityNormal1Click();
       break;
     case CmdShowEtaSpeed:
-      ToggleOptionItem(settings_, id);
-      SaveSettingsNow();
+      ShowETASpeed1Click();
       break;
     case CmdClearList:
       ClearList1Click();
@@ -245,14 +248,13 @@ void TZOZUvavada::OnCommand(int id, int /*notifyCode*/, HWND control) {
       SaveList1Click();
       break;
     case CmdAutoColumns:
+      AutoColumn1Click();
+      break;
     case CmdManualColumns:
-      settings_.autoColumnResize = id == CmdAutoColumns;  // widths follow at the next resize
-      SaveSettingsNow();
+      ManualColumn1Click();
       break;
     case CmdShowFileSize:
-      ToggleOptionItem(settings_, id);
-      SetFileSizeColumn(settings_.showColumnFSize);
-      SaveSettingsNow();
+      ShowFileSize1Click();
       break;
     case CmdOpenFolder:
     case CmdExploreFolder:
@@ -268,11 +270,73 @@ void TZOZUvavada::OnCommand(int id, int /*notifyCode*/, HWND control) {
 }
 
 LRESULT TZOZUvavada::OnNotify(NMHDR* header) {
-  // A sort takes in the rows that have come so far.
-  if (header->code == LVN_COLUMNCLICK) ShowPendingRows();
+  const bool archive = archiveList_.hwnd() && header->hwndFrom == archiveList_.hwnd();
+  const bool status = statusList_.hwnd() && header->hwndFrom == statusList_.hwnd();
+  if ((archive || status) && header->code == LVN_COLUMNCLICK) {
+    ShowPendingRows();  // a sort takes in the rows that have come so far
+    const int column = reinterpret_cast<NMLISTVIEW*>(header)->iSubItem;
+    if (archive) ArchiveListColumnClick(column);
+    if (status) StatusListColumnClick(column);
+    return 0;
+  }
+  if ((archive || status) && header->code == NM_CUSTOMDRAW) {
+    return ListCustomDraw(archive ? archiveList_ : statusList_, *reinterpret_cast<NMLVCUSTOMDRAW*>(header));
+  }
   LRESULT result = 0;
   if (archiveList_.HandleNotify(header, result) || statusList_.HandleNotify(header, result)) return result;
   return 0;
+}
+
+void TZOZUvavada::ArchiveListColumnClick(int column) {
+  const std::optional<int> data = archiveList_.DataIndexOfColumn(column);
+  if (!data) return;
+  ArchiveSortColumn = *data;
+  archiveList_.Sort([this](const ResultRow& a, const ResultRow& b) { return ArchiveListCompare(a, b); });
+}
+
+void TZOZUvavada::StatusListColumnClick(int column) {
+  const std::optional<int> data = statusList_.DataIndexOfColumn(column);
+  if (!data) return;
+  StatusSortColumn = *data;
+  statusList_.Sort([this](const ResultRow& a, const ResultRow& b) { return StatusListCompare(a, b); });
+}
+
+bool TZOZUvavada::ArchiveListCompare(const ResultRow& a, const ResultRow& b) const {
+  return ResultRows::SortsBefore(a, b, ArchiveSortColumn);
+}
+
+bool TZOZUvavada::StatusListCompare(const ResultRow& a, const ResultRow& b) const {
+  return ResultRows::SortsBefore(a, b, StatusSortColumn);
+}
+
+// The order string is saved with the settings the next time they are saved.
+void TZOZUvavada::ArchiveListColumnDragged(const std::string& order) { settings_.aColumnOrder = order; }
+
+void TZOZUvavada::StatusListColumnDragged(const std::string& order) { settings_.sColumnOrder = order; }
+
+LRESULT TZOZUvavada::ListCustomDraw(const ResultList& list, NMLVCUSTOMDRAW& draw) {
+  switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+      return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+      return ArchiveListCustomDrawItem(list, draw);
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM:
+      return ArchiveListCustomDrawSubItem(list, draw);
+    default:
+      return CDRF_DODEFAULT;
+  }
+}
+
+LRESULT TZOZUvavada::ArchiveListCustomDrawItem(const ResultList& list, NMLVCUSTOMDRAW& draw) {
+  ArchiveListCustomDrawSubItem(list, draw);
+  return CDRF_NEWFONT | CDRF_NOTIFYSUBITEMDRAW;  // each sub-item is drawn the same way
+}
+
+LRESULT TZOZUvavada::ArchiveListCustomDrawSubItem(const ResultList& list, NMLVCUSTOMDRAW& draw) {
+  const DWORD_PTR row = draw.nmcd.dwItemSpec;
+  draw.clrText = static_cast<COLORREF>(row <= INT_MAX ? list.RowColour(static_cast<int>(row)) : 0);
+  draw.clrTextBk = static_cast<COLORREF>(list.Background());
+  return CDRF_NEWFONT;
 }
 
 void TZOZUvavada::OnSize(int, int) { FormResize(); }
@@ -341,7 +405,7 @@ void TZOZUvavada::FormClose() {
 
 void TZOZUvavada::OnDestroy() {
   notifyWnd_ = nullptr;
-  if (timerOn_) KillTimer(hwnd(), kProgressTimerId);
+  if (timerOn_) KillTimer(hwnd(), ProgressTimer);
   timerOn_ = false;
   if (rowsTimerOn_) KillTimer(hwnd(), kRowsTimerId);
   rowsTimerOn_ = false;
@@ -365,9 +429,56 @@ void TZOZUvavada::ChooseSfvAndCheck(bool specific) {
   queue_.SubmitCheck(*file, false, specific);
 }
 
+void TZOZUvavada::Test1Click() { ChooseSfvAndCheck(false); }
+
+void TZOZUvavada::CheckSpecifik1Click() { ChooseSfvAndCheck(true); }
+
+void TZOZUvavada::ReCheckLast1Click() { queue_.ReCheckLast(); }
+
+void TZOZUvavada::Pause1Click() { queue_.TogglePause(); }
+
+void TZOZUvavada::SkipSFV1Click() { queue_.SkipSfv(); }
+
+void TZOZUvavada::Stop1Click() { queue_.AbortTest(); }
+
+void TZOZUvavada::Halt1Click() { queue_.Halt(); }
+
+void TZOZUvavada::Exit1Click() {
+  queue_.ExitRequested();
+  PostMessageA(hwnd(), WM_CLOSE, 0, 0);
+}
+
+void TZOZUvavada::TestSubfolders1Click() {
+  ToggleOptionItem(settings_, CmdCheckSubFolders);
+  queue_.CheckSubFolders = settings_.testSubFolders;
+  SaveSettingsNow();
+}
+
+// Widths follow the window at its next resize.
+void TZOZUvavada::AutoColumn1Click() {
+  settings_.autoColumnResize = true;
+  SaveSettingsNow();
+}
+
+void TZOZUvavada::ManualColumn1Click() {
+  settings_.autoColumnResize = false;
+  SaveSettingsNow();
+}
+
+void TZOZUvavada::ShowETASpeed1Click() {
+  ToggleOptionItem(settings_, CmdShowEtaSpeed);
+  SaveSettingsNow();
+}
+
+void TZOZUvavada::ShowFileSize1Click() {
+  ToggleOptionItem(settings_, CmdShowFileSize);
+  SetFileSizeColumn(settings_.showColumnFSize);
+  SaveSettingsNow();
+}
+
 void TZOZUvavada::SetPriority(int level) {
   settings_.threadPriority = level;
-  queue_.PriorityLevel = level;
+  queue_.ThreadPriority = level;
   queue_.ApplyThreadPriority();
   SaveSettingsNow();
 }
@@ -429,11 +540,11 @@ void TZOZUvavada::OnCheckNotify(std::uint32_t code, std::uint32_t value) {
       ShowBusyCursorIfOverList();
       break;
     case NoticeEffect::TimerOn:
-      SetTimer(hwnd(), kProgressTimerId, 1000, nullptr);  // a new period starts now
+      SetTimer(hwnd(), ProgressTimer, 1000, nullptr);  // a new period starts now
       timerOn_ = true;
       break;
     case NoticeEffect::SfvDone:
-      KillTimer(hwnd(), kProgressTimerId);
+      KillTimer(hwnd(), ProgressTimer);
       timerOn_ = false;
       SetApplicationTitle(kAppTitle);
       if (SfvDoneShowsBaseCaption(queue_.StartedSfvCount(), queue_.QueuedSfvCount(), IsSet(&queue_.AbortFlag))) {
@@ -602,14 +713,14 @@ void TZOZUvavada::Openfolder1Click(int command) {
 // ---- the worker ----
 
 bool TZOZUvavada::LaunchWorker(const std::string& queueText, platform::ThreadPriority priority) {
-  if (worker_) {
-    worker_->Join();
-    worker_.reset();
+  if (WorkerHandle) {
+    WorkerHandle->Join();
+    WorkerHandle.reset();
   }
   ShowPendingRows();  // every row of the run before stands before the new run's
   gate_.Resume();
-  worker_ = std::make_unique<TZERAravoThread>();
-  TZERAravoThread& w = *worker_;
+  WorkerHandle = std::make_unique<TZERAravoThread>();
+  TZERAravoThread& w = *WorkerHandle;
   w.QueueText = queueText;
   w.SkipKnownGood = settings_.skipKnownGoodFiles;
   w.RenameBad = settings_.renameRar;
@@ -632,13 +743,13 @@ bool TZOZUvavada::LaunchWorker(const std::string& queueText, platform::ThreadPri
 bool TZOZUvavada::PauseWorker() { return gate_.Pause(); }
 bool TZOZUvavada::ResumeWorker() { return gate_.Resume(); }
 bool TZOZUvavada::SetWorkerPriority(platform::ThreadPriority priority) {
-  return worker_ && worker_->SetPriority(priority);
+  return WorkerHandle && WorkerHandle->SetPriority(priority);
 }
 
 void TZOZUvavada::OnWorkerDone() {
-  if (worker_) {
-    worker_->Join();
-    worker_.reset();
+  if (WorkerHandle) {
+    WorkerHandle->Join();
+    WorkerHandle.reset();
   }
   // The worker has ended: every row and byte count it handed over is here,
   // and the lists end the run showing all of the rows.
@@ -652,7 +763,7 @@ void TZOZUvavada::OnWorkerDone() {
 void TZOZUvavada::ShowRunEnded() {
   // Whatever the last SFV file did (one that could not be read sends no
   // end notice), the caption, the bar and the title come to rest.
-  if (timerOn_) KillTimer(hwnd(), kProgressTimerId);
+  if (timerOn_) KillTimer(hwnd(), ProgressTimer);
   timerOn_ = false;
   gui::SetText(hwnd(), baseCaption_);
   SetApplicationTitle(kAppTitle);

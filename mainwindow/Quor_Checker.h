@@ -34,7 +34,9 @@
 inline constexpr int kArchiveListId = 2001;
 inline constexpr int kStatusListId = 2002;
 inline constexpr int kProgressBarId = 2003;
-inline constexpr UINT_PTR kProgressTimerId = 1;
+// Timer ids. The progress display's one-second timer runs while an SFV file
+// is hashed.
+inline constexpr UINT_PTR ProgressTimer = 1;
 // Runs while rows come in: each tick shows the rows that came since the last.
 inline constexpr UINT_PTR kRowsTimerId = 2;
 inline constexpr UINT kRowsRefreshMs = 200;
@@ -115,6 +117,10 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
   bool ProgressTimerOn() const { return timerOn_; }
   ResultList& ArchiveList() { return archiveList_; }
   ResultList& StatusList() { return statusList_; }
+  // The data (0 caption, k sub-item k) of each list's last clicked column,
+  // which its rows are sorted by.
+  int ArchiveSortColumn = 0;
+  int StatusSortColumn = 0;
   HWND SFVProgressBar() const { return progressBar_; }
 
   // Rows the worker reports (run on the main thread): each goes into its
@@ -173,10 +179,31 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
   void TakeHandOver();
   void FormDropFiles(HDROP drop);
 
-  // Menu and key handlers.
+  // The "File" items and the keys; the check queue does the job control
+  // behind them.
+  void Test1Click();           // "Check SFV"
+  void CheckSpecifik1Click();  // "Check Specifik"
+  void ReCheckLast1Click();
+  void Pause1Click();          // "Pause" / "Resume"
+  void SkipSFV1Click();
+  void Stop1Click();           // "Abort Test"
+  void Halt1Click();           // "!HALT!"
+  void Exit1Click();
   void ChooseSfvAndCheck(bool specific);
   void FormKeyPress(char key);
   void FormClose();
+  // The "Options" items that shape the window and the worker; the other
+  // option items follow below.
+  void TestSubfolders1Click();  // "Check Sub-folders"
+  void AutoColumn1Click();      // "Resize Columns" > "Auto"
+  void ManualColumn1Click();    // "Resize Columns" > "Manual"
+  void ShowETASpeed1Click();
+  void ShowFileSize1Click();
+  // "Set Priority": each item sets its level, 0 Idle .. 3 Normal.
+  void PriorityIdle1Click() { SetPriority(0); }
+  void PriorityAIdle1Click() { SetPriority(1); }   // "Above Idle"
+  void PriorityBNormal1Click() { SetPriority(2); }  // "Below Normal"
+  void PriorityNormal1Click() { SetPriority(3); }
   void SetPriority(int level);
   void ProgressTimerTimer();
   void StartRowsTimer();
@@ -192,18 +219,43 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
   void SetApplicationTitle(const std::string& title);
   void FormResize();
   void ApplyColumnSettings();
+  // The result lists' events. A header click sorts its list once by that
+  // column's data, compared as CompareListTexts says; a dragged column
+  // changes the list's order string. The custom drawing, shared by both
+  // lists, draws each row's texts in the row's colour.
+  void ArchiveListColumnClick(int column);
+  void StatusListColumnClick(int column);
+  bool ArchiveListCompare(const ResultRow& a, const ResultRow& b) const;
+  bool StatusListCompare(const ResultRow& a, const ResultRow& b) const;
+  void ArchiveListColumnDragged(const std::string& order);
+  void StatusListColumnDragged(const std::string& order);
+  LRESULT ListCustomDraw(const ResultList& list, NMLVCUSTOMDRAW& draw);  // by drawing stage
+  LRESULT ArchiveListCustomDrawItem(const ResultList& list, NMLVCUSTOMDRAW& draw);
+  LRESULT ArchiveListCustomDrawSubItem(const ResultList& list, NMLVCUSTOMDRAW& draw);
   void ShowStatusListMenu(POINT screenPoint);
   // Check marks and the "Pause" caption from the state, in one place.
   void UpdateMenuState();
   void SaveSettingsNow();
   void ShowBusyCursorIfOverList();
-  // The option and About items (Quor_MenuHandlers.cpp): false for a
-  // command that is none of them.
+  // The other option items and the About items (Quor_MenuHandlers.cpp).
   void InstallMenuDialogs();
+  // Runs the handler of one of these items; false for a command that is
+  // none of them.
   bool MenuOptionClick(int command);
-  void AssOnFolders1Click(int command);
-  void Background1Click(int command);
+  void RenameBadRars1Click();
+  void MakeDummyofBadRars1Click();
+  void SkipKnownGoodFiles1Click();
+  void IncludeFileInfoInSFV1Click();
+  void IncludeNFOInSFV1Click();
+  void FileTypesToExclude1Click();
+  void SetDefaultSFVFileName1Click();
+  void ListFilesCreated1Click();
+  void AssOnFolders1Click(int command);  // shared by the six association items
+  void Background1Click(int command);    // shared by the five colour items
   void Backtodefault1Click();
+  void Disclaimer1Click();
+  void About1Click();
+  void Checkforupdate1Click();
   // An "Error" message box.
   void ShowError(const std::string& text);
 
@@ -232,7 +284,9 @@ class TZOZUvavada : public gui::Window, private WorkerPort, private CheckHost {
   std::deque<CheckRequest> handOvers_;  // taken from other starts, not yet submitted
   ProgressCounters progress_;
   PauseGate gate_;
-  std::unique_ptr<TZERAravoThread> worker_;
+  // The check worker: set from its launch until OnWorkerDone has joined it;
+  // null when no check runs.
+  std::unique_ptr<TZERAravoThread> WorkerHandle;
   std::atomic<HWND> notifyWnd_{nullptr};  // this window, while a worker may send to it
   std::atomic<bool> workerEnded_{true};   // the worker's run is over (set on its thread)
   RowInbox handedRows_;                   // rows from the worker the lists have not taken yet

@@ -237,11 +237,14 @@ void ResultList::SetBackground(std::uint32_t colour) {
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-void ResultList::SortByColumn(int columnIndex) {
-  if (columnIndex < 0 || static_cast<std::size_t>(columnIndex) >= tagsByIndex_.size()) return;
-  sortColumn_ = DataIndexOfTag(tagsByIndex_[static_cast<std::size_t>(columnIndex)]);
+std::optional<int> ResultList::DataIndexOfColumn(int columnIndex) const {
+  if (columnIndex < 0 || static_cast<std::size_t>(columnIndex) >= tagsByIndex_.size()) return std::nullopt;
+  return DataIndexOfTag(tagsByIndex_[static_cast<std::size_t>(columnIndex)]);
+}
+
+void ResultList::Sort(const ResultRows::RowOrder& before) {
   NoteMarksBeforeRowsMove();
-  rows_.SortBy(sortColumn_);
+  rows_.Sort(before);
   Refresh();
 }
 
@@ -291,26 +294,6 @@ bool ResultList::HandleNotify(NMHDR* header, LRESULT& result) {
       }
       return true;
     }
-    case NM_CUSTOMDRAW: {
-      auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(header);
-      switch (draw->nmcd.dwDrawStage) {
-        case CDDS_PREPAINT:
-          result = CDRF_NOTIFYITEMDRAW;
-          return true;
-        case CDDS_ITEMPREPAINT:
-        case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
-          const std::size_t index = draw->nmcd.dwItemSpec;
-          draw->clrText = static_cast<COLORREF>(index < rows_.size() ? rows_[index].DrawColour() : 0);
-          draw->clrTextBk = static_cast<COLORREF>(background_);
-          result = CDRF_NEWFONT |
-                   (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT ? CDRF_NOTIFYSUBITEMDRAW : CDRF_DODEFAULT);
-          return true;
-        }
-        default:
-          result = CDRF_DODEFAULT;
-          return true;
-      }
-    }
     case LVN_ODFINDITEMA:
     case LVN_ODFINDITEMW: {
       // Typing in the list: the next row whose caption starts with the
@@ -325,9 +308,6 @@ bool ResultList::HandleNotify(NMHDR* header, LRESULT& result) {
       result = FindRow(find->iStart, typed, (info.flags & LVFI_PARTIAL) != 0, (info.flags & LVFI_WRAP) != 0);
       return true;
     }
-    case LVN_COLUMNCLICK:
-      SortByColumn(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
-      return true;
     default:
       return false;
   }

@@ -1,12 +1,12 @@
 // The main window's result lists on screen: a virtual report-style list
 // view (LVS_OWNERDATA) whose rows are the rows of a ResultRows model. The
 // list view holds only a row count; it asks for row i's texts and colour,
-// which come from the model's row i. Rows are drawn each in their own colour
-// on the list's background, sorted by the clicked column's data, in columns
-// that keep their tag wherever they are dragged. A new row costs a model
-// append; the list view learns of it at the next Refresh, so that a burst of
-// rows costs one repaint. The window that owns the lists forwards its
-// WM_NOTIFY here.
+// which come from the model's row i. Columns keep their tag wherever they
+// are dragged. A new row costs a model append; the list view learns of it at
+// the next Refresh, so that a burst of rows costs one repaint. The window
+// that owns the lists forwards its WM_NOTIFY here, after its own handlers
+// have taken the header clicks (sorting) and the custom drawing (each row in
+// its own colour on the list's background).
 #pragma once
 
 #include <windows.h>
@@ -75,12 +75,11 @@ class ResultList {
   void SetBackground(std::uint32_t colour);
   std::uint32_t Background() const { return background_; }
 
-  // Sorts the rows by the data of the column at that column index (as a
-  // header click reports it), shows them sorted, and remembers that data as
-  // the sort column.
-  void SortByColumn(int columnIndex);
-  // The data (0 caption, k sub-item k) of the last clicked column.
-  int SortColumn() const { return sortColumn_; }
+  // The data (0 caption, k sub-item k) that the column at that column index
+  // shows (the index a header click reports); nothing for no such column.
+  std::optional<int> DataIndexOfColumn(int columnIndex) const;
+  // Sorts the rows by that comparison and shows them sorted.
+  void Sort(const ResultRows::RowOrder& before);
 
   // Called after the user has dragged a column to a new place, with the
   // new order string.
@@ -91,8 +90,8 @@ class ResultList {
   // it was taken.
   std::function<bool(UINT virtualKey)> OnCtrlKey;
 
-  // The parent's WM_NOTIFY for this list: texts, custom drawing, typing to
-  // find a row, header clicks. True when handled; result is then the reply.
+  // The parent's WM_NOTIFY for this list: texts and typing to find a row.
+  // True when handled; result is then the reply.
   bool HandleNotify(NMHDR* header, LRESULT& result);
 
  private:
@@ -114,7 +113,6 @@ class ResultList {
   ResultRows rows_;
   HWND hwnd_ = nullptr;
   std::uint32_t background_ = 0;
-  int sortColumn_ = 0;
   bool changed_ = false;     // rows came or went since the last Refresh
   bool rowsMoved_ = false;   // ... and rows the list view shows moved or went
   struct Mark {

@@ -48,13 +48,20 @@ void TZOZUvavada::InstallMenuDialogs() {
 
 bool TZOZUvavada::MenuOptionClick(int command) {
   switch (command) {
-    case CmdRenameBadRars:      // RenameBadRars1Click
-    case CmdMakeDummyRars:      // MakeDummyofBadRars1Click
-    case CmdSkipKnownGood:      // SkipKnownGoodFiles1Click
-    case CmdIncludeFileInfo:    // IncludeFileInfoInSFV1Click
-    case CmdListFilesCreated:   // ListFilesCreated1Click
-      ToggleOptionItem(settings_, command);
-      SaveSettingsNow();
+    case CmdRenameBadRars:
+      RenameBadRars1Click();
+      return true;
+    case CmdMakeDummyRars:
+      MakeDummyofBadRars1Click();
+      return true;
+    case CmdSkipKnownGood:
+      SkipKnownGoodFiles1Click();
+      return true;
+    case CmdIncludeFileInfo:
+      IncludeFileInfoInSFV1Click();
+      return true;
+    case CmdListFilesCreated:
+      ListFilesCreated1Click();
       return true;
     case CmdAssFolderCheck:
     case CmdAssFolderCheckSpe:
@@ -74,38 +81,83 @@ bool TZOZUvavada::MenuOptionClick(int command) {
     case CmdColorKnownGood:
       Background1Click(command);
       return true;
-    case CmdIncludeNfo:  // IncludeNFOInSFV1Click
-      IncludeNfoClick(settings_.create, ChooseIncludeFile);
-      SaveSettingsNow();
+    case CmdIncludeNfo:
+      IncludeNFOInSFV1Click();
       return true;
-    case CmdFileTypesToExclude:  // FileTypesToExclude1Click
-      if (FileTypesToExcludeClick(settings_.create, AskText)) SaveSettingsNow();
+    case CmdFileTypesToExclude:
+      FileTypesToExclude1Click();
       return true;
-    case CmdSetDefaultSfvName:  // SetDefaultSFVFileName1Click
-      switch (SetDefaultSfvFileNameClick(settings_.create, AskText)) {
-        case DefaultNameOutcome::Stored:
-          SaveSettingsNow();
-          break;
-        case DefaultNameOutcome::Refused:
-          ShowError(kBadDefaultNameMessage);
-          break;
-        case DefaultNameOutcome::Cancelled:
-          break;
-      }
+    case CmdSetDefaultSfvName:
+      SetDefaultSFVFileName1Click();
       return true;
-    case CmdDisclaimer:  // Disclaimer1Click
-      about::ShowDisclaimer(hwnd());
+    case CmdDisclaimer:
+      Disclaimer1Click();
       return true;
-    case CmdAbout:  // About1Click
-      about::ShowAbout(hwnd());
+    case CmdAbout:
+      About1Click();
       return true;
-    case CmdCheckForUpdate:  // Checkforupdate1Click
-      StartUpdate(kQuorVersion);
+    case CmdCheckForUpdate:
+      Checkforupdate1Click();
       return true;
     default:
       return false;
   }
 }
+
+// The plain check-mark items: each flips its mark (Rename and Dummy uncheck
+// each other) and saves.
+void TZOZUvavada::RenameBadRars1Click() {
+  ToggleOptionItem(settings_, CmdRenameBadRars);
+  SaveSettingsNow();
+}
+
+void TZOZUvavada::MakeDummyofBadRars1Click() {
+  ToggleOptionItem(settings_, CmdMakeDummyRars);
+  SaveSettingsNow();
+}
+
+void TZOZUvavada::SkipKnownGoodFiles1Click() {
+  ToggleOptionItem(settings_, CmdSkipKnownGood);
+  SaveSettingsNow();
+}
+
+void TZOZUvavada::IncludeFileInfoInSFV1Click() {
+  ToggleOptionItem(settings_, CmdIncludeFileInfo);
+  SaveSettingsNow();
+}
+
+void TZOZUvavada::ListFilesCreated1Click() {
+  ToggleOptionItem(settings_, CmdListFilesCreated);
+  SaveSettingsNow();
+}
+
+void TZOZUvavada::IncludeNFOInSFV1Click() {
+  IncludeNfoClick(settings_.create, ChooseIncludeFile);
+  SaveSettingsNow();
+}
+
+void TZOZUvavada::FileTypesToExclude1Click() {
+  if (FileTypesToExcludeClick(settings_.create, AskText)) SaveSettingsNow();
+}
+
+void TZOZUvavada::SetDefaultSFVFileName1Click() {
+  switch (SetDefaultSfvFileNameClick(settings_.create, AskText)) {
+    case DefaultNameOutcome::Stored:
+      SaveSettingsNow();
+      break;
+    case DefaultNameOutcome::Refused:
+      ShowError(kBadDefaultNameMessage);
+      break;
+    case DefaultNameOutcome::Cancelled:
+      break;
+  }
+}
+
+void TZOZUvavada::Disclaimer1Click() { about::ShowDisclaimer(hwnd()); }
+
+void TZOZUvavada::About1Click() { about::ShowAbout(hwnd()); }
+
+void TZOZUvavada::Checkforupdate1Click() { StartUpdate(kQuorVersion); }
 
 // The six association items: the clicked one flips, the registry follows
 // all six; a failure is shown, the mark stays as clicked and nothing is

@@ -92,10 +92,12 @@ bool ResultRows::SortsBefore(const ResultRow& a, const ResultRow& b, int dataInd
 }
 
 void ResultRows::SortBy(int dataIndex) {
-  std::sort(rows_.begin(), rows_.end(), [dataIndex](const std::unique_ptr<ResultRow>& a,
-                                                    const std::unique_ptr<ResultRow>& b) {
-    return SortsBefore(*a, *b, dataIndex);
-  });
+  Sort([dataIndex](const ResultRow& a, const ResultRow& b) { return SortsBefore(a, b, dataIndex); });
+}
+
+void ResultRows::Sort(const RowOrder& before) {
+  std::sort(rows_.begin(), rows_.end(), [&before](const std::unique_ptr<ResultRow>& a,
+                                                  const std::unique_ptr<ResultRow>& b) { return before(*a, *b); });
   // Sorting by a column of equal texts leaves the rows in adding order, but
   // the oldest row is found by search from now on all the same.
   inAddOrder_ = rows_.size() <= 1;

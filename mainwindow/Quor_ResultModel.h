@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -95,6 +96,10 @@ class ResultRows {
   ResultRow& Append(std::vector<std::string> texts, std::optional<std::uint32_t> colour);
   void Clear();
 
+  // A comparison of two rows: true when a sorts before b.
+  using RowOrder = std::function<bool(const ResultRow& a, const ResultRow& b)>;
+  // Sorts by that comparison, a strict total order such as SortsBefore gives.
+  void Sort(const RowOrder& before);
   // Ascending by data index dataIndex; rows with equal texts keep the order
   // in which they were added. A second sort by the same data gives the same
   // order: there is no descending order.

@@ -77,7 +77,7 @@ class MainWindowTest : public ::testing::Test {
 
   HWND hwnd() const { return window->hwnd(); }
   void Command(int id) { SendMessageA(hwnd(), WM_COMMAND, static_cast<WPARAM>(id), 0); }
-  void Tick() { SendMessageA(hwnd(), WM_TIMER, kProgressTimerId, 0); }
+  void Tick() { SendMessageA(hwnd(), WM_TIMER, ProgressTimer, 0); }
   void Notice(std::uint32_t code, std::uint32_t value = 0) { SendMessageA(hwnd(), WM_CHECKNOTIFY, code, value); }
   std::string Caption() const { return guitest::WindowText(hwnd()); }
   int BarPosition() const { return static_cast<int>(SendMessageA(window->SFVProgressBar(), PBM_GETPOS, 0, 0)); }

@@ -360,7 +360,7 @@ TEST_F(ResultListsTest, HeaderClicksSortAscendingByTheClickedColumnsDataWherever
   ShowRows();
   ListView_SetItemState(sfvs(), 0, LVIS_SELECTED, LVIS_SELECTED);  // "b.sfv"
   ClickHeader(sfvs(), 2);  // "Good"
-  EXPECT_EQ(window->StatusList().SortColumn(), 2);
+  EXPECT_EQ(window->StatusSortColumn, 2);
   EXPECT_EQ(ShownColumn(sfvs(), 2), (std::vector<std::string>{"1", "10", "9"}));
   EXPECT_EQ(window->StatusList().SelectedRow(), 2);  // the selection stays on its row
   ClickHeader(sfvs(), 2);  // no toggling
@@ -390,7 +390,7 @@ TEST_F(ResultListsTest, FileSizeColumnPlacedByTheOrderStringAndSortedByItsTexts)
   File("b", FileRowKind::Ok, "10");
   File("c", FileRowKind::Ok, "1,024");
   ClickHeader(files(), 3);  // "File Size", at display position 2
-  EXPECT_EQ(window->ArchiveList().SortColumn(), 3);
+  EXPECT_EQ(window->ArchiveSortColumn, 3);
   EXPECT_EQ(ShownColumn(files(), 2), (std::vector<std::string>{"1,024", "10", "9"}));
   EXPECT_EQ(ShownColumn(files(), 0), (std::vector<std::string>{"c", "b", "a"}));
 }

@@ -239,12 +239,12 @@ TEST_F(CheckQueueTest, EscOnceAbortsEscTwiceHaltsExitHaltsOnly) {
 }
 
 TEST_F(CheckQueueTest, PriorityGoesToTheNewWorkerAndToTheRunningOneOnly) {
-  queue.PriorityLevel = 3;
+  queue.ThreadPriority = 3;
   queue.ApplyThreadPriority();  // idle: nothing to change
   EXPECT_TRUE(port.priorityChanges.empty());
   queue.SubmitCheck(Sfv("a.sfv"), false, false);
   EXPECT_EQ(port.priorities.back(), platform::ThreadPriority::Normal);
-  queue.PriorityLevel = 0;
+  queue.ThreadPriority = 0;
   queue.ApplyThreadPriority();
   EXPECT_EQ(port.priorityChanges, std::vector<platform::ThreadPriority>{platform::ThreadPriority::Idle});
 
