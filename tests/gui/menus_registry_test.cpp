@@ -31,21 +31,15 @@ const char* const kOurKeys[] = {"Directory\\Shell\\SFVTest", "Directory\\Shell\\
 class MenusRegistryTest : public windowtest::MainWindowFixture {
  protected:
   void SetUp() override {
+    saved.Save();
     for (const char* key : kOurKeys) {
-      testutil::CopyTree(*machine, key, saved, key);
-      testutil::CopyTree(*user, key, savedUser, key);
       machine->DeleteTree(key);  // each test starts from a registry the program never touched
       user->DeleteTree(key);
     }
   }
   void TearDown() override {
     window.reset();
-    for (const char* key : kOurKeys) {
-      machine->DeleteTree(key);
-      testutil::CopyTree(saved, key, *machine, key);
-      user->DeleteTree(key);
-      testutil::CopyTree(savedUser, key, *user, key);
-    }
+    saved.Restore();
   }
 
   void Open() {
@@ -59,7 +53,7 @@ class MenusRegistryTest : public windowtest::MainWindowFixture {
 
   std::unique_ptr<platform::Registry> machine = platform::OpenMachineClasses();
   std::unique_ptr<platform::Registry> user = platform::OpenUserClasses();
-  platform::MemoryRegistry saved, savedUser;
+  testutil::SavedKeys saved{*machine, *user, {std::begin(kOurKeys), std::end(kOurKeys)}};
   std::optional<std::uint32_t> nextColour;
 };
 

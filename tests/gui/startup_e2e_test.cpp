@@ -72,10 +72,7 @@ std::string RegDefault(const std::string& key) {
 class StartupProcessTest : public guitest::QuorProcessTest {
  protected:
   void SetUp() override {
-    for (const char* key : kOurKeys) {
-      testutil::CopyTree(*machine_, key, savedMachine_, key);
-      testutil::CopyTree(*user_, key, savedUser_, key);
-    }
+    saved_.Save();
     ASSERT_NO_FATAL_FAILURE(QuorProcessTest::SetUp());
     // Marker files show what a check found.
     WriteBytes(app_dir_ / "ZERAravo.dat", "[System]\r\nMakeDummyRAR=1\r\n");
@@ -85,14 +82,7 @@ class StartupProcessTest : public guitest::QuorProcessTest {
     WriteBytes(rel_ + "\\bad.bin", "altered");
     WriteBytes(rel_ + "\\Rel.sfv", Line("good.bin", "good") + Line("bad.bin", "bad") + Line("gone.bin", "gone"));
   }
-  void TearDown() override {
-    for (const char* key : kOurKeys) {
-      machine_->DeleteTree(key);
-      testutil::CopyTree(savedMachine_, key, *machine_, key);
-      user_->DeleteTree(key);
-      testutil::CopyTree(savedUser_, key, *user_, key);
-    }
-  }
+  void TearDown() override { saved_.Restore(); }
 
   // A first copy with no arguments; its main window.
   HWND StartFirstCopy(std::unique_ptr<ChildProcess>& first) {
@@ -129,7 +119,7 @@ class StartupProcessTest : public guitest::QuorProcessTest {
 
   std::unique_ptr<platform::Registry> machine_ = platform::OpenMachineClasses();
   std::unique_ptr<platform::Registry> user_ = platform::OpenUserClasses();
-  platform::MemoryRegistry savedMachine_, savedUser_;
+  testutil::SavedKeys saved_{*machine_, *user_, {std::begin(kOurKeys), std::end(kOurKeys)}};
   std::string rel_;
 };
 

@@ -59,6 +59,22 @@ void CopyTree(const platform::Registry& from, const std::string& fromKey, platfo
   }
 }
 
+void SavedKeys::Save() {
+  for (const std::string& key : keys) {
+    CopyTree(machine, key, machineCopy, key);
+    CopyTree(user, key, userCopy, key);
+  }
+}
+
+void SavedKeys::Restore() {
+  for (const std::string& key : keys) {
+    machine.DeleteTree(key);
+    CopyTree(machineCopy, key, machine, key);
+    user.DeleteTree(key);
+    CopyTree(userCopy, key, user, key);
+  }
+}
+
 TestRoot::~TestRoot() {
 #ifdef _WIN32
   if (!systemKey.empty())

@@ -20,6 +20,18 @@ std::string DumpTree(const platform::Registry& reg, const std::string& key = "")
 void CopyTree(const platform::Registry& from, const std::string& fromKey, platform::Registry& to,
               const std::string& toKey);
 
+// What two registries (the machine's and the user's classes) hold under some
+// keys, kept aside so that a test can put it back when it ends.
+struct SavedKeys {
+  platform::Registry& machine;
+  platform::Registry& user;
+  std::vector<std::string> keys;
+  platform::MemoryRegistry machineCopy, userCopy;
+
+  void Save();     // copies the keys aside
+  void Restore();  // puts the copies back in place of whatever is there now
+};
+
 // A registry root that starts empty and removes itself when the test ends.
 struct TestRoot {
   std::string kind;
