@@ -1,7 +1,8 @@
 // What the check worker tells and asks its window. Every call is made on the
 // worker thread, and the host has taken what it needs when the call returns,
-// so the worker may reuse its buffers at once. Notify and PickFiles return
-// only when the main thread has done the step; a reported row may be shown
+// so the worker may reuse its buffers at once. PickFiles, and Notify for
+// every notice but the byte counts, return only when the main thread has
+// done the step; a reported row may be shown
 // later, but always in the order the rows were reported. The Windows GUI
 // sends WM_CHECKNOTIFY for Notify, runs PickFiles through its synchronize
 // message and hands the rows over to its window, which takes them in a few

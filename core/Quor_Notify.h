@@ -22,8 +22,10 @@ enum NotifyCode : std::uint32_t {
   CN_NEXT_FOLDER = 152,
 };
 
-// Receives notices synchronously: Notify returns once the receiver has
-// handled the notice. The window sends WM_CHECKNOTIFY to itself; tests record.
+// Receives notices in the order they are sent; the receiver has taken what it
+// needs when Notify returns. The window handles a notice before Notify
+// returns (WM_CHECKNOTIFY), except CN_BYTES_DONE, which it adds up and counts
+// before the next notice it handles; tests record.
 class NoticeTarget {
  public:
   virtual ~NoticeTarget() = default;
