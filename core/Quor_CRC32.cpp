@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <mutex>
+#include <vector>
 
 #include "platform/fs.h"
 
@@ -29,14 +31,56 @@ constexpr std::size_t kShortBlock = 65535;
 // Blocks fetched by one read call.
 constexpr std::size_t kBlocksPerRead = 16;
 
-// The buffer FileCrc32 reads into: one per thread for the thread's life, as
-// large as the largest read. Allocating it per file costs more than reading
-// a small file (under Wine, a megabyte taken and given back to the system
-// costs about 4 ms).
-unsigned char* ReadBuffer() {
-  static thread_local const std::unique_ptr<unsigned char[]> buffer(new unsigned char[65536 * kBlocksPerRead]);
-  return buffer.get();
+// The buffers FileCrc32 reads into, kept between files: allocating one per
+// file costs more than reading a small file (under Wine, a megabyte taken and
+// given back to the system costs about 4 ms). They are kept in one shared
+// list rather than one per thread because MinGW runs the destructors of
+// thread_local objects after it has freed the thread's storage for them.
+class ReadBuffers {
+ public:
+  static constexpr std::size_t kSize = 65536 * kBlocksPerRead;
+
+  std::unique_ptr<unsigned char[]> Take() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (!spare_.empty()) {
+        std::unique_ptr<unsigned char[]> buffer = std::move(spare_.back());
+        spare_.pop_back();
+        return buffer;
+      }
+    }
+    return std::unique_ptr<unsigned char[]>(new unsigned char[kSize]);  // not zeroed: reads fill it
+  }
+
+  void GiveBack(std::unique_ptr<unsigned char[]> buffer) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (spare_.size() < kMostSpare) spare_.push_back(std::move(buffer));
+  }
+
+ private:
+  static constexpr std::size_t kMostSpare = 8;
+  std::mutex mutex_;
+  std::vector<std::unique_ptr<unsigned char[]>> spare_;
+};
+
+// Never destroyed: a thread may still be hashing while the process ends.
+ReadBuffers& SpareReadBuffers() {
+  static ReadBuffers* buffers = new ReadBuffers;
+  return *buffers;
 }
+
+// One read buffer, given back when the holder goes.
+class ReadBufferLease {
+ public:
+  ReadBufferLease() : buffer_(SpareReadBuffers().Take()) {}
+  ~ReadBufferLease() { SpareReadBuffers().GiveBack(std::move(buffer_)); }
+  ReadBufferLease(const ReadBufferLease&) = delete;
+  ReadBufferLease& operator=(const ReadBufferLease&) = delete;
+  unsigned char* get() const { return buffer_.get(); }
+
+ private:
+  std::unique_ptr<unsigned char[]> buffer_;
+};
 
 }  // namespace
 
@@ -72,7 +116,8 @@ FileCrcResult FileCrc32(const std::string& path, const StopFlag* stopFlag, Notic
   // pieces are what reads of one block each would have returned.
   const std::size_t blockSize = FileCrcBlockSize();
   const std::size_t readSize = blockSize * kBlocksPerRead;
-  unsigned char* const buffer = ReadBuffer();
+  const ReadBufferLease lease;
+  unsigned char* const buffer = lease.get();
   std::uint32_t crc = 0xFFFFFFFFu;
   unsigned blocks = 0;
   std::uint32_t pending = 0;

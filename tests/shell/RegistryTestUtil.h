@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/registry.h"
@@ -23,6 +24,9 @@ void CopyTree(const platform::Registry& from, const std::string& fromKey, platfo
 // What two registries (the machine's and the user's classes) hold under some
 // keys, kept aside so that a test can put it back when it ends.
 struct SavedKeys {
+  SavedKeys(platform::Registry& machine, platform::Registry& user, std::vector<std::string> keys)
+      : machine(machine), user(user), keys(std::move(keys)) {}
+
   platform::Registry& machine;
   platform::Registry& user;
   std::vector<std::string> keys;
