@@ -1,16 +1,14 @@
 #!/usr/bin/env bash
-# Many small files: the per-file cost of a check, where reading is the least
-# of it. Prints
-#   small-check-vs-cat: R   quor-cli check of 10,000 files of 4 KiB over cat
-#                           of the same files (page cache, best of 5 each)
-# and, given the Windows build and a ready Wine:
-#   cli-exe-vs-native: R    quor-cli.exe check of 2,000 files of 100 bytes
-#                           under Wine, less the start-up of quor-cli.exe,
-#                           over the native quor-cli check of the same files
-#   bench/bench_small.sh NATIVE-QUOR-CLI [WINDOWS-QUOR-CLI.EXE]
+# Many small files under Wine, where the cost per file is all there is: with
+# Wine ready, prints
+#   cli-exe-vs-native: R    quor-cli.exe check of 2,000 files of 100 bytes,
+#                           less the start-up of quor-cli.exe, over the
+#                           native quor-cli check of the same files (best of
+#                           5 each)
+#   bench/bench_small.sh NATIVE-QUOR-CLI WINDOWS-QUOR-CLI.EXE
 set -uo pipefail
-cli=${1:?usage: bench_small.sh QUOR-CLI [QUOR-CLI.EXE]}
-exe=${2:-}
+cli=${1:?usage: bench_small.sh QUOR-CLI QUOR-CLI.EXE}
+exe=${2:?usage: bench_small.sh QUOR-CLI QUOR-CLI.EXE}
 work=$(mktemp -d "${TMPDIR:-/tmp}/quor-bench-small.XXXXXX") || exit 1
 trap 'rm -rf "$work"' EXIT
 
@@ -42,15 +40,6 @@ best_of_5() {
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 ms() { awk -v t="$1" 'BEGIN { printf "%.1f ms", t / 1e6 }'; }
 
-make_files "$work/4k" 10000 4096
-cat_all() { cat "$work"/4k/*.bin; }
-cat_all >/dev/null
-t_cat=$(best_of_5 cat_all)
-t_check=$(best_of_5 "$cli" check --quiet "$work/4k/small.sfv")
-echo "quor-cli check: $(ms "$t_check"), cat: $(ms "$t_cat") (10,000 files of 4 KiB in the page cache)"
-echo "small-check-vs-cat: $(ratio "$t_check" "$t_cat")"
-
-[ -n "$exe" ] || exit 0
 make_files "$work/100" 2000 100
 win_path=$(winepath -w "$work/100/small.sfv" 2>/dev/null) || { echo "winepath failed" >&2; exit 1; }
 t_native=$(best_of_5 "$cli" check --quiet "$work/100/small.sfv")

@@ -52,6 +52,18 @@ bool Apply(Thread::Native* native, ThreadPriority priority) {
 
 }  // namespace
 
+ThreadPriority CurrentThreadPriority() {
+#ifdef _WIN32
+  const int level = GetThreadPriority(GetCurrentThread());
+  if (level == THREAD_PRIORITY_ERROR_RETURN || level >= THREAD_PRIORITY_NORMAL) return ThreadPriority::Normal;
+  if (level >= THREAD_PRIORITY_BELOW_NORMAL) return ThreadPriority::BelowNormal;
+  if (level >= THREAD_PRIORITY_LOWEST) return ThreadPriority::Lowest;
+  return ThreadPriority::Idle;
+#else
+  return sched_getscheduler(0) == SCHED_IDLE ? ThreadPriority::Idle : ThreadPriority::Normal;
+#endif
+}
+
 Thread::~Thread() {
   if (thread_.joinable()) thread_.join();
 }

@@ -10,6 +10,10 @@ namespace platform {
 
 enum class ThreadPriority { Idle = 0, Lowest = 1, BelowNormal = 2, Normal = 3 };
 
+// The priority the calling thread runs at, so that a helper thread it starts
+// can run at the same one (on Windows a new thread starts at Normal).
+ThreadPriority CurrentThreadPriority();
+
 class Thread {
  public:
   Thread() = default;

@@ -369,11 +369,13 @@ TEST_F(CheckThreadTest, AbortEndsTheRunAfterTheCurrentFile) {
                    "F User Abort..|Queue Cleared..|||5", kSep, "S ~first.sfv|3|2|0|0", "#129", "#112"}));
 }
 
-// A file larger than 200 blocks, so that FileCrc32 reports before its end.
-class LargeFileTest : public CheckThreadTest {
+// A file larger than 200 blocks, so that FileCrc32 reports before its end;
+// read both ways FileCrc32 can read it.
+class LargeFileTest : public CheckThreadTest, public ::testing::WithParamInterface<FileCrcReadPath> {
  protected:
   void SetUp() override {
     CheckThreadTest::SetUp();
+    FileCrcForceReadPathForTest(GetParam());
     big = dir / "big.bin";
     platform::File file = platform::File::Open(big, platform::Access::Write, platform::Share::Read,
                                                platform::Disposition::CreateAlways);
@@ -384,12 +386,19 @@ class LargeFileTest : public CheckThreadTest {
     const std::uint32_t crc = FileCrc32(big, nullptr, nullptr).crc;
     sfv = WriteSfv("big.sfv", {FormatSfvLine("big.bin", crc), Line("small.bin", "small")});
   }
+  void TearDown() override { FileCrcForceReadPathForTest(FileCrcReadPath::Auto); }
   static constexpr std::uint32_t kBigSize = 14u << 20;
   std::string big;
   std::string sfv;
 };
 
-TEST_F(LargeFileTest, AHaltedFileIsNotFinishedAndNeitherGoodNorBad) {
+INSTANTIATE_TEST_SUITE_P(ReadPaths, LargeFileTest,
+                         ::testing::Values(FileCrcReadPath::Plain, FileCrcReadPath::Overlapped),
+                         [](const ::testing::TestParamInfo<FileCrcReadPath>& info) {
+                           return info.param == FileCrcReadPath::Plain ? "Plain" : "Overlapped";
+                         });
+
+TEST_P(LargeFileTest, AHaltedFileIsNotFinishedAndNeitherGoodNorBad) {
   renameBad = true;
   makeDummy = true;
   skipKnownGood = true;
@@ -410,7 +419,7 @@ TEST_F(LargeFileTest, AHaltedFileIsNotFinishedAndNeitherGoodNorBad) {
   EXPECT_FALSE(platform::FindEntry(ProgressPath(sfv))) << "no known-good record";
 }
 
-TEST_F(LargeFileTest, PauseHoldsTheHashBetweenBlocksAndAStopWakesIt) {
+TEST_P(LargeFileTest, PauseHoldsTheHashBetweenBlocksAndAStopWakesIt) {
   renameBad = true;
   host.onEvent = [&](const HostEvent& event) {
     if (event.type == HostEvent::Notice && event.code == CN_BYTES_DONE) gate.Pause();
@@ -434,7 +443,7 @@ TEST_F(LargeFileTest, PauseHoldsTheHashBetweenBlocksAndAStopWakesIt) {
   EXPECT_TRUE(platform::FileExists(big)) << "an aborted check renames nothing";
 }
 
-TEST_F(LargeFileTest, PauseBetweenFilesAndResume) {
+TEST_P(LargeFileTest, PauseBetweenFilesAndResume) {
   // Held again after the first file's row: the hook runs as the window's
   // handling of that row would.
   std::atomic<int> rows{0};

@@ -152,19 +152,23 @@ TEST(Crc32Kernels, FileCrc32GivesTheSameResultsAndReportsWithEveryKernel) {
       Crc32UpdateByteTable(register400, data.data() + block * 400, data.size() - block * 400) ^ 0xFFFFFFFFu;
   const auto b = static_cast<std::uint32_t>(block);
   for (Crc32Kernel k : SupportedKernels()) {
-    SCOPED_TRACE(Crc32KernelName(k));
     ForcedKernel forced(k);
-    testutil::RecordingTarget target;
-    EXPECT_EQ(FileCrc32(dir / "big", nullptr, &target).crc, whole);
-    std::vector<std::uint32_t> values;
-    for (const auto& [code, value] : target.notices) values.push_back(value);
-    EXPECT_EQ(values, (std::vector<std::uint32_t>{200 * b, 200 * b, 50 * b + 777, 0}));
+    for (FileCrcReadPath path : {FileCrcReadPath::Plain, FileCrcReadPath::Overlapped}) {
+      SCOPED_TRACE(std::string(Crc32KernelName(k)) + (path == FileCrcReadPath::Plain ? ", plain" : ", overlapped"));
+      FileCrcForceReadPathForTest(path);
+      testutil::RecordingTarget target;
+      EXPECT_EQ(FileCrc32(dir / "big", nullptr, &target).crc, whole);
+      std::vector<std::uint32_t> values;
+      for (const auto& [code, value] : target.notices) values.push_back(value);
+      EXPECT_EQ(values, (std::vector<std::uint32_t>{200 * b, 200 * b, 50 * b + 777, 0}));
 
-    StopFlag flag{0};
-    StopOnSecondReport stopper(flag);
-    EXPECT_EQ(FileCrc32(dir / "big", &flag, &stopper).crc, first400);
-    EXPECT_EQ(stopper.reports, (std::vector<std::uint32_t>{200 * b, 200 * b}));
+      StopFlag flag{0};
+      StopOnSecondReport stopper(flag);
+      EXPECT_EQ(FileCrc32(dir / "big", &flag, &stopper).crc, first400);
+      EXPECT_EQ(stopper.reports, (std::vector<std::uint32_t>{200 * b, 200 * b}));
+    }
   }
+  FileCrcForceReadPathForTest(FileCrcReadPath::Auto);
 }
 
 }  // namespace
