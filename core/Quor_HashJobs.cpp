@@ -187,7 +187,7 @@ void HashJobs::Release(const std::string& path) {
   });
 }
 
-void HashJobs::DropLocked(const std::shared_ptr<Job>& job) {
+void HashJobs::DropLocked(std::shared_ptr<Job> job) {
   if (const auto found = inHand_.find(job->key); found != inHand_.end() && found->second == job) {
     inHand_.erase(found);
   }

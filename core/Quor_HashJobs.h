@@ -77,7 +77,7 @@ class HashJobs {
   void RunThread();
   // Takes the job out of the hand and, when not started, out of the queue;
   // the caller holds mutex_ (and stops a started job that is not wanted).
-  void DropLocked(const std::shared_ptr<Job>& job);
+  void DropLocked(std::shared_ptr<Job> job);  // by value: it may erase the entry passed in
   void DropAllLocked();
   // Hashes on the calling thread; the first alreadyCounted bytes of the
   // byte counts are not passed on again.

@@ -67,6 +67,7 @@ class CheckThreadTest : public ::testing::Test {
     worker.HaltFlag = &haltFlag;
     worker.SkipFlag = &skipFlag;
     worker.Gate = &gate;
+    worker.Jobs = jobs;
   }
   // Checks the queue on this thread with a fresh recording.
   Trace Run(const std::string& queue, bool withBytes = false) {
@@ -115,6 +116,7 @@ class CheckThreadTest : public ::testing::Test {
   bool skipKnownGood = false;
   bool renameBad = false;
   bool makeDummy = false;
+  unsigned jobs = 1;
 };
 
 TEST_F(CheckThreadTest, OneOkOneBadOneMissingInListOrderWithEveryNotice) {
@@ -363,6 +365,13 @@ TEST_F(LargeFileTest, AHaltedFileIsNotFinishedAndNeitherGoodNorBad) {
   EXPECT_EQ(FileSize32(big), kBigSize);
   EXPECT_FALSE(platform::FindEntry(big + "_BAD_OR_INCOMPLETE"));
   EXPECT_FALSE(platform::FindEntry(ProgressPath(sfv))) << "no known-good record";
+}
+
+TEST_F(LargeFileTest, FourJobsReportTheRowsAndNoticesOfOne) {
+  const std::string queue = All(sfv) + All(ThreeFiles()) + All(sfv);
+  const Trace one = Run(queue, true);
+  jobs = 4;
+  EXPECT_EQ(Run(queue, true), one);
 }
 
 TEST_F(LargeFileTest, PauseHoldsTheHashBetweenBlocksAndAStopWakesIt) {

@@ -13,7 +13,6 @@
 #include "TestUtil.h"
 #include "core/Quor_CRC32.h"
 #include "core/Quor_MiscFileLib.h"
-#include "core/Quor_Sfv.h"
 #include "core/Quor_Text.h"
 #include "create/Quor_CreateThread.h"
 #include "platform/fs.h"
@@ -358,24 +357,18 @@ std::unique_ptr<testutil::UnopenableFile> MakeMixedFolder(const std::string& bas
   testutil::MakeFolder(base);
   testutil::MakeFolder(base + "sub");
   std::string lines;
-  const struct {
-    const char* name;
-    std::size_t size;
-  } good[] = {{"a.rar", 300000}, {"b.bin", 1}, {"c.bin", 0}, {"z big.bin", 3000000}};
-  for (const auto& file : good) {
-    const std::string bytes(file.size, file.name[0]);
-    WriteBytes(base + file.name, bytes);
-    lines += FormatSfvLine(file.name, CrcOf(bytes)) + "\r\n";
+  for (const std::size_t size : {300000, 1, 0, 3000000}) {
+    const std::string name = std::to_string(size) + ".bin", bytes(size, 'g');
+    WriteBytes(base + name, bytes);
+    lines += name + " " + Hex(CrcOf(bytes), true) + "\r\n";
   }
   WriteBytes(base + "d.bin", "bad");
   WriteBytes(base + "sub" + platform::kPathSep + "e.bin", "e");
-  auto locked = std::make_unique<testutil::UnopenableFile>(base + "locked.bin");
+  auto locked = std::make_unique<testutil::UnopenableFile>(base + "c locked.bin");
   EXPECT_TRUE(locked->Ready());
-  lines += FormatSfvLine("d.bin", CrcOf("good")) + "\r\n" + FormatSfvLine("gone.bin", 1) + "\r\n" +
-           FormatSfvLine("locked.bin", 2) + "\r\n" + FormatSfvLine("sub", 3) + "\r\n" +
-           FormatSfvLine("d.bin", CrcOf("good")) + "\r\n";
-  WriteBytes(base + "set.sfv", lines);
-  WriteBytes(base + "sub" + platform::kPathSep + "list.sfv", FormatSfvLine("e.bin", CrcOf("e")) + "\r\n");
+  const std::string bad = "d.bin " + Hex(CrcOf("good"), true) + "\r\n";
+  WriteBytes(base + "set.sfv", lines + bad + "gone.bin 00000001\r\nc locked.bin 00000002\r\nsub 00000003\r\n" + bad);
+  WriteBytes(base + "sub" + platform::kPathSep + "list.sfv", "e.bin " + Hex(CrcOf("e"), true) + "\r\n");
   return locked;
 }
 
