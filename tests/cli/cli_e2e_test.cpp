@@ -352,7 +352,9 @@ std::string Snapshot(const std::string& folder) {
 
 // Good, bad, missing and unopenable files, a folder where a file is listed,
 // a bad file listed twice and a sub-folder with an SFV file of its own. The
-// unopenable file stays so while the returned object lives.
+// bad file is large, so that a second job is still reading it for its second
+// line when its first line renames it. The unopenable file stays so while
+// the returned object lives.
 std::unique_ptr<testutil::UnopenableFile> MakeMixedFolder(const std::string& base) {
   testutil::MakeFolder(base);
   testutil::MakeFolder(base + "sub");
@@ -362,7 +364,7 @@ std::unique_ptr<testutil::UnopenableFile> MakeMixedFolder(const std::string& bas
     WriteBytes(base + name, bytes);
     lines += name + " " + Hex(CrcOf(bytes), true) + "\r\n";
   }
-  WriteBytes(base + "d.bin", "bad");
+  WriteBytes(base + "d.bin", std::string(40 << 20, 'b'));
   WriteBytes(base + "sub" + platform::kPathSep + "e.bin", "e");
   auto locked = std::make_unique<testutil::UnopenableFile>(base + "c locked.bin");
   EXPECT_TRUE(locked->Ready());
