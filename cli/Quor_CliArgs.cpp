@@ -31,6 +31,9 @@ bool TakeValue(const std::vector<std::string>& args, std::size_t& i, std::string
   return true;
 }
 
+// The help texts below name the limit.
+static_assert(kMaxJobs == 64);
+
 // The value of --jobs: a whole number from 1 to kMaxJobs, digits only.
 bool ParseJobs(const std::string& text, unsigned& jobs) {
   if (text.empty() || text.size() > 3) return false;
