@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <memory>
 #include <string_view>
 #include <unordered_set>
 #include <utility>
@@ -9,6 +10,7 @@
 
 #include "check/Quor_MarkerIndex.h"
 #include "core/Quor_CRC32.h"
+#include "core/Quor_HashJobs.h"
 #include "core/Quor_MiscFileLib.h"
 #include "core/Quor_Sfv.h"
 #include "core/Quor_Text.h"
@@ -72,9 +74,10 @@ class KnownGoodList {
 
 // Removes a marker the worker made earlier. Markers are zero-length; a file
 // with content at that name (such as a bad file renamed there) is the user's
-// data and stays.
-void RemoveMarker(MarkerIndex& markers, const std::string& path) {
+// data and stays. A pool thread hashing that name ahead lets go of it first.
+void RemoveMarker(MarkerIndex& markers, const std::string& path, HashJobs* jobs) {
   if (!markers.MayExist(path)) return;
+  if (jobs) jobs->Release(path);
   std::optional<platform::DirEntry> entry = platform::LookUpPath(path);
   if (entry && !entry->isFolder && entry->size == 0) platform::RemoveFile(path);
 }
@@ -87,15 +90,24 @@ void MakeMarker(MarkerIndex& markers, const std::string& path) {
 
 // Renames a bad file to its marker name. A marker made there by an earlier
 // check (zero-length) gives way; anything else at that name stays and the
-// bad file keeps its name.
-void RenameBadFile(MarkerIndex& markers, const std::string& path) {
-  RemoveMarker(markers, path + kBadSuffix);
+// bad file keeps its name. A pool thread hashing it ahead (the file is listed
+// again further down) lets go of it first.
+void RenameBadFile(MarkerIndex& markers, const std::string& path, HashJobs* jobs) {
+  RemoveMarker(markers, path + kBadSuffix, jobs);
+  if (jobs) jobs->Release(path);
   if (platform::RenameNoReplace(path, path + kBadSuffix)) markers.Added(path + kBadSuffix);
+}
+
+// The progress file's record of a file found good: its last-write time and
+// its name as listed.
+std::string KnownGoodRecord(const std::string& name, const platform::DirEntry& entry) {
+  return "<$" + FileTimeKeyOf(entry.lastWriteTime) + "$>" + name;
 }
 
 // The state of one SFV file's check.
 struct SfvCheck {
   TZERAravoThread& worker;
+  HashJobs* jobs;  // null: the worker hashes every file itself
   std::string sfvPath;
   std::string folder;
   std::string progressPath;  // "" when the SFV path gives no progress file name
@@ -105,6 +117,7 @@ struct SfvCheck {
   std::uint32_t good = 0;
   std::uint32_t bad = 0;
   std::uint32_t missing = 0;
+  std::size_t nextAhead = 0;  // the first line not yet looked at for the pool
 
   void File(const std::string& name, const std::string& path, FileRowKind kind, const std::string& size) {
     worker.Host->ReportFile(FileRow{name, path, StatusText(kind), size, kind});
@@ -146,8 +159,26 @@ struct SfvCheck {
     }
   }
 
-  // Decides and reports the outcome of one file line.
-  void CheckFile(const std::string& name, std::uint32_t expected) {
+  // Hands the files of the lines from `current` on to the pool until it holds
+  // as many as it hashes side by side. A file that is not there, or that is
+  // known good, is not hashed ahead; its turn decides about it.
+  void HandAhead(const std::vector<std::string>& lines, std::size_t current) {
+    nextAhead = std::max(nextAhead, current);
+    while (nextAhead < lines.size() && jobs->InHand() < jobs->Threads()) {
+      const std::size_t at = nextAhead++;
+      std::string name;
+      std::uint32_t expected = 0;
+      if (!SplitSfvLine(lines[at], name, expected)) continue;
+      const std::string path = ListedFilePath(folder, name);
+      const std::optional<platform::DirEntry> entry = platform::LookUpPath(path);
+      if (!entry || entry->isFolder) continue;
+      if (worker.SkipKnownGood && knownGood.Contains(KnownGoodRecord(name, *entry))) continue;
+      jobs->Add(at, path, *entry);
+    }
+  }
+
+  // Decides and reports the outcome of the file line at index.
+  void CheckFile(std::size_t index, const std::string& name, std::uint32_t expected) {
     const std::string path = ListedFilePath(folder, name);
     // Files listed outside the SFV file's folder tree are checked, but
     // nothing is ever made, renamed or removed beside them.
@@ -159,10 +190,10 @@ struct SfvCheck {
       File(name, folder, FileRowKind::Missing, "");
       return;
     }
-    if (mayTouch) RemoveMarker(markers, path + kMissingSuffix);
+    if (mayTouch) RemoveMarker(markers, path + kMissingSuffix, jobs);
     const std::uint64_t size = entry->size;
     const std::string sizeText = FormatThousands(size);
-    std::string record = "<$" + FileTimeKeyOf(entry->lastWriteTime) + "$>" + name;
+    std::string record = KnownGoodRecord(name, *entry);
     if (worker.SkipKnownGood && knownGood.Contains(record)) {
       ++good;
       NotifyBytesDone(size);
@@ -170,7 +201,8 @@ struct SfvCheck {
       return;
     }
 
-    const FileCrcResult result = FileCrc32(path, worker.HaltFlag, worker.Host, worker.Gate);
+    const FileCrcResult result = jobs ? jobs->Hash(index, path, entry, worker.Host)
+                                      : FileCrc32(path, worker.HaltFlag, worker.Host, worker.Gate);
     if (!result.opened || result.readFailed) {
       // The file could not be opened or read to its end: it counts as bad,
       // but its content was never judged, so it is neither renamed nor marked.
@@ -186,7 +218,7 @@ struct SfvCheck {
     }
     if (result.crc == expected) {
       ++good;
-      if (mayTouch) RemoveMarker(markers, path + kBadSuffix);
+      if (mayTouch) RemoveMarker(markers, path + kBadSuffix, jobs);
       if (worker.SkipKnownGood) knownGood.Add(std::move(record));
       File(name, folder, FileRowKind::Ok, sizeText);
       return;
@@ -194,7 +226,7 @@ struct SfvCheck {
     ++bad;
     // After an abort nothing more is renamed or marked.
     if (mayTouch && !IsSet(worker.AbortFlag)) {
-      if (worker.RenameBad) RenameBadFile(markers, path);
+      if (worker.RenameBad) RenameBadFile(markers, path, jobs);
       if (worker.MakeDummy) MakeMarker(markers, path + kBadSuffix);
     }
     File(name, folder, FileRowKind::Bad, sizeText);
@@ -270,20 +302,23 @@ void TZERAravoThread::WaitIfPaused() {
 
 void TZERAravoThread::Execute() {
   const std::vector<std::string> entries = SplitListText(QueueText);
+  // With one job the worker hashes every file itself and no pool is made.
+  std::unique_ptr<HashJobs> jobs;
+  if (Jobs > 1) jobs = std::make_unique<HashJobs>(std::min(Jobs, kMaxJobs), HaltFlag, Gate);
   for (const std::string& entry : entries) {
     WaitIfPaused();
     if (StopRequested()) break;
     Host->Notify(CN_NEXT_SFV, 0);
     if (SkipFlag) SkipFlag->store(0, std::memory_order_relaxed);
-    CheckSfv(entry);
+    CheckSfv(entry, jobs.get());
   }
 }
 
-void TZERAravoThread::CheckSfv(const std::string& entry) {
+void TZERAravoThread::CheckSfv(const std::string& entry, HashJobs* jobs) {
   if (TrimText(entry).empty()) return;
   Host->Notify(CN_SFV_BEGIN, 0);
   const bool specific = entry.compare(0, 4, "SPE$") == 0;
-  SfvCheck check{*this, entry.size() > 4 ? entry.substr(4) : std::string(), {}, {}, {}};
+  SfvCheck check{*this, jobs, entry.size() > 4 ? entry.substr(4) : std::string(), {}, {}, {}};
 
   if (IsFileLocked(check.sfvPath)) {
     check.Sfv(check.sfvPath, "Error", "File", "Was", "In Use");
@@ -311,16 +346,20 @@ void TZERAravoThread::CheckSfv(const std::string& entry) {
   Host->Notify(CN_TIMER_ON, 0);
   Host->Notify(CN_BUSY, 0);
 
-  for (const std::string& line : lines) {
+  for (std::size_t i = 0; i < lines.size(); ++i) {
     WaitIfPaused();
     if (StopRequested() || IsSet(SkipFlag)) break;
     std::string name;
     std::uint32_t expected = 0;
-    if (!SplitSfvLine(line, name, expected)) continue;
-    check.CheckFile(name, expected);
+    if (!SplitSfvLine(lines[i], name, expected)) continue;
+    if (jobs) check.HandAhead(lines, i);
+    check.CheckFile(i, name, expected);
+    if (jobs) jobs->Drop(i);  // a missing or known-good file was not taken
     if (IsSet(SkipFlag)) check.File("User Abort..", "Skipping Sfv Achive..", FileRowKind::Notice, "");
     if (IsSet(AbortFlag)) check.File("User Abort..", "Queue Cleared..", FileRowKind::Notice, "");
   }
+  // The files hashed ahead past a skip or an abort are stopped.
+  if (jobs) jobs->DropAll();
 
   check.File("", "", FileRowKind::Separator, "");
   check.Sfv(check.sfvPath, std::to_string(check.total), std::to_string(check.good), std::to_string(check.bad),

@@ -15,6 +15,8 @@
 #include "core/Quor_Notify.h"
 #include "platform/threads.h"
 
+class HashJobs;
+
 class TZERAravoThread {
  public:
   // Input fields: set them before Start (or Execute); the worker only reads
@@ -37,6 +39,10 @@ class TZERAravoThread {
   StopFlag* SkipFlag = nullptr;
   // Pause between CRC blocks and between files (may be null).
   PauseGate* Gate = nullptr;
+  // Files hashed side by side (1 to kMaxJobs). With more than one, pool
+  // threads hash the next files of an SFV file while the worker reports the
+  // current one; rows and notices stay in list order, on this thread.
+  unsigned Jobs = 1;
 
   TZERAravoThread() = default;
   ~TZERAravoThread();  // waits for a started thread to end
@@ -59,7 +65,7 @@ class TZERAravoThread {
   void Execute();
 
  private:
-  void CheckSfv(const std::string& entry);
+  void CheckSfv(const std::string& entry, HashJobs* jobs);
   bool StopRequested() const;  // AbortFlag, or asked to terminate
   void WaitIfPaused();
 

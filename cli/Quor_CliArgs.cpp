@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "core/Quor_HashJobs.h"
 #include "core/Quor_Version.h"
 
 namespace {
@@ -27,6 +28,22 @@ bool TakeValue(const std::vector<std::string>& args, std::size_t& i, std::string
     return false;
   }
   value = args[++i];
+  return true;
+}
+
+// The help texts below name the limit.
+static_assert(kMaxJobs == 64);
+
+// The value of --jobs: a whole number from 1 to kMaxJobs, digits only.
+bool ParseJobs(const std::string& text, unsigned& jobs) {
+  if (text.empty() || text.size() > 3) return false;
+  unsigned value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + static_cast<unsigned>(c - '0');
+  }
+  if (value < 1 || value > kMaxJobs) return false;
+  jobs = value;
   return true;
 }
 
@@ -83,6 +100,14 @@ CliArgs ParseCliArgs(const std::vector<std::string>& args) {
       flag = &result.fileInfo;
     } else if (create && option == "--overwrite") {
       flag = &result.overwrite;
+    } else if ((check || create) && option == "--jobs") {
+      std::string value;
+      if (!TakeValue(args, i, option, hasValue, inlineValue, value, result.error)) return result;
+      if (!ParseJobs(value, result.jobs)) {
+        result.error = "option --jobs needs a number from 1 to " + std::to_string(kMaxJobs) + ", not \"" + value + "\"";
+        return result;
+      }
+      continue;
     } else if (create && (option == "--name" || option == "--exclude" || option == "--nfo")) {
       std::string& target = option == "--name" ? result.name : option == "--exclude" ? result.exclude : result.nfo;
       if (!TakeValue(args, i, option, hasValue, inlineValue, target, result.error)) return result;
@@ -143,6 +168,8 @@ std::string CliHelpText(CliCommand command) {
           "  --make-dummy       leave empty marker files NAME_BAD_OR_INCOMPLETE and\n"
           "                     NAME_MISSING beside bad and missing files\n"
           "  --quiet            print only files that are not OK, notices and summaries\n"
+          "  --jobs N           hash up to N files of an SFV file side by side (1 to 64,\n"
+          "                     default 1); the output stays in the SFV file's order\n"
           "  --help             show this text\n"
           "\n"
           "Prints a line per file (status, path), notices, and per SFV file a line\n"
@@ -162,6 +189,8 @@ std::string CliHelpText(CliCommand command) {
           "  --nfo FILE         the lines of FILE as comments in the header\n"
           "  --overwrite        replace an existing SFV file of the chosen name; without\n"
           "                     it such a folder is left alone and reported\n"
+          "  --jobs N           hash up to N files of a folder side by side (1 to 64,\n"
+          "                     default 1)\n"
           "  --help             show this text\n"
           "\n"
           "Prints the full path of each SFV file written.\n";

@@ -17,6 +17,7 @@ struct CliArgs {
   bool version = false;  // --version
   std::string error;     // set on wrong usage: what was wrong
   std::vector<std::string> paths;  // SFV files or folders (check), folders (create)
+  unsigned jobs = 1;               // --jobs: files hashed side by side (both commands)
 
   // check
   bool skipKnownGood = false;

@@ -186,6 +186,7 @@ int RunCheck(const CliArgs& args, const CliConsole& console) {
   worker.SkipKnownGood = args.skipKnownGood;
   worker.RenameBad = args.renameBad;
   worker.MakeDummy = args.makeDummy;
+  worker.Jobs = args.jobs;
   worker.Host = &host;
   if (args.skipKnownGood) {
     worker.ProgramFolder = ChooseProgressBase(console.programFolder, console.stateFolder);
@@ -294,6 +295,7 @@ int RunCreate(const CliArgs& args, const CliConsole& console) {
   worker.IncludeFile = nfo;
   worker.DefaultFileName = args.name;
   worker.ExcludeTypes = args.exclude;
+  worker.Jobs = args.jobs;
   worker.Run();
   host.Line().Clear();
   return failed || host.Failed() ? kExitFailed : kExitOk;

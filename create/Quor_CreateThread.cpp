@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/Quor_CRC32.h"
+#include "core/Quor_HashJobs.h"
 #include "core/Quor_MiscFileLib.h"
 #include "core/Quor_Sfv.h"
 #include "core/Quor_Text.h"
@@ -122,6 +123,7 @@ void TSFVCreateThread::Run() {
     host_.Notify(CN_NEXT_FOLDER, 0);
     CreateSfvForFolder(folder);
   }
+  jobs_.reset();
   host_.HandOverCreatedList(createdFilesText_);
   host_.RunEnded();
 }
@@ -163,6 +165,17 @@ std::optional<std::string> TSFVCreateThread::SettleExistingFile(const std::strin
     if (!typed) return std::nullopt;
     name = std::move(*typed);
     if (!Exists(folder + name)) return name;
+  }
+}
+
+void TSFVCreateThread::HandAhead(const std::string& folder, const std::vector<std::string>& files,
+                                 std::size_t current, std::size_t& next) {
+  next = std::max(next, current);
+  while (next < files.size() && jobs_->InHand() < jobs_->Threads()) {
+    const std::string path = folder + files[next];
+    const std::optional<platform::DirEntry> facts = platform::LookUpPath(path);
+    if (facts && !facts->isFolder) jobs_->Add(next, path, *facts);  // else its turn finds out what is wrong
+    ++next;
   }
 }
 
@@ -209,11 +222,28 @@ bool TSFVCreateThread::CreateSfvForFolder(const std::string& folderPath) {
     lines.emplace_back(";");
   }
 
-  for (const std::string& file : files) {
+  if (Jobs > 1 && !jobs_) jobs_ = std::make_unique<HashJobs>(std::min(Jobs, kMaxJobs), CreateHaltFlag, nullptr);
+  // Files hashed ahead are not wanted once the folder is left, on any path.
+  struct DropOnExit {
+    HashJobs* jobs;
+    ~DropOnExit() {
+      if (jobs) jobs->DropAll();
+    }
+  } dropOnExit{jobs_.get()};
+  std::size_t nextAhead = 0;
+
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const std::string& file = files[i];
     if (Stopping()) break;
     host_.ShowCurrentFile(file);
     const std::string path = folder + file;
-    const FileCrcResult crc = FileCrc32(path, CreateHaltFlag, &host_);
+    FileCrcResult crc;
+    if (jobs_) {
+      HandAhead(folder, files, i, nextAhead);
+      crc = jobs_->Hash(i, path, platform::LookUpPath(path), &host_);
+    } else {
+      crc = FileCrc32(path, CreateHaltFlag, &host_);
+    }
     if (Stopping()) return false;  // a CRC cut short is no CRC
     // A file that cannot be hashed gets no line, and a list without it would
     // not be the folder's: the folder gets no SFV file at all.

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +22,8 @@
 // The user's answer to the overwrite question. Closed: the box was closed
 // without one of the four buttons (treated like No).
 enum class OverwriteAnswer { Yes, No, NoToAll, YesToAll, Closed };
+
+class HashJobs;
 
 // Texts of the worker's dialogs, for every host to show as they are.
 // The overwrite question for an SFV file name (the bare name, no folder).
@@ -93,6 +96,10 @@ class TSFVCreateThread {
   // leaves the folder in hand without a new SFV file and ends the run.
   const StopFlag* CreateAbortFlag = nullptr;
   const StopFlag* CreateHaltFlag = nullptr;
+  // Files hashed side by side (1 to kMaxJobs). With more than one, pool
+  // threads hash the next files of a folder while the worker takes the
+  // current one; lines, notices and questions stay in order, on this thread.
+  unsigned Jobs = 1;
 
   // The run on a new thread at the given priority. One run per worker.
   void Start(platform::ThreadPriority priority = platform::ThreadPriority::Normal);
@@ -116,6 +123,8 @@ class TSFVCreateThread {
   std::string ChooseName(const std::string& folder, const std::vector<std::string>& files) const;
   std::optional<std::string> SettleExistingFile(const std::string& folder, std::string name);
   void AppendNfoLines(std::vector<std::string>& lines) const;
+  void HandAhead(const std::string& folder, const std::vector<std::string>& files, std::size_t current,
+                 std::size_t& next);
 
   CreateHost& host_;
   platform::Thread thread_;
@@ -126,6 +135,7 @@ class TSFVCreateThread {
   bool overwriteAll_ = false;
   bool neverOverwrite_ = false;
   std::string createdFilesText_;
+  std::unique_ptr<HashJobs> jobs_;  // with more than one job, made by the first folder
 };
 
 // The lines of an NFO text as they go into the header: a line ends at its

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <stdexcept>
 
 #include "platform/fs.h"
@@ -12,6 +13,8 @@
 
 #include "platform/text.h"
 #else
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 #endif
 
@@ -159,6 +162,28 @@ void RemoveTree(const std::string& path) {
   base.pop_back();
   platform::RemoveFolder(base);
 }
+
+#ifdef _WIN32
+UnopenableFile::UnopenableFile(const std::string& path) {
+  WriteBytes(path, "locked");
+  lock_ = platform::File::Open(path, platform::Access::Read, platform::Share::None, platform::Disposition::OpenExisting);
+  ready_ = lock_.IsOpen();
+}
+
+UnopenableFile::~UnopenableFile() = default;
+#else
+UnopenableFile::UnopenableFile(const std::string& path) : socket_(socket(AF_UNIX, SOCK_STREAM, 0)) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (socket_ < 0 || path.size() >= sizeof address.sun_path) return;
+  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  ready_ = bind(socket_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+}
+
+UnopenableFile::~UnopenableFile() {
+  if (socket_ >= 0) close(socket_);
+}
+#endif
 
 std::vector<std::string> FolderNames(const std::string& folder) {
   std::vector<std::string> names;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/Quor_Notify.h"
+#include "platform/fs.h"
 
 namespace testutil {
 
@@ -37,6 +38,26 @@ bool MakeFolderLink(const std::string& link, const std::string& target);
 void RemoveTree(const std::string& path);
 // Names in a folder, sorted, without "." and "..".
 std::vector<std::string> FolderNames(const std::string& folder);
+
+// A file that exists but cannot be opened, for as long as the object lives:
+// on Windows a handle that shares nothing keeps it locked, as another
+// program would; on POSIX it is a socket, which open() refuses.
+class UnopenableFile {
+ public:
+  explicit UnopenableFile(const std::string& path);
+  ~UnopenableFile();
+  UnopenableFile(const UnopenableFile&) = delete;
+  UnopenableFile& operator=(const UnopenableFile&) = delete;
+  bool Ready() const { return ready_; }
+
+ private:
+#ifdef _WIN32
+  platform::File lock_;
+#else
+  int socket_ = -1;
+#endif
+  bool ready_ = false;
+};
 
 // Keeps every notice in the order it came.
 class RecordingTarget : public NoticeTarget {

@@ -15,63 +15,18 @@
 #include "platform/fs.h"
 #include "shell/Quor_MiscLib.h"
 
-#ifndef _WIN32
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
-
-#include <cstring>
-#endif
-
 namespace {
 
 using testutil::HostEvent;
 using testutil::ReadBytes;
 using testutil::RecordingHost;
 using testutil::TempDir;
+using testutil::UnopenableFile;
 using testutil::WriteBytes;
 using Trace = std::vector<std::string>;
 
 constexpr char kSep[] = "F ||||0";  // the separator row in a trace
 
-#ifdef _WIN32
-// A file that exists but cannot be opened: a handle that shares nothing
-// keeps it locked, as another program would.
-class UnopenableFile {
- public:
-  explicit UnopenableFile(const std::string& path) {
-    WriteBytes(path, "locked");
-    lock_ = platform::File::Open(path, platform::Access::Read, platform::Share::None,
-                                 platform::Disposition::OpenExisting);
-  }
-  bool Ready() const { return lock_.IsOpen(); }
-
- private:
-  platform::File lock_;
-};
-#else
-// A file that exists but cannot be opened: open() refuses a socket.
-class UnopenableFile {
- public:
-  explicit UnopenableFile(const std::string& path) : socket_(socket(AF_UNIX, SOCK_STREAM, 0)) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (socket_ < 0 || path.size() >= sizeof address.sun_path) return;
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    ready_ = bind(socket_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-  }
-  ~UnopenableFile() {
-    if (socket_ >= 0) close(socket_);
-  }
-  UnopenableFile(const UnopenableFile&) = delete;
-  UnopenableFile& operator=(const UnopenableFile&) = delete;
-  bool Ready() const { return ready_; }
-
- private:
-  int socket_;
-  bool ready_ = false;
-};
-#endif
 
 std::string Line(const std::string& name, const std::string& content) {
   return FormatSfvLine(name, Crc32Of(content.data(), content.size()));
@@ -112,6 +67,7 @@ class CheckThreadTest : public ::testing::Test {
     worker.HaltFlag = &haltFlag;
     worker.SkipFlag = &skipFlag;
     worker.Gate = &gate;
+    worker.Jobs = jobs;
   }
   // Checks the queue on this thread with a fresh recording.
   Trace Run(const std::string& queue, bool withBytes = false) {
@@ -160,6 +116,7 @@ class CheckThreadTest : public ::testing::Test {
   bool skipKnownGood = false;
   bool renameBad = false;
   bool makeDummy = false;
+  unsigned jobs = 1;
 };
 
 TEST_F(CheckThreadTest, OneOkOneBadOneMissingInListOrderWithEveryNotice) {
@@ -417,6 +374,13 @@ TEST_P(LargeFileTest, AHaltedFileIsNotFinishedAndNeitherGoodNorBad) {
   EXPECT_EQ(FileSize32(big), kBigSize);
   EXPECT_FALSE(platform::FindEntry(big + "_BAD_OR_INCOMPLETE"));
   EXPECT_FALSE(platform::FindEntry(ProgressPath(sfv))) << "no known-good record";
+}
+
+TEST_P(LargeFileTest, FourJobsReportTheRowsAndNoticesOfOne) {
+  const std::string queue = All(sfv) + All(ThreeFiles()) + All(sfv);
+  const Trace one = Run(queue, true);
+  jobs = 4;
+  EXPECT_EQ(Run(queue, true), one);
 }
 
 TEST_P(LargeFileTest, PauseHoldsTheHashBetweenBlocksAndAStopWakesIt) {

@@ -65,6 +65,33 @@ TEST(CliArgs, WrongUsageIsAnError) {
   }
 }
 
+TEST(CliArgs, JobsIsAWholeNumberFromOneToTheMaximum) {
+  const struct {
+    std::vector<std::string> args;
+    unsigned jobs;  // 0: wrong usage
+  } cases[] = {
+      {{"check", "x"}, 1},
+      {{"check", "--jobs", "4", "x"}, 4},
+      {{"create", "d", "--jobs=64"}, 64},
+      {{"create", "--jobs", "1", "d"}, 1},
+      {{"check", "--jobs", "0", "x"}, 0},
+      {{"check", "--jobs=65", "x"}, 0},
+      {{"create", "--jobs", "four", "d"}, 0},
+      {{"check", "--jobs", "-2", "x"}, 0},
+      {{"check", "--jobs=", "x"}, 0},
+      {{"check", "x", "--jobs"}, 0},
+  };
+  for (const auto& c : cases) {
+    const CliArgs parsed = Parse(c.args);
+    std::string joined;
+    for (const std::string& arg : c.args) joined += arg + " ";
+    EXPECT_EQ(parsed.error.empty(), c.jobs != 0) << joined << parsed.error;
+    if (c.jobs != 0) {
+      EXPECT_EQ(parsed.jobs, c.jobs) << joined;
+    }
+  }
+}
+
 TEST(CliArgs, HelpAndVersionNeedNoPaths) {
   EXPECT_TRUE(Parse({"--help"}).help);
   EXPECT_TRUE(Parse({"--help"}).error.empty());

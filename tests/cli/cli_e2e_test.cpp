@@ -4,6 +4,7 @@
 
 #include <clocale>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -330,6 +331,81 @@ TEST_F(CliEndToEnd, SkipKnownGoodKeepsAndUsesProgressFiles) {
   Put("bad.bin", "bad");
   EXPECT_EQ(RunCli({"check", "--skip-known-good", sfv}).status, 0);
   EXPECT_FALSE(platform::FileExists(progress));
+}
+
+// What a folder holds, recursively: each name with its size, and the text of
+// each SFV file.
+std::string Snapshot(const std::string& folder) {
+  std::string text;
+  for (const std::string& name : testutil::FolderNames(folder)) {
+    const std::string path = folder + name;
+    const platform::DirEntry entry = *platform::LookUpPath(path);
+    if (entry.isFolder) {
+      text += name + "/\n" + Snapshot(path + platform::kPathSep);
+      continue;
+    }
+    text += name + " " + std::to_string(entry.size) + "\n";
+    if (ExtractFileExt(name) == ".sfv") text += ReadBytes(path);
+  }
+  return text;
+}
+
+// Good, bad, missing and unopenable files, a folder where a file is listed,
+// a bad file listed twice and a sub-folder with an SFV file of its own. The
+// bad file is large, so that a second job is still reading it for its second
+// line when its first line renames it. The unopenable file stays so while
+// the returned object lives.
+std::unique_ptr<testutil::UnopenableFile> MakeMixedFolder(const std::string& base) {
+  testutil::MakeFolder(base);
+  testutil::MakeFolder(base + "sub");
+  std::string lines;
+  for (const std::size_t size : {300000, 1, 0, 3000000}) {
+    const std::string name = std::to_string(size) + ".bin", bytes(size, 'g');
+    WriteBytes(base + name, bytes);
+    lines += name + " " + Hex(CrcOf(bytes), true) + "\r\n";
+  }
+  WriteBytes(base + "d.bin", std::string(40 << 20, 'b'));
+  WriteBytes(base + "sub" + platform::kPathSep + "e.bin", "e");
+  auto locked = std::make_unique<testutil::UnopenableFile>(base + "c locked.bin");
+  EXPECT_TRUE(locked->Ready());
+  const std::string bad = "d.bin " + Hex(CrcOf("good"), true) + "\r\n";
+  WriteBytes(base + "set.sfv", lines + bad + "gone.bin 00000001\r\nc locked.bin 00000002\r\nsub 00000003\r\n" + bad);
+  WriteBytes(base + "sub" + platform::kPathSep + "list.sfv", "e.bin " + Hex(CrcOf("e"), true) + "\r\n");
+  return locked;
+}
+
+// Four jobs print, exit with and leave on disk what one job does, for every
+// kind of file and option; each run gets the folder afresh.
+TEST_F(CliEndToEnd, FourJobsPrintAndLeaveWhatOneJobDoes) {
+  const std::string progressFolder = platform::ExecutableFolder() + "Progress" + platform::kPathSep;
+  const std::vector<std::string> progressFiles = {progressFolder + ProgressFileName(File("set.sfv")),
+                                                  progressFolder + ProgressFileName(File("sub/list.sfv"))};
+  const std::vector<std::vector<std::vector<std::string>>> cases = {
+      {{"check", base_}},
+      {{"check", "--quiet", "--rename-bad", "--make-dummy", base_}},
+      {{"check", "--skip-known-good", base_}, {"check", "--skip-known-good", base_}},  // the second skips
+      {{"create", "--recursive", base_}},
+  };
+  for (const auto& runs : cases) {
+    std::string seen[2];
+    for (const int jobs : {0, 1}) {
+      std::unique_ptr<testutil::UnopenableFile> locked = MakeMixedFolder(base_);
+      for (std::vector<std::string> args : runs) {
+        args.insert(args.begin() + 1, {"--jobs", jobs == 0 ? "1" : "4"});
+        const auto result = RunCli(args);
+        seen[jobs] += std::to_string(result.status) + "\n" + result.out + result.err;
+      }
+      seen[jobs] += Snapshot(base_);
+      locked.reset();
+      testutil::RemoveTree(base_);
+      for (const std::string& progress : progressFiles) platform::RemoveFile(progress);
+    }
+    EXPECT_EQ(seen[1], seen[0]) << runs[0][1];
+    if (runs.size() == 1 && runs[0].size() == 2) {  // the plain check finds every kind
+      for (const char* status : {"- OK -", "- !BAD! -", "MISSING"}) EXPECT_NE(seen[0].find(status), std::string::npos);
+      EXPECT_NE(seen[0].find("total 9, good 4, bad 3, missing 2"), std::string::npos) << seen[0];
+    }
+  }
 }
 
 // Names from many scripts (a surrogate pair among them) in a folder whose own
