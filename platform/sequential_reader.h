@@ -7,6 +7,7 @@
 // milliseconds under Wine; one that has nothing to do for a while ends.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -71,10 +72,12 @@ class SequentialReader {
   Mutex mutex_;
   Condition pieceRead_;
   Condition slotFree_;
-  std::size_t released_ = 0;
+  // released_, read_ and stop_ change only under mutex_, but are atomic so
+  // that a side can watch them for a moment before it goes to sleep.
+  std::atomic<std::size_t> released_{0};
   std::size_t taken_ = 0;
-  std::size_t read_ = 0;
-  bool stop_ = false;
+  std::atomic<std::size_t> read_{0};
+  std::atomic<bool> stop_{false};
   bool callerWaits_ = false;
   bool helperWaits_ = false;
   std::shared_ptr<ReadAheadHelper> helper_;
