@@ -28,22 +28,34 @@ constexpr std::array<std::uint32_t, 256> kCrcTable = MakeCrcTable();
 constexpr unsigned kBlocksPerReport = 200;
 // A read shorter than this ends the file and is always reported.
 constexpr std::size_t kShortBlock = 65535;
-// Blocks fetched by one read call. 1 MiB reads beat 256 KiB ones by a third
-// and more when the file sits in the page cache in large pieces (Linux and
-// Wine alike), and cost little where the copy itself is the limit.
+// How the file is read was measured on each platform (bench_read and
+// bench_cli.sh, 1 GiB from the page cache, two processors):
+#ifdef _WIN32
+// Under Wine a ReadFile call costs more than the hash of what it read, and
+// a call has a cost of its own: 1 MiB reads, and a helper thread reading
+// ahead while the blocks are hashed (as fast as a plain ReadFile loop,
+// against 0.6-0.75 of it with both on one thread).
 constexpr std::size_t kBlocksPerRead = 16;
+constexpr bool kReadAheadHere = true;
+#else
+// On Linux the copy out of the page cache is the limit. 128 KiB reads, as
+// cat makes them, copy fastest (the buffer stays in the processor's cache;
+// 1 MiB reads took 1.4 to 1.6 times as long), and a helper thread lost: the
+// copy into a buffer the other processor had just hashed costs more than
+// the hash it takes off the reading thread.
+constexpr std::size_t kBlocksPerRead = 2;
+constexpr bool kReadAheadHere = false;
+#endif
 // Reads made on the calling thread before a helper starts reading ahead: a
 // file that ends within them needs no helper.
 constexpr std::size_t kPlainReads = 4;
 // Reads the helper may be ahead of the one being hashed.
 constexpr std::size_t kReadsAhead = 2;
-// Reading ahead needs a second processor. With two, it pays under Wine (a
-// ReadFile costs more there than the hash of what it read) once neither side
-// sleeps at a hand-over: each side watches for a while before it waits.
-constexpr unsigned kProcessorsToReadAhead = 2;
 
 bool ReadAheadPays() {
-  static const bool pays = std::thread::hardware_concurrency() >= kProcessorsToReadAhead;
+  // The helper needs a processor of its own: it and the hashing thread
+  // watch each other's progress rather than sleep at a hand-over.
+  static const bool pays = kReadAheadHere && std::thread::hardware_concurrency() >= 2;
   return pays;
 }
 

@@ -68,7 +68,7 @@ TEST(HashJobs, ResultsAndByteCountsAreThoseOfHashingOnTheWorker) {
 TEST(HashJobs, AResultIsUsedOnlyWhileTheFilesFactsAreThoseItWasHandedOverWith) {
   TempDir dir;
   const std::string path = dir / "file";
-  const std::string before = std::string(200000, 'x');
+  const std::string before = std::string(100000, 'x');  // two blocks, one read
   for (const bool sizeChanges : {true, false}) {
     WriteBytes(path, before);
     const platform::DirEntry facts = *platform::LookUpPath(path);
@@ -77,7 +77,7 @@ TEST(HashJobs, AResultIsUsedOnlyWhileTheFilesFactsAreThoseItWasHandedOverWith) {
     HashJobs jobs(1, nullptr, &gate);
     jobs.Add(0, path, facts);
     ASSERT_TRUE(Eventually([&] { return gate.Waiting() == 1; }));
-    const std::string after = std::string(sizeChanges ? 200001 : 200000, 'y');
+    const std::string after = std::string(sizeChanges ? 100001 : 100000, 'y');
     WriteBytes(path, after);
     gate.Resume();
 
