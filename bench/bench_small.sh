@@ -5,6 +5,9 @@
 #                           less the start-up of quor-cli.exe, over the
 #                           native quor-cli check of the same files (best of
 #                           5 each)
+#   cli-exe-vs-open-loop: R the same over quor_bench_open.exe, which only
+#                           opens, reads and closes those files: how far
+#                           quor-cli.exe is above what Wine itself costs
 #   bench/bench_small.sh NATIVE-QUOR-CLI WINDOWS-QUOR-CLI.EXE
 set -uo pipefail
 cli=${1:?usage: bench_small.sh QUOR-CLI QUOR-CLI.EXE}
@@ -47,4 +50,11 @@ t_start=$(best_of_5 wine "$exe" --version)
 t_exe=$(best_of_5 wine "$exe" check --quiet "$win_path")
 echo "quor-cli.exe check: $(ms "$t_exe") (start-up $(ms "$t_start")), native: $(ms "$t_native")" \
   "(2,000 files of 100 bytes)"
-echo "cli-exe-vs-native: $(ratio $((t_exe > t_start ? t_exe - t_start : 0)) "$t_native")"
+t_check=$((t_exe > t_start ? t_exe - t_start : 0))
+echo "cli-exe-vs-native: $(ratio "$t_check" "$t_native")"
+open_loop="$(dirname "$exe")/quor_bench_open.exe"
+if [ -f "$open_loop" ]; then
+  t_open=$(wine "$open_loop" "$(winepath -w "$work/100" 2>/dev/null)" 2>/dev/null | tr -d '\r')
+  echo "opening, reading and closing the same files alone: $t_open ms"
+  echo "cli-exe-vs-open-loop: $(awk -v a="$t_check" -v b="$t_open" 'BEGIN { printf "%.2f", a / 1e6 / b }')"
+fi
