@@ -33,16 +33,24 @@ bool IsLink(const WIN32_FIND_DATAW& data) {
   return data.dwReserved0 == 0 || IsReparseTagNameSurrogate(data.dwReserved0);
 }
 
-DirEntry FromFindData(const WIN32_FIND_DATAW& data) {
+// The facts both WIN32_FIND_DATAW and WIN32_FILE_ATTRIBUTE_DATA carry, under
+// the same field names.
+template <class Data>
+DirEntry EntryOf(const Data& data) {
   DirEntry entry;
-  entry.name = Narrow(data.cFileName);
   entry.attributes = data.dwFileAttributes;
   entry.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  entry.isLink = IsLink(data);
   entry.sizeLow = data.nFileSizeLow;
   entry.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   entry.creationTime = ToU64(data.ftCreationTime);
   entry.lastWriteTime = ToU64(data.ftLastWriteTime);
+  return entry;
+}
+
+DirEntry FromFindData(const WIN32_FIND_DATAW& data) {
+  DirEntry entry = EntryOf(data);
+  entry.name = Narrow(data.cFileName);
+  entry.isLink = IsLink(data);
   return entry;
 }
 
@@ -100,15 +108,9 @@ std::optional<DirEntry> LookUpPath(const std::string& path) {
   if (path.empty() || HasWildcard(path)) return std::nullopt;
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExW(WidePath(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
-  DirEntry entry;
+  DirEntry entry = EntryOf(data);
   std::size_t slash = path.find_last_of("\\/");
   entry.name = slash == std::string::npos ? path : path.substr(slash + 1);
-  entry.attributes = data.dwFileAttributes;
-  entry.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  entry.sizeLow = data.nFileSizeLow;
-  entry.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-  entry.creationTime = ToU64(data.ftCreationTime);
-  entry.lastWriteTime = ToU64(data.ftLastWriteTime);
   return entry;
 }
 
