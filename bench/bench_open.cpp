@@ -11,23 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_util.h"
 #include "platform/fs.h"
-
-namespace {
-
-std::size_t OpenReadClose(const std::vector<std::string>& paths, unsigned char* buffer, std::size_t size) {
-  std::size_t total = 0;
-  for (const std::string& path : paths) {
-    platform::File file = platform::File::Open(path, platform::Access::Read, platform::Share::ReadWrite,
-                                               platform::Disposition::OpenExisting, true);
-    std::size_t n = 0;
-    std::string error;
-    while (file.Read(buffer, size, n, error) && n > 0) total += n;
-  }
-  return total;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -45,7 +30,7 @@ int main(int argc, char** argv) {
   double best = 1e9;
   for (int i = 0; i < 5; ++i) {
     const auto start = std::chrono::steady_clock::now();
-    OpenReadClose(paths, buffer.get(), kReadSize);
+    bench::ReadFiles(paths, buffer.get(), kReadSize);
     best = std::min(best, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
   }
   std::printf("%.1f\n", best);

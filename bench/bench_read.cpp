@@ -44,17 +44,8 @@ bool WriteFile(const std::string& path, unsigned seed) {
 // The baseline: every file read to its end, nothing else done.
 std::size_t PlainReadLoop(const std::vector<std::string>& paths, std::size_t readBytes) {
   std::unique_ptr<unsigned char[]> buffer(new unsigned char[readBytes]);
-  std::size_t total = 0;
-  for (const std::string& path : paths) {
-    platform::File file = platform::File::Open(path, platform::Access::Read, platform::Share::ReadWrite,
-                                               platform::Disposition::OpenExisting, true);
-    std::size_t n = 0;
-    std::string error;
-    while (file.Read(buffer.get(), readBytes, n, error) && n > 0) {
-      total += n;
-      bench::sink = bench::sink + buffer[n - 1];
-    }
-  }
+  const std::size_t total = bench::ReadFiles(paths, buffer.get(), readBytes);
+  bench::sink = bench::sink + buffer[0];
   return total;
 }
 

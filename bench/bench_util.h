@@ -7,10 +7,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "core/Quor_CRC32.h"
 #include "core/Quor_CRC32Kernels.h"
+#include "platform/fs.h"
 
 namespace bench {
 
@@ -27,6 +29,20 @@ inline std::vector<unsigned char> RandomBuffer(std::size_t size) {
 }
 
 inline volatile std::uint32_t sink;
+
+// Opens each file, reads it to its end in reads of readBytes into buffer and
+// closes it, nothing else done: the bytes read in all.
+inline std::size_t ReadFiles(const std::vector<std::string>& paths, unsigned char* buffer, std::size_t readBytes) {
+  std::size_t total = 0;
+  for (const std::string& path : paths) {
+    platform::File file = platform::File::Open(path, platform::Access::Read, platform::Share::ReadWrite,
+                                               platform::Disposition::OpenExisting, true);
+    std::size_t n = 0;
+    std::string error;
+    while (file.Read(buffer, readBytes, n, error) && n > 0) total += n;
+  }
+  return total;
+}
 
 // GB/s (10^9 bytes) of fn hashing buffer in independent calls of callSize
 // bytes. The machine may be shared, so one pass over the buffer is timed

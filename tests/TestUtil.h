@@ -2,8 +2,10 @@
 // that removes itself, and whole-file reads and writes of raw bytes.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -11,6 +13,16 @@
 #include "platform/fs.h"
 
 namespace testutil {
+
+// Waits (bounded: 20 s) until the condition holds; false when it never did.
+template <typename Condition>
+bool Eventually(Condition condition) {
+  for (int i = 0; i < 20000; ++i) {
+    if (condition()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return false;
+}
 
 class TempDir {
  public:

@@ -17,6 +17,7 @@
 
 namespace {
 
+using testutil::Eventually;
 using testutil::HostEvent;
 using testutil::ReadBytes;
 using testutil::RecordingHost;
@@ -30,16 +31,6 @@ constexpr char kSep[] = "F ||||0";  // the separator row in a trace
 
 std::string Line(const std::string& name, const std::string& content) {
   return FormatSfvLine(name, Crc32Of(content.data(), content.size()));
-}
-
-// Waits (bounded) until the condition holds; false when it never did.
-template <typename Condition>
-bool Eventually(Condition condition) {
-  for (int i = 0; i < 20000; ++i) {
-    if (condition()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return false;
 }
 
 class CheckThreadTest : public ::testing::Test {

@@ -14,21 +14,12 @@
 
 namespace {
 
+using testutil::Eventually;
 using testutil::RecordingTarget;
 using testutil::TempDir;
 using testutil::WriteBytes;
 
 std::uint32_t CrcOf(const std::string& bytes) { return Crc32Of(bytes.data(), bytes.size()); }
-
-// Waits (bounded) until the condition holds; false when it never did.
-template <typename Condition>
-bool Eventually(Condition condition) {
-  for (int i = 0; i < 20000; ++i) {
-    if (condition()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return false;
-}
 
 // Every file taken from the pool in list order gives what hashing it on the
 // worker gives: the CRC, the outcome and the very same byte counts.
