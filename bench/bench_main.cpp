@@ -87,24 +87,12 @@ bool WriteBenchFile(const std::string& path) {
 
 // The baseline: the same file, the same block size, nothing but reading.
 std::size_t PlainReadLoop(const std::string& path) {
-  platform::File file = platform::File::Open(path, platform::Access::Read, platform::Share::ReadWrite,
-                                             platform::Disposition::OpenExisting, true);
   const std::size_t block = FileCrcBlockSize();
   auto buffer = std::make_unique<unsigned char[]>(block);
-  std::size_t total = 0, n = 0;
-  std::string error;
-  while (file.Read(buffer.get(), block, n, error) && n > 0) {
-    total += n;
-    bench::sink = bench::sink + buffer[0];
-  }
+  const std::size_t total = bench::ReadFiles({path}, buffer.get(), block);
+  bench::sink = bench::sink + buffer[0];
   return total;
 }
-
-class CountingTarget : public NoticeTarget {
- public:
-  void Notify(NotifyCode, std::uint32_t value) override { bytes += value; }
-  std::uint64_t bytes = 0;
-};
 
 template <class F>
 double BestSeconds(int rounds, F&& f) {
@@ -165,7 +153,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   PlainReadLoop(path);  // into the page cache
-  CountingTarget target;
+  bench::CountingTarget target;
   std::uint32_t crc = 0;
   double crcSeconds = 1e9, readSeconds = 1e9;
   for (int i = 0; i < 4; ++i) {  // interleaved, so both see the same machine

@@ -49,14 +49,8 @@ std::size_t PlainReadLoop(const std::vector<std::string>& paths, std::size_t rea
   return total;
 }
 
-class CountingTarget : public NoticeTarget {
- public:
-  void Notify(NotifyCode, std::uint32_t value) override { bytes += value; }
-  std::uint64_t bytes = 0;
-};
-
 std::uint64_t HashAll(const std::vector<std::string>& paths) {
-  CountingTarget target;
+  bench::CountingTarget target;
   for (const std::string& path : paths) bench::sink = bench::sink + FileCrc32(path, nullptr, &target).crc;
   return target.bytes;
 }

@@ -12,6 +12,7 @@
 
 #include "core/Quor_CRC32.h"
 #include "core/Quor_CRC32Kernels.h"
+#include "core/Quor_Notify.h"
 #include "platform/fs.h"
 
 namespace bench {
@@ -29,6 +30,13 @@ inline std::vector<unsigned char> RandomBuffer(std::size_t size) {
 }
 
 inline volatile std::uint32_t sink;
+
+// Adds up the byte counts FileCrc32 reports.
+class CountingTarget : public NoticeTarget {
+ public:
+  void Notify(NotifyCode, std::uint32_t value) override { bytes += value; }
+  std::uint64_t bytes = 0;
+};
 
 // Opens each file, reads it to its end in reads of readBytes into buffer and
 // closes it, nothing else done: the bytes read in all.
