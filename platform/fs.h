@@ -96,6 +96,14 @@ class File {
   // Reads up to size bytes; got is how many came (0 at the end). False on a
   // read error, with errorText describing it.
   bool Read(void* buffer, std::size_t size, std::size_t& got, std::string& errorText);
+  // Read from the given offset. The position is left undefined: a file read
+  // this way is read this way throughout.
+  bool ReadAt(std::uint64_t offset, void* buffer, std::size_t size, std::size_t& got, std::string& errorText);
+  // ReadAt for bytes already in memory: true with got the bytes that came
+  // without waiting for the disk (0 at the end; short when only a part was
+  // in memory), false when none came that way (not in memory, not supported
+  // here, or an error, which a ReadAt will then report).
+  bool ReadCachedAt(std::uint64_t offset, void* buffer, std::size_t size, std::size_t& got);
   // Writes all size bytes or fails with errorText.
   bool Write(const void* data, std::size_t size, std::string& errorText);
   // Cuts the file at the current position.

@@ -7,6 +7,7 @@
 #include <limits.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -156,6 +157,36 @@ bool File::Read(void* buffer, std::size_t size, std::size_t& got, std::string& e
     got += static_cast<std::size_t>(n);
   }
   return true;
+}
+
+bool File::ReadAt(std::uint64_t offset, void* buffer, std::size_t size, std::size_t& got, std::string& errorText) {
+  got = 0;
+  auto* out = static_cast<char*>(buffer);
+  while (got < size) {
+    ssize_t n = pread(fd_, out + got, size - got, static_cast<off_t>(offset + got));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      errorText = std::strerror(errno);
+      return false;
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+bool File::ReadCachedAt(std::uint64_t offset, void* buffer, std::size_t size, std::size_t& got) {
+  got = 0;
+#ifdef RWF_NOWAIT
+  iovec piece{buffer, size};
+  const ssize_t n = preadv2(fd_, &piece, 1, static_cast<off_t>(offset), RWF_NOWAIT);
+  if (n < 0) return false;
+  got = static_cast<std::size_t>(n);
+  return true;
+#else
+  (void)offset, (void)buffer, (void)size;
+  return false;
+#endif
 }
 
 bool File::Write(const void* data, std::size_t size, std::string& errorText) {

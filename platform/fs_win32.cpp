@@ -198,6 +198,34 @@ bool File::Read(void* buffer, std::size_t size, std::size_t& got, std::string& e
   return true;
 }
 
+bool File::ReadAt(std::uint64_t offset, void* buffer, std::size_t size, std::size_t& got, std::string& errorText) {
+  got = 0;
+  auto* out = static_cast<char*>(buffer);
+  while (got < size) {
+    DWORD chunk = static_cast<DWORD>(size - got > 0x40000000 ? 0x40000000 : size - got);
+    OVERLAPPED at = {};
+    const std::uint64_t from = offset + got;
+    at.Offset = static_cast<DWORD>(from);
+    at.OffsetHigh = static_cast<DWORD>(from >> 32);
+    DWORD n = 0;
+    if (!ReadFile(AsHandle(handle_), out + got, chunk, &n, &at)) {
+      const DWORD error = GetLastError();
+      if (error == ERROR_HANDLE_EOF) break;
+      errorText = ErrorText(error);
+      return false;
+    }
+    if (n == 0) break;
+    got += n;
+  }
+  return true;
+}
+
+// Windows has no read that refuses to wait for the disk: the caller reads.
+bool File::ReadCachedAt(std::uint64_t, void*, std::size_t, std::size_t& got) {
+  got = 0;
+  return false;
+}
+
 bool File::Write(const void* data, std::size_t size, std::string& errorText) {
   const auto* in = static_cast<const char*>(data);
   while (size > 0) {

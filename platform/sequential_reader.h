@@ -2,9 +2,7 @@
 // size, for a caller that takes the pieces in order and works on each one
 // (hashes it) before it asks for the next. The first pieces are read on the
 // caller's thread; after them a helper thread reads ahead, so that the next
-// pieces are being read while the caller works on the current one. Helper
-// threads are kept between readers, parked, because starting a thread costs
-// milliseconds under Wine; one that has nothing to do for a while ends.
+// pieces are being read while the caller works on the current one.
 #pragma once
 
 #include <atomic>
@@ -14,13 +12,12 @@
 #include <vector>
 
 #include "platform/fs.h"
+#include "platform/read_helpers.h"
 #include "platform/sync.h"
 
 namespace platform {
 
-struct ReadAheadHelper;
-
-class SequentialReader {
+class SequentialReader : private HelperWork {
  public:
   // Reads file in pieces of pieceSize bytes. The first plainPieces pieces
   // are read on the caller's thread, in Next; when the file goes on past
@@ -54,8 +51,7 @@ class SequentialReader {
 
   bool Hand(const Slot& slot, const unsigned char*& data, std::size_t& size, std::string& errorText);
   void StartHelper();
-  void ReadAhead();  // on the helper's thread
-  static void Serve(const std::shared_ptr<ReadAheadHelper>& helper);  // a helper's whole life
+  void WorkOnHelper() override;  // reads ahead, on the helper's thread
 
   File& file_;
   const std::size_t pieceSize_;

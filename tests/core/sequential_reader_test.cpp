@@ -1,4 +1,5 @@
 #include "platform/sequential_reader.h"
+#include "platform/shared_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -48,6 +49,52 @@ TEST(SequentialReader, HandsOutTheFileInOrderWithOrWithoutAHelper) {
     platform::SequentialReader early(again, kPiece, c.plainPieces, c.aheadPieces);
     ASSERT_TRUE(early.Next(bytes, size, error));
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes), size), data.substr(0, kPiece));
+  }
+}
+
+std::uint32_t Sum(const unsigned char* data, std::size_t size) {
+  std::uint32_t sum = 0;
+  for (std::size_t i = 0; i < size; ++i) sum = sum * 31 + data[i];
+  return sum;
+}
+
+TEST(SharedReader, HandsOutTheFileInOrderWithTheHelpersPiecesDigested) {
+  testutil::TempDir dir;
+  constexpr std::size_t kPiece = 4096;
+  std::mt19937 gen(6);
+  for (const std::size_t length : {std::size_t{0}, 3 * kPiece, 10 * kPiece + 13}) {
+    for (const std::size_t plainPieces : {0u, 2u}) {
+      SCOPED_TRACE(testing::Message() << "length " << length << ", plain " << plainPieces);
+      std::string data(length, '\0');
+      for (char& c : data) c = static_cast<char>(gen());
+      testutil::WriteBytes(dir / "file", data);
+      platform::File file = platform::File::Open(dir / "file", platform::Access::Read, platform::Share::Read,
+                                                 platform::Disposition::OpenExisting);
+      platform::SharedReader reader(file, kPiece, plainPieces, 2, &Sum);
+      std::string got;
+      std::size_t digested = 0;
+      platform::SharedReader::Piece piece;
+      std::string error;
+      do {
+        ASSERT_TRUE(reader.Next(piece, error)) << error;
+        got.append(reinterpret_cast<const char*>(piece.data), piece.size);
+        if (piece.digested) {
+          ++digested;
+          EXPECT_EQ(piece.digest, Sum(piece.data, piece.size));
+        }
+      } while (piece.size == kPiece && got.size() <= data.size());
+      EXPECT_EQ(got, data);
+      ASSERT_TRUE(reader.Next(piece, error));
+      EXPECT_EQ(piece.size, 0u) << "nothing after the end";
+      EXPECT_EQ(reader.HasHelper(), length >= plainPieces * kPiece);
+      // Where the system can tell what is in memory, the helper takes its
+      // pieces of a file just written.
+      std::size_t probe = 0;
+      unsigned char byte = 0;
+      if (length > (plainPieces + 1) * kPiece && file.ReadCachedAt(0, &byte, 1, probe)) {
+        EXPECT_GT(digested, 0u);
+      }
+    }
   }
 }
 

@@ -1,0 +1,101 @@
+// Reads an open file from its start to its end in pieces of one size, as
+// SequentialReader does, but shares the reading with a helper
+// thread rather than handing it over: after the first pieces, the caller and
+// the helper take the pieces in turn, and each digests (hashes) the pieces it
+// reads. Where copying a piece out of the system's file cache costs more
+// than hashing it, two processors then copy at once, each into a buffer
+// that stays in its own processor's cache.
+//
+// The helper takes only pieces already in memory (ReadCachedAt); a piece
+// that would have to come from the disk is left to the caller, so a file
+// that is not cached is still read from the disk in order.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/fs.h"
+#include "platform/read_helpers.h"
+#include "platform/sync.h"
+
+namespace platform {
+
+class SharedReader : private HelperWork {
+ public:
+  // What the helper works out for each piece it reads, from the piece alone.
+  using Digest = std::uint32_t (*)(const unsigned char* data, std::size_t size);
+
+  // Reads file in pieces of pieceSize bytes. The first plainPieces pieces
+  // are read by the caller alone; then, when the file goes on, a helper takes
+  // every second piece, up to aheadPieces of its own pieces ahead of the
+  // caller. aheadPieces 0: never a helper. The caller leaves the file alone
+  // while the reader lives.
+  SharedReader(File& file, std::size_t pieceSize, std::size_t plainPieces, std::size_t aheadPieces,
+               Digest digest);
+  // Stops the helper and waits until it is done with this reader.
+  ~SharedReader();
+  SharedReader(const SharedReader&) = delete;
+  SharedReader& operator=(const SharedReader&) = delete;
+
+  struct Piece {
+    const unsigned char* data = nullptr;  // valid until the next call
+    std::size_t size = 0;
+    bool digested = false;  // the helper read it: digest is digest(data, size)
+    std::uint32_t digest = 0;
+  };
+
+  // Hands out the next piece. size is pieceSize except at the end (a
+  // shorter piece, then 0 for every call after the end). False on a read
+  // error, with errorText and size the bytes read before the error; no piece
+  // follows a failed one.
+  bool Next(Piece& piece, std::string& errorText);
+
+  // True once a helper thread shares the reading (for tests).
+  bool HasHelper() const { return helper_ != nullptr; }
+
+ private:
+  // What became of a piece the helper took.
+  enum class Taken { Digested, LeftToCaller, End };
+  struct HelperSlot {
+    std::unique_ptr<unsigned char[]> bytes;
+    Taken taken = Taken::LeftToCaller;
+    std::uint32_t digest = 0;
+  };
+
+  bool ReadHere(unsigned char* buffer, std::uint64_t piece, Piece& out, std::string& errorText);
+  bool IsHelpers(std::uint64_t piece) const { return helper_ && piece > shareFrom_ && (piece - shareFrom_) % 2 == 1; }
+  void StartHelper();
+  void WorkOnHelper() override;  // on the helper's thread
+
+  File& file_;
+  const std::size_t pieceSize_;
+  const std::size_t plainPieces_;
+  const std::size_t aheadPieces_;
+  const Digest digest_;
+  std::unique_ptr<unsigned char[]> own_;  // the caller's buffer
+  std::uint64_t next_ = 0;                // the piece Next hands out next
+  std::uint64_t shareFrom_ = 0;           // the helper takes shareFrom_ + 1, + 3, ...
+  bool ended_ = false;                    // the last piece (empty or failed) has been handed out
+  bool holdsHelpers_ = false;             // the caller holds the helper's piece last handed out
+
+  // The helper's pieces: its k-th piece is shareFrom_ + 1 + 2k, in slot
+  // k % slots_.size(). taken_ (changed under mutex_) counts the pieces the
+  // helper has taken; released_ those the caller is done with. A side that
+  // waits says so, and is woken only then.
+  std::vector<HelperSlot> slots_;
+  Mutex mutex_;
+  Condition pieceTaken_;
+  Condition slotFree_;
+  std::atomic<std::uint64_t> taken_{0};
+  std::atomic<std::uint64_t> released_{0};
+  std::atomic<bool> stop_{false};
+  bool callerWaits_ = false;
+  bool helperWaits_ = false;
+  std::shared_ptr<ReadAheadHelper> helper_;
+};
+
+}  // namespace platform
