@@ -16,6 +16,13 @@ std::uint32_t Crc32Update(std::uint32_t crc, const void* buffer, std::size_t cou
 // must agree with.
 std::uint32_t Crc32UpdateByteTable(std::uint32_t crc, const void* buffer, std::size_t count);
 
+// Joining the registers of two pieces hashed apart: with shift =
+// Crc32ShiftFor(size of the second piece) and pieceRegister =
+// Crc32Update(0, second piece), Crc32Join(crc, pieceRegister, shift) equals
+// Crc32Update(crc, second piece).
+std::uint32_t Crc32ShiftFor(std::uint64_t count);
+std::uint32_t Crc32Join(std::uint32_t crc, std::uint32_t pieceRegister, std::uint32_t shift);
+
 // The CRC-32 of a whole buffer (preset and final XOR included).
 inline std::uint32_t Crc32Of(const void* buffer, std::size_t count) {
   return Crc32Update(0xFFFFFFFFu, buffer, count) ^ 0xFFFFFFFFu;
@@ -46,17 +53,33 @@ struct FileCrcResult {
 // is set (the CRC of the part read is returned). A file that cannot be
 // opened gives CRC 0, no report and the reason in errorText. With a safePoint, waits there between
 // two blocks (then looks at stopFlag again).
-// In the Windows build, on a machine with two or more logical processors,
-// the first reads of a file are made on the calling thread and a larger file
-// is then read ahead by a helper thread while the caller hashes; the helper
-// is done with the file before FileCrc32 returns. Elsewhere (and on one
-// processor) the calling thread reads everything, which measured faster on
-// Linux. Reports, stops and read errors fall on the same blocks either way.
+// Where a processor is free for it (see FileCrcSideBySide), the first reads
+// of a file are made on the calling thread and a larger file then gets a
+// helper thread: in the Windows build it reads ahead while the caller
+// hashes; elsewhere it takes every second piece of the file that is already
+// in memory and hashes it too. The helper is done with the file before
+// FileCrc32 returns. Reports, stops and read errors fall on the same blocks
+// either way.
 FileCrcResult FileCrc32(const std::string& path, const StopFlag* stopFlag, NoticeTarget* target,
                         SafePoint* safePoint = nullptr);
 
-// How FileCrc32 reads: Auto as described above; Plain never reads ahead;
-// Overlapped reads ahead from the first byte, small files too. For tests,
-// which run the same cases both ways, and benchmarks.
-enum class FileCrcReadPath { Auto, Plain, Overlapped };
+// While one lives, FileCrc32 knows that `threads` threads hash files side by
+// side, and takes a helper only where each of them can have a processor for
+// one (FileCrc32 alone counts as one thread).
+class FileCrcSideBySide {
+ public:
+  explicit FileCrcSideBySide(unsigned threads);
+  ~FileCrcSideBySide();
+  FileCrcSideBySide(const FileCrcSideBySide&) = delete;
+  FileCrcSideBySide& operator=(const FileCrcSideBySide&) = delete;
+
+ private:
+  unsigned added_;
+};
+
+// How FileCrc32 reads: Auto as described above; Plain never with a helper;
+// Overlapped reads ahead from the first byte, small files too; Shared shares
+// the reading from the first byte. For tests, which run the same cases each
+// way, and benchmarks.
+enum class FileCrcReadPath { Auto, Plain, Overlapped, Shared };
 void FileCrcForceReadPathForTest(FileCrcReadPath path);

@@ -72,7 +72,7 @@ struct HashJobs::Job : NoticeTarget, SafePoint {
 };
 
 HashJobs::HashJobs(unsigned threads, const StopFlag* haltFlag, SafePoint* safePoint)
-    : haltFlag_(haltFlag), safePoint_(safePoint) {
+    : haltFlag_(haltFlag), safePoint_(safePoint), sideBySide_(threads) {
   threads_.reserve(threads);
   for (unsigned i = 0; i < threads; ++i) threads_.emplace_back([this] { RunThread(); });
 }

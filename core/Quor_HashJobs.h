@@ -92,5 +92,6 @@ class HashJobs {
   std::map<std::size_t, std::shared_ptr<Job>> inHand_;  // handed over, not taken
   std::vector<std::shared_ptr<Job>> running_;           // being hashed by a pool thread
   bool closing_ = false;
+  FileCrcSideBySide sideBySide_;  // before threads_: it outlives them
   std::vector<std::thread> threads_;
 };

@@ -9,10 +9,26 @@
 #include <utility>
 #include <vector>
 
+#include "core/Quor_CRC32.h"
 #include "core/Quor_Notify.h"
 #include "platform/fs.h"
 
 namespace testutil {
+
+// The name of a way FileCrc32 reads, for the names of tests run each way.
+inline const char* ReadPathName(FileCrcReadPath path) {
+  switch (path) {
+    case FileCrcReadPath::Plain:
+      return "Plain";
+    case FileCrcReadPath::Overlapped:
+      return "Overlapped";
+    case FileCrcReadPath::Shared:
+      return "Shared";
+    case FileCrcReadPath::Auto:
+      break;
+  }
+  return "Auto";
+}
 
 // Waits (bounded: 20 s) until the condition holds; false when it never did.
 template <typename Condition>

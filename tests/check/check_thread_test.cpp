@@ -318,7 +318,7 @@ TEST_F(CheckThreadTest, AbortEndsTheRunAfterTheCurrentFile) {
 }
 
 // A file larger than 200 blocks, so that FileCrc32 reports before its end;
-// read both ways FileCrc32 can read it.
+// read each way FileCrc32 can read it.
 class LargeFileTest : public CheckThreadTest, public ::testing::WithParamInterface<FileCrcReadPath> {
  protected:
   void SetUp() override {
@@ -341,9 +341,10 @@ class LargeFileTest : public CheckThreadTest, public ::testing::WithParamInterfa
 };
 
 INSTANTIATE_TEST_SUITE_P(ReadPaths, LargeFileTest,
-                         ::testing::Values(FileCrcReadPath::Plain, FileCrcReadPath::Overlapped),
+                         ::testing::Values(FileCrcReadPath::Plain, FileCrcReadPath::Overlapped,
+                                           FileCrcReadPath::Shared),
                          [](const ::testing::TestParamInfo<FileCrcReadPath>& info) {
-                           return info.param == FileCrcReadPath::Plain ? "Plain" : "Overlapped";
+                           return testutil::ReadPathName(info.param);
                          });
 
 TEST_P(LargeFileTest, AHaltedFileIsNotFinishedAndNeitherGoodNorBad) {

@@ -37,11 +37,10 @@ class FileCrc32Test : public testing::TestWithParam<FileCrcReadPath> {
 };
 
 INSTANTIATE_TEST_SUITE_P(ReadPaths, FileCrc32Test,
-                         testing::Values(FileCrcReadPath::Plain, FileCrcReadPath::Overlapped, FileCrcReadPath::Auto),
+                         testing::Values(FileCrcReadPath::Plain, FileCrcReadPath::Overlapped, FileCrcReadPath::Shared,
+                                         FileCrcReadPath::Auto),
                          [](const testing::TestParamInfo<FileCrcReadPath>& info) {
-                           return info.param == FileCrcReadPath::Plain        ? "Plain"
-                                  : info.param == FileCrcReadPath::Overlapped ? "Overlapped"
-                                                                              : "Auto";
+                           return testutil::ReadPathName(info.param);
                          });
 
 std::vector<std::uint32_t> ReportValues(const RecordingTarget& target) {
@@ -70,6 +69,17 @@ TEST(Crc32, RunningRegisterOverPiecesEqualsWhole) {
   }
   ASSERT_EQ(at, data.size());
   EXPECT_EQ(crc ^ 0xFFFFFFFFu, Crc32Of(data.data(), data.size()));
+}
+
+TEST(Crc32, JoinedPieceRegistersEqualTheWhole) {
+  const std::string data = RandomBytes(300000, 8);
+  for (std::size_t split : {0u, 1u, 4096u, 262144u, 299999u, 300000u}) {
+    SCOPED_TRACE(split);
+    const std::size_t rest = data.size() - split;
+    const std::uint32_t first = Crc32Update(0xFFFFFFFFu, data.data(), split);
+    const std::uint32_t joined = Crc32Join(first, Crc32Update(0, data.data() + split, rest), Crc32ShiftFor(rest));
+    EXPECT_EQ(joined ^ 0xFFFFFFFFu, Crc32Of(data.data(), data.size()));
+  }
 }
 
 TEST_P(FileCrc32Test, EmptyFileGivesZeroWithOneZeroReport) {
@@ -170,6 +180,33 @@ TEST_P(FileCrc32Test, StopFlagEndsAfterTheCurrentBlock) {
   EXPECT_EQ(cut.crc, Crc32Of(data.data(), 65536 * 200));
   EXPECT_NE(cut.crc, Crc32Of(data.data(), data.size()));
   EXPECT_EQ(stopper.reports, std::vector<std::uint32_t>{65536 * 200});
+}
+
+// A safe point that raises the stop flag at its n-th wait, which comes
+// after the n-th block.
+class StopAtWait : public SafePoint {
+ public:
+  StopAtWait(StopFlag& flag, unsigned n) : flag_(flag), left_(n) {}
+  void Wait() override {
+    if (--left_ == 0) flag_.store(1, std::memory_order_relaxed);
+  }
+
+ private:
+  StopFlag& flag_;
+  unsigned left_;
+};
+
+TEST_P(FileCrc32Test, AStopInsideAReadGivesTheCrcOfTheBlocksBeforeIt) {
+  TempDir dir;
+  WinNtMode mode(false);
+  const std::string data = RandomBytes(65536 * 80, 9);
+  testutil::WriteBytes(dir / "large", data);
+  for (unsigned blocks : {1u, 5u, 6u, 7u, 30u, 41u, 79u}) {
+    SCOPED_TRACE(blocks);
+    StopFlag flag{0};
+    StopAtWait stopper(flag, blocks);
+    EXPECT_EQ(FileCrc32(dir / "large", &flag, nullptr, &stopper).crc, Crc32Of(data.data(), 65536 * blocks));
+  }
 }
 
 #ifdef __linux__
