@@ -60,14 +60,26 @@ constexpr std::size_t kPlainReads = 4;
 constexpr std::size_t kReadsAhead = 2;
 constexpr std::size_t kSharedReadsAhead = 4;
 
-// Threads hashing side by side besides a lone FileCrc32.
+// Threads said to hash side by side besides a lone FileCrc32, and the
+// FileCrc32 calls under way.
 std::atomic<unsigned> extraHashers{0};
+std::atomic<unsigned> callsUnderWay{0};
+
+class CallUnderWay {
+ public:
+  CallUnderWay() { ++callsUnderWay; }
+  ~CallUnderWay() { --callsUnderWay; }
+  CallUnderWay(const CallUnderWay&) = delete;
+  CallUnderWay& operator=(const CallUnderWay&) = delete;
+};
 
 bool HelperPays() {
   // The helper needs a processor of its own: it and the hashing thread
   // watch each other's progress rather than sleep at a hand-over.
   static const unsigned processors = std::thread::hardware_concurrency();
-  return processors >= 2 * (1 + extraHashers.load(std::memory_order_relaxed));
+  const unsigned hashing = std::max(callsUnderWay.load(std::memory_order_relaxed),
+                                    1 + extraHashers.load(std::memory_order_relaxed));
+  return processors >= 2 * hashing;
 }
 
 std::atomic<FileCrcReadPath> forcedReadPath{FileCrcReadPath::Auto};
@@ -163,6 +175,7 @@ void FileCrcForceReadPathForTest(FileCrcReadPath path) { forcedReadPath.store(pa
 
 FileCrcResult FileCrc32(const std::string& path, const StopFlag* stopFlag, NoticeTarget* target,
                         SafePoint* safePoint) {
+  const CallUnderWay underWay;
   FileCrcResult result;
   platform::File file = platform::File::Open(path, platform::Access::Read, platform::Share::ReadWrite,
                                              platform::Disposition::OpenExisting, true);

@@ -56,16 +56,18 @@ struct FileCrcResult {
 // Where a processor is free for it (see FileCrcSideBySide), the first reads
 // of a file are made on the calling thread and a larger file then gets a
 // helper thread: in the Windows build it reads ahead while the caller
-// hashes; elsewhere it takes every second piece of the file that is already
-// in memory and hashes it too. The helper is done with the file before
-// FileCrc32 returns. Reports, stops and read errors fall on the same blocks
+// hashes; elsewhere it reads and hashes every second piece for as long as
+// the file is in memory (from the first piece that is not, the caller reads
+// on alone, in order). The helper is done with the file before FileCrc32
+// returns. Reports, stops and read errors fall on the same blocks
 // either way.
 FileCrcResult FileCrc32(const std::string& path, const StopFlag* stopFlag, NoticeTarget* target,
                         SafePoint* safePoint = nullptr);
 
 // While one lives, FileCrc32 knows that `threads` threads hash files side by
 // side, and takes a helper only where each of them can have a processor for
-// one (FileCrc32 alone counts as one thread).
+// one. Without it FileCrc32 goes by the calls under way when it starts, which
+// misses a call that starts a moment later.
 class FileCrcSideBySide {
  public:
   explicit FileCrcSideBySide(unsigned threads);

@@ -51,15 +51,19 @@ bool SharedReader::Next(Piece& piece, std::string& errorText) {
   if (!IsHelpers(number)) return ReadHere(own_.get(), number, piece, errorText);
 
   const std::uint64_t k = (number - shareFrom_ - 1) / 2;  // the helper's k-th piece
-  WatchBriefly([this, k] { return taken_.load(std::memory_order_acquire) > k; });
+  const auto ready = [this, k] {
+    return taken_.load(std::memory_order_acquire) > k || gaveUp_.load(std::memory_order_acquire);
+  };
+  WatchBriefly(ready);
   {
     std::unique_lock<Mutex> lock(mutex_);
-    while (taken_ <= k) {
+    while (!ready()) {
       callerWaits_ = true;
       pieceTaken_.Wait(lock);
       callerWaits_ = false;
     }
   }
+  if (taken_ <= k) return ReadHere(own_.get(), number, piece, errorText);  // the helper gave up before it
   HelperSlot& slot = slots_[k % slots_.size()];
   holdsHelpers_ = true;
   switch (slot.taken) {
@@ -106,7 +110,10 @@ void SharedReader::WorkOnHelper() {
     std::size_t got = 0;
     Taken taken = Taken::Digested;
     if (!file_.ReadCachedAt(offset, slot.bytes.get(), pieceSize_, got) || (got > 0 && got < pieceSize_)) {
-      taken = Taken::LeftToCaller;  // not (all) in memory, the end, or an error: the caller finds out
+      // Not (all) in memory, the end, or an error: the caller finds out.
+      // The rest of the file is likely not in memory either; the caller
+      // reads it in order, and the helper leaves it.
+      taken = Taken::LeftToCaller;
     } else if (got == 0) {
       taken = Taken::End;
     } else {
@@ -117,10 +124,11 @@ void SharedReader::WorkOnHelper() {
     {
       std::lock_guard<Mutex> lock(mutex_);
       taken_ = k + 1;
+      if (taken == Taken::LeftToCaller) gaveUp_ = true;
       wake = callerWaits_;
     }
     if (wake) pieceTaken_.NotifyOne();
-    if (taken == Taken::End) return;
+    if (taken != Taken::Digested) return;
   }
 }
 

@@ -6,9 +6,10 @@
 // than hashing it, two processors then copy at once, each into a buffer
 // that stays in its own processor's cache.
 //
-// The helper takes only pieces already in memory (ReadCachedAt); a piece
-// that would have to come from the disk is left to the caller, so a file
-// that is not cached is still read from the disk in order.
+// The helper takes only pieces already in memory (ReadCachedAt). At the
+// first piece that would have to come from the disk it leaves that piece and
+// the rest of the file to the caller, so a file that is not (all) cached is
+// read from the disk in order, by one thread, as without a helper.
 #pragma once
 
 #include <atomic>
@@ -93,6 +94,7 @@ class SharedReader : private HelperWork {
   std::atomic<std::uint64_t> taken_{0};
   std::atomic<std::uint64_t> released_{0};
   std::atomic<bool> stop_{false};
+  std::atomic<bool> gaveUp_{false};  // the helper takes no piece after its last
   bool callerWaits_ = false;
   bool helperWaits_ = false;
   std::shared_ptr<ReadAheadHelper> helper_;
