@@ -6,7 +6,6 @@
 #include <chrono>
 #include <cstddef>
 #include <memory>
-#include <thread>
 
 namespace platform {
 
@@ -35,15 +34,14 @@ void DismissHelper(std::shared_ptr<ReadAheadHelper> helper);
 std::unique_ptr<unsigned char[]> TakeBuffer(std::size_t size);
 void GiveBackBuffer(std::unique_ptr<unsigned char[]> buffer, std::size_t size);
 
-// Waits a moment (up to 300 us) for ready() to hold, without sleeping: the
+// Waits a moment (up to 50 us) for ready() to hold, without sleeping: the
 // other side is usually at work on another processor and about to get
 // there, and being woken from a sleep costs more (tens of microseconds on a
-// busy virtual machine) than the wait itself. Under Wine a 1 MiB read can
-// keep the other side waiting past 50 us: watching that long only, FileCrc32
-// took 1.8 times as long. The caller then sleeps if need be.
+// busy virtual machine) than the wait itself. The caller then sleeps if need
+// be.
 template <class Ready>
 void WatchBriefly(Ready ready) {
-  constexpr auto kWatchTime = std::chrono::microseconds(300);
+  constexpr auto kWatchTime = std::chrono::microseconds(50);
   if (ready()) return;
   const auto until = std::chrono::steady_clock::now() + kWatchTime;
   for (;;) {
@@ -54,9 +52,6 @@ void WatchBriefly(Ready ready) {
 #endif
     }
     if (std::chrono::steady_clock::now() >= until) return;
-    // Where more threads want to run than there are processors, the one
-    // waited for may be waiting for this processor.
-    std::this_thread::yield();
   }
 }
 
