@@ -142,12 +142,16 @@ File File::Open(const std::string& path, Access access, Share, Disposition dispo
 
 bool File::IsOpen() const { return fd_ >= 0; }
 
-bool File::Read(void* buffer, std::size_t size, std::size_t& got, std::string& errorText) {
-  // Fill the buffer as ReadFile does for a disk file: short only at the end.
+namespace {
+
+// Fills the buffer as ReadFile does for a disk file, short only at the end:
+// readSome(out, count, done) reads up to count bytes after the done ones.
+template <class ReadSome>
+bool FillBuffer(ReadSome readSome, void* buffer, std::size_t size, std::size_t& got, std::string& errorText) {
   got = 0;
   auto* out = static_cast<char*>(buffer);
   while (got < size) {
-    ssize_t n = read(fd_, out + got, size - got);
+    const ssize_t n = readSome(out + got, size - got, got);
     if (n < 0) {
       if (errno == EINTR) continue;
       errorText = std::strerror(errno);
@@ -159,20 +163,19 @@ bool File::Read(void* buffer, std::size_t size, std::size_t& got, std::string& e
   return true;
 }
 
+}  // namespace
+
+bool File::Read(void* buffer, std::size_t size, std::size_t& got, std::string& errorText) {
+  return FillBuffer([this](char* out, std::size_t count, std::size_t) { return read(fd_, out, count); }, buffer,
+                    size, got, errorText);
+}
+
 bool File::ReadAt(std::uint64_t offset, void* buffer, std::size_t size, std::size_t& got, std::string& errorText) {
-  got = 0;
-  auto* out = static_cast<char*>(buffer);
-  while (got < size) {
-    ssize_t n = pread(fd_, out + got, size - got, static_cast<off_t>(offset + got));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      errorText = std::strerror(errno);
-      return false;
-    }
-    if (n == 0) break;
-    got += static_cast<std::size_t>(n);
-  }
-  return true;
+  return FillBuffer(
+      [this, offset](char* out, std::size_t count, std::size_t done) {
+        return pread(fd_, out, count, static_cast<off_t>(offset + done));
+      },
+      buffer, size, got, errorText);
 }
 
 bool File::ReadCachedAt(std::uint64_t offset, void* buffer, std::size_t size, std::size_t& got) {
