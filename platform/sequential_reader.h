@@ -17,7 +17,7 @@
 
 namespace platform {
 
-class SequentialReader : private HelperWork {
+class SequentialReader final : private HelperWork {
  public:
   // Reads file in pieces of pieceSize bytes. The first plainPieces pieces
   // are read on the caller's thread, in Next; when the file goes on past

@@ -25,7 +25,7 @@
 
 namespace platform {
 
-class SharedReader : private HelperWork {
+class SharedReader final : private HelperWork {
  public:
   // What the helper works out for each piece it reads, from the piece alone.
   using Digest = std::uint32_t (*)(const unsigned char* data, std::size_t size);
