@@ -182,13 +182,19 @@ File File::Open(const std::string& path, Access access, Share share, Disposition
 
 bool File::IsOpen() const { return AsHandle(handle_) != INVALID_HANDLE_VALUE; }
 
-bool File::Read(void* buffer, std::size_t size, std::size_t& got, std::string& errorText) {
+namespace {
+
+// Fills the buffer up to size bytes, short only at the end: readSome(out,
+// count, done, n) reads up to count bytes after the done ones into out,
+// setting n, and fails as ReadFile does (the reason in GetLastError).
+template <class ReadSome>
+bool FillBuffer(ReadSome readSome, void* buffer, std::size_t size, std::size_t& got, std::string& errorText) {
   got = 0;
   auto* out = static_cast<char*>(buffer);
   while (got < size) {
     DWORD chunk = static_cast<DWORD>(size - got > 0x40000000 ? 0x40000000 : size - got);
     DWORD n = 0;
-    if (!ReadFile(AsHandle(handle_), out + got, chunk, &n, nullptr)) {
+    if (!readSome(out + got, chunk, got, n)) {
       errorText = ErrorText(GetLastError());
       return false;
     }
@@ -198,26 +204,28 @@ bool File::Read(void* buffer, std::size_t size, std::size_t& got, std::string& e
   return true;
 }
 
+}  // namespace
+
+bool File::Read(void* buffer, std::size_t size, std::size_t& got, std::string& errorText) {
+  return FillBuffer(
+      [this](char* out, DWORD count, std::size_t, DWORD& n) {
+        return ReadFile(AsHandle(handle_), out, count, &n, nullptr) != 0;
+      },
+      buffer, size, got, errorText);
+}
+
 bool File::ReadAt(std::uint64_t offset, void* buffer, std::size_t size, std::size_t& got, std::string& errorText) {
-  got = 0;
-  auto* out = static_cast<char*>(buffer);
-  while (got < size) {
-    DWORD chunk = static_cast<DWORD>(size - got > 0x40000000 ? 0x40000000 : size - got);
-    OVERLAPPED at = {};
-    const std::uint64_t from = offset + got;
-    at.Offset = static_cast<DWORD>(from);
-    at.OffsetHigh = static_cast<DWORD>(from >> 32);
-    DWORD n = 0;
-    if (!ReadFile(AsHandle(handle_), out + got, chunk, &n, &at)) {
-      const DWORD error = GetLastError();
-      if (error == ERROR_HANDLE_EOF) break;
-      errorText = ErrorText(error);
-      return false;
-    }
-    if (n == 0) break;
-    got += n;
-  }
-  return true;
+  return FillBuffer(
+      [this, offset](char* out, DWORD count, std::size_t done, DWORD& n) {
+        OVERLAPPED at = {};
+        const std::uint64_t from = offset + done;
+        at.Offset = static_cast<DWORD>(from);
+        at.OffsetHigh = static_cast<DWORD>(from >> 32);
+        if (ReadFile(AsHandle(handle_), out, count, &n, &at)) return true;
+        n = 0;
+        return GetLastError() == ERROR_HANDLE_EOF;  // a read from the end on: nothing more
+      },
+      buffer, size, got, errorText);
 }
 
 // Windows has no read that refuses to wait for the disk: the caller reads.
