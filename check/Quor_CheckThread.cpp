@@ -1,7 +1,7 @@
 #include "check/Quor_CheckThread.h"
 
 #include <algorithm>
-#include <deque>
+#include <cstdio>
 #include <memory>
 #include <string_view>
 #include <unordered_set>
@@ -25,39 +25,17 @@ constexpr char kMissingSuffix[] = "_MISSING";
 constexpr char kNotFinishedText[] = "was not finished (halted).";
 constexpr std::uint64_t k4GiB = 1ULL << 32;
 
-char FoldCase(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-struct NoCaseHash {
-  std::size_t operator()(std::string_view text) const {
-    std::uint64_t hash = 14695981039346656037ULL;  // FNV-1a over the upper-cased bytes
-    for (char c : text) {
-      hash ^= static_cast<unsigned char>(FoldCase(c));
-      hash *= 1099511628211ULL;
-    }
-    return static_cast<std::size_t>(hash);
-  }
-};
-
-struct NoCaseEqual {
-  bool operator()(std::string_view a, std::string_view b) const {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-      if (FoldCase(a[i]) != FoldCase(b[i])) return false;
-    }
-    return true;
-  }
-};
-
-// The known-good records of one SFV file, in the order they were added, with
-// a look-up that ignores letter case. The deque keeps each record where it
-// is, so the set can point into it.
+// The known-good records of one SFV file, in the order they were added. They
+// are compared as the file system compares names: without letter case on
+// Windows, exactly on POSIX.
 class KnownGoodList {
  public:
   void Add(std::string record) {
+    index_.insert(platform::FileNameKey(record));
     records_.push_back(std::move(record));
-    index_.insert(records_.back());
   }
-  bool Contains(std::string_view record) const { return index_.count(record) != 0; }
+  bool Empty() const { return records_.empty(); }
+  bool Contains(const std::string& record) const { return index_.count(platform::FileNameKey(record)) != 0; }
   std::string Text() const {
     std::string text;
     for (const std::string& record : records_) {
@@ -68,8 +46,8 @@ class KnownGoodList {
   }
 
  private:
-  std::deque<std::string> records_;
-  std::unordered_set<std::string_view, NoCaseHash, NoCaseEqual> index_;
+  std::vector<std::string> records_;
+  std::unordered_set<std::string> index_;
 };
 
 // Removes a marker the worker made earlier. Markers are zero-length; a file
@@ -98,10 +76,10 @@ void RenameBadFile(MarkerIndex& markers, const std::string& path, HashJobs* jobs
   if (platform::RenameNoReplace(path, path + kBadSuffix)) markers.Added(path + kBadSuffix);
 }
 
-// The progress file's record of a file found good: its last-write time and
-// its name as listed.
-std::string KnownGoodRecord(const std::string& name, const platform::DirEntry& entry) {
-  return "<$" + FileTimeKeyOf(entry.lastWriteTime) + "$>" + name;
+std::string Hex(std::uint64_t value, int digits) {
+  char text[20];
+  std::snprintf(text, sizeof text, "%0*llX", digits, static_cast<unsigned long long>(value));
+  return text;
 }
 
 // The state of one SFV file's check.
@@ -111,6 +89,9 @@ struct SfvCheck {
   std::string sfvPath;
   std::string folder;
   std::string progressPath;  // "" when the SFV path gives no progress file name
+  std::string progressHeader;
+  bool progressIsOurs = false;     // the progress file read was written for this SFV file
+  bool progressIsOthers = false;  // ... for another SFV file of the same name
   KnownGoodList knownGood;
   MarkerIndex markers{kBadSuffix, kMissingSuffix};
   std::uint32_t total = 0;
@@ -144,17 +125,23 @@ struct SfvCheck {
     std::string errorText;
     const std::string text = ReadFileText(progressPath, errorText);
     if (!errorText.empty()) ProgressError("reading", errorText);
-    for (std::string& line : SplitListText(text)) knownGood.Add(std::move(line));
+    std::vector<std::string> lines = SplitListText(text);
+    progressIsOurs = !lines.empty() && platform::FileNameKey(lines[0]) == platform::FileNameKey(progressHeader);
+    progressIsOthers = !progressIsOurs && !lines.empty() && lines[0].compare(0, 2, "<#") == 0;
+    if (!progressIsOurs) return;
+    for (std::size_t i = 1; i < lines.size(); ++i) knownGood.Add(std::move(lines[i]));
   }
 
   void SaveProgressFile() {
     if (progressPath.empty()) return;
-    if (good == total) {
-      if (platform::FileExists(progressPath)) platform::RemoveFile(progressPath);
+    if (good == total || knownGood.Empty()) {
+      // Nothing to keep. Another SFV file's records stay where they are.
+      if (!progressIsOthers && platform::FileExists(progressPath)) platform::RemoveFile(progressPath);
       return;
     }
     std::string errorText;
-    if (!WriteFileText(progressPath, knownGood.Text(), errorText) && !errorText.empty()) {
+    const std::string text = progressHeader + kCrLf + knownGood.Text();
+    if (!WriteFileText(progressPath, text, errorText) && !errorText.empty()) {
       ProgressError("writing", errorText);
     }
   }
@@ -169,21 +156,21 @@ struct SfvCheck {
       std::string name;
       std::uint32_t expected = 0;
       if (!SplitSfvLine(lines[at], name, expected)) continue;
-      const std::string path = ListedFilePath(folder, name);
-      const std::optional<platform::DirEntry> entry = platform::LookUpPath(path);
-      if (!entry || entry->isFolder) continue;
-      if (worker.SkipKnownGood && knownGood.Contains(KnownGoodRecord(name, *entry))) continue;
-      jobs->Add(at, path, *entry);
+      const ListedFile file = LookUpListedFile(folder, name);
+      if (!file.entry || file.entry->isFolder) continue;
+      if (worker.SkipKnownGood && knownGood.Contains(KnownGoodRecord(name, *file.entry, expected))) continue;
+      jobs->Add(at, file.path, *file.entry);
     }
   }
 
   // Decides and reports the outcome of the file line at index.
   void CheckFile(std::size_t index, const std::string& name, std::uint32_t expected) {
-    const std::string path = ListedFilePath(folder, name);
+    const ListedFile file = LookUpListedFile(folder, name);
+    const std::string& path = file.path;
+    const std::optional<platform::DirEntry>& entry = file.entry;
     // Files listed outside the SFV file's folder tree are checked, but
     // nothing is ever made, renamed or removed beside them.
     const bool mayTouch = StaysInsideFolder(name);
-    const std::optional<platform::DirEntry> entry = platform::LookUpPath(path);
     if (!entry || entry->isFolder) {
       ++missing;
       if (worker.MakeDummy && mayTouch) MakeMarker(markers, path + kMissingSuffix);
@@ -193,7 +180,7 @@ struct SfvCheck {
     if (mayTouch) RemoveMarker(markers, path + kMissingSuffix, jobs);
     const std::uint64_t size = entry->size;
     const std::string sizeText = FormatThousands(size);
-    std::string record = KnownGoodRecord(name, *entry);
+    std::string record = KnownGoodRecord(name, *entry, expected);
     if (worker.SkipKnownGood && knownGood.Contains(record)) {
       ++good;
       NotifyBytesDone(size);
@@ -274,6 +261,17 @@ bool StaysInsideFolder(const std::string& name) {
   return true;
 }
 
+std::string KnownGoodRecord(const std::string& name, const platform::DirEntry& entry, std::uint32_t crc) {
+  std::string record = "<$" + FileTimeKeyOf(entry.lastWriteTime) + "$" + Hex(entry.size, 16) + "$" + Hex(crc, 8);
+  if (entry.changeTime != 0 || entry.fileId != 0) record += "$" + Hex(entry.changeTime, 16) + Hex(entry.fileId, 16);
+  return record + "$>" + name;
+}
+
+std::string ProgressHeader(const std::string& sfvPath) {
+  const std::string full = platform::FullPathName(sfvPath);
+  return "<#" + platform::VolumeId(full) + "#>" + full;
+}
+
 TZERAravoThread::~TZERAravoThread() { Join(); }
 
 void TZERAravoThread::Start(platform::ThreadPriority priority, std::function<void()> onDone) {
@@ -318,7 +316,7 @@ void TZERAravoThread::CheckSfv(const std::string& entry, HashJobs* jobs) {
   if (TrimText(entry).empty()) return;
   Host->Notify(CN_SFV_BEGIN, 0);
   const bool specific = entry.compare(0, 4, "SPE$") == 0;
-  SfvCheck check{*this, jobs, entry.size() > 4 ? entry.substr(4) : std::string(), {}, {}, {}};
+  SfvCheck check{*this, jobs, entry.size() > 4 ? entry.substr(4) : std::string(), {}, {}, {}, false, false, {}};
 
   if (IsFileLocked(check.sfvPath)) {
     check.Sfv(check.sfvPath, "Error", "File", "Was", "In Use");
@@ -334,11 +332,13 @@ void TZERAravoThread::CheckSfv(const std::string& entry, HashJobs* jobs) {
   Host->Notify(CN_TOTAL_LO, static_cast<std::uint32_t>(content.totalSize));
 
   std::vector<std::string> lines = std::move(content.lines);
+  const bool noFileLines = lines.empty();
   if (specific) {
     if (std::optional<std::string> picked = Host->PickFiles(JoinListText(lines))) lines = SplitListText(*picked);
   }
   const std::string progressName = ProgressFileName(check.sfvPath);
   if (!progressName.empty()) check.progressPath = ProgressFolder(ProgramFolder) + progressName;
+  check.progressHeader = ProgressHeader(check.sfvPath);
   if (SkipKnownGood) check.ReadProgressFile();
 
   check.folder = ExtractFilePath(check.sfvPath);
@@ -362,6 +362,8 @@ void TZERAravoThread::CheckSfv(const std::string& entry, HashJobs* jobs) {
   if (jobs) jobs->DropAll();
 
   check.File("", "", FileRowKind::Separator, "");
+  // A list of nothing proves nothing: it is said, in the bad colour.
+  if (noFileLines) check.Sfv(check.sfvPath + kNoFileLinesText, "", " ", "", "");
   check.Sfv(check.sfvPath, std::to_string(check.total), std::to_string(check.good), std::to_string(check.bad),
             std::to_string(check.missing));
   if (SkipKnownGood) check.SaveProgressFile();

@@ -13,6 +13,7 @@
 #include "check/Quor_CheckHost.h"
 #include "check/Quor_PauseGate.h"
 #include "core/Quor_Notify.h"
+#include "platform/fs.h"
 #include "platform/threads.h"
 
 class HashJobs;
@@ -72,6 +73,22 @@ class TZERAravoThread {
   std::atomic<bool> terminated_{false};
   platform::Thread thread_;
 };
+
+// The notice row above the totals of an SFV file that holds no file line
+// at all: the SFV path followed by this text.
+inline constexpr char kNoFileLinesText[] = ": no file lines";
+
+// The progress file's record of a file found good: its last-write time, its
+// size, the CRC it matched, where the system gives them its change time and
+// file number, and its name as listed. A file counts as known good only
+// while every one of these is the same.
+std::string KnownGoodRecord(const std::string& name, const platform::DirEntry& entry, std::uint32_t crc);
+
+// The first line of a progress file: the volume and the full path of the SFV
+// file whose records follow. Records under another first line (another SFV
+// file of the same name elsewhere, or a file from an older version without
+// one) are not trusted.
+std::string ProgressHeader(const std::string& sfvPath);
 
 // The folder of progress files: ProgramFolder + "Progress" + separator.
 std::string ProgressFolder(const std::string& programFolder);

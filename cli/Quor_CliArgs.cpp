@@ -11,7 +11,8 @@ constexpr char kExitStatusHelp[] =
     "Exit status:\n"
     "  0  check: every listed file of every SFV file is good;\n"
     "     create: every folder with files to list got its SFV file\n"
-    "  1  check: a file is bad or missing, or an SFV file could not be read;\n"
+    "  1  check: a file is bad or missing, or an SFV file could not be read\n"
+    "     or holds no file line;\n"
     "     create: a folder was left without its SFV file (name taken, error)\n"
     "  2  wrong usage\n";
 

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "check/Quor_CheckThread.h"
@@ -110,7 +111,8 @@ std::string Absolute(const std::string& path) { return platform::FullPathName(pa
 
 class ConsoleCheckHost : public CheckHost {
  public:
-  ConsoleCheckHost(const CliConsole& console, bool quiet) : line_(console, "SFV file"), quiet_(quiet) {}
+  ConsoleCheckHost(const CliConsole& console, bool quiet)
+      : console_(console), line_(console, "SFV file"), quiet_(quiet) {}
 
   void Notify(NotifyCode code, std::uint32_t value) override { line_.Notice(code, value); }
 
@@ -139,6 +141,13 @@ class ConsoleCheckHost : public CheckHost {
       if (row.good != row.total || row.bad != "0" || row.missing != "0") failed_ = true;
       return;
     }
+    const std::string_view noLines(kNoFileLinesText);
+    if (row.sfv.size() > noLines.size() && row.sfv.compare(row.sfv.size() - noLines.size(), noLines.size(), noLines) == 0) {
+      line_.Clear();
+      platform::WriteText(console_.err, "quor-cli: " + row.sfv + "\n");
+      failed_ = true;
+      return;
+    }
     // An error row: the SFV file could not be read, or its progress file.
     std::string text = row.sfv;
     for (const std::string* part : {&row.total, &row.good, &row.bad, &row.missing}) {
@@ -155,6 +164,7 @@ class ConsoleCheckHost : public CheckHost {
   bool Failed() const { return failed_; }
 
  private:
+  const CliConsole& console_;
   StatusLine line_;
   bool quiet_;
   bool failed_ = false;

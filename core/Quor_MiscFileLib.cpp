@@ -106,13 +106,19 @@ std::string ReadFileText(const std::string& path, std::string& errorText) {
                                              platform::Disposition::OpenExisting, true);
   if (!file.IsOpen()) return text;
   auto buffer = std::make_unique<char[]>(kReadPiece);
-  for (;;) {
+  bool utf16 = false;
+  for (bool first = true;; first = false) {
     std::memset(buffer.get(), 0, kReadPiece);
     std::size_t got = 0;
     if (!file.Read(buffer.get(), kReadPiece, got, errorText)) break;
     if (got == 0) break;
-    // Each piece is taken as a zero-terminated string.
-    text.append(buffer.get(), strnlen(buffer.get(), got));
+    // Each piece is taken as a zero-terminated string, except in a file that
+    // starts with a UTF-16 byte-order mark, whose characters hold zero bytes.
+    if (first && got >= 2) {
+      const auto b0 = static_cast<unsigned char>(buffer[0]), b1 = static_cast<unsigned char>(buffer[1]);
+      utf16 = (b0 == 0xFF && b1 == 0xFE) || (b0 == 0xFE && b1 == 0xFF);
+    }
+    text.append(buffer.get(), utf16 ? got : strnlen(buffer.get(), got));
   }
   return text;
 }

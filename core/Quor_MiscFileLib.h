@@ -20,8 +20,9 @@ std::uint32_t FileSize32(const std::string& path);
 std::uint64_t FileSize64(const std::string& path);
 
 // The whole file as text. Read in 64,000-byte pieces; a NUL byte ends the
-// part of its piece that goes into the text. errorText is set only when a
-// read fails after the file was opened.
+// part of its piece that goes into the text, unless the file starts with a
+// UTF-16 byte-order mark (then every byte is kept). errorText is set only
+// when a read fails after the file was opened.
 std::string ReadFileText(const std::string& path, std::string& errorText);
 
 // Replaces the file with text, in one piece: the text goes to a temporary

@@ -29,8 +29,8 @@ bool IsSfvLine(std::string& line) {
   if (line.empty()) return false;
   if (line.find(';') == 0) return false;
   const std::size_t blank = line.rfind(' ');
-  // The name part must be at least two characters long.
-  if (blank == std::string::npos || blank < 2) return false;
+  // A line that starts with the blank names no file.
+  if (blank == std::string::npos || blank == 0) return false;
   std::string_view tail = std::string_view(line).substr(blank + 1);
   if (tail.size() == kCrcDigits + 2 && tail[0] == '0' && (tail[1] == 'x' || tail[1] == 'X')) {
     line.erase(blank + 1, 2);
@@ -68,6 +68,24 @@ std::string ListedFilePath(const std::string& folder, const std::string& name) {
   return path;
 }
 
+ListedFile LookUpListedFile(const std::string& folder, const std::string& name) {
+  ListedFile file{ListedFilePath(folder, name), std::nullopt};
+  file.entry = platform::LookUpPath(file.path);
+#ifndef _WIN32
+  if (!file.entry) {
+    std::size_t end = name.size();
+    while (end > 0 && (name[end - 1] == ' ' || name[end - 1] == '.')) --end;
+    if (end > 0 && end < name.size() && !platform::IsPathSep(name[end - 1])) {
+      const std::string trimmed = ListedFilePath(folder, name.substr(0, end));
+      if (std::optional<platform::DirEntry> entry = platform::LookUpPath(trimmed)) {
+        file = ListedFile{trimmed, std::move(entry)};
+      }
+    }
+  }
+#endif
+  return file;
+}
+
 SfvContent LoadSfvFile(const std::string& sfvPath) {
   SfvContent content;
   const std::string text = platform::DecodeFileText(ReadFileText(sfvPath, content.errorText));
@@ -81,9 +99,8 @@ SfvContent LoadSfvFile(const std::string& sfvPath) {
     rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
     if (!IsSfvLine(line)) continue;
     const std::string name = line.substr(0, line.size() - (kCrcDigits + 1));
-    const std::string path = ListedFilePath(folder, name);
-    const std::optional<platform::DirEntry> entry = platform::LookUpPath(path);
-    if (entry && !entry->isFolder) content.totalSize += entry->size;
+    const ListedFile file = LookUpListedFile(folder, name);
+    if (file.entry && !file.entry->isFolder) content.totalSize += file.entry->size;
     content.lines.push_back(std::move(line));
   }
   return content;

@@ -4,8 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/fs.h"
 
 // True for a file line. Removes a "0x" in front of the CRC from the line.
 bool IsSfvLine(std::string& line);
@@ -27,6 +30,17 @@ SfvContent LoadSfvFile(const std::string& sfvPath);
 // The path of a name listed in an SFV file, relative to folder (which ends
 // with a separator). On POSIX a backslash in the name separates folders.
 std::string ListedFilePath(const std::string& folder, const std::string& name);
+
+// The file a listed name stands for: its path and, when it exists, its
+// directory entry. Windows drops blanks and dots at the end of a name when
+// it opens a path, so SFV files padded before the CRC find their files
+// there; on POSIX a name not found as it stands is looked up without them
+// too, so that both builds find the same file.
+struct ListedFile {
+  std::string path;
+  std::optional<platform::DirEntry> entry;
+};
+ListedFile LookUpListedFile(const std::string& folder, const std::string& name);
 
 // The first line of every SFV file the program writes.
 std::string SfvGeneratedLine();

@@ -42,6 +42,11 @@ struct DirEntry {
   std::uint64_t size = 0;     // the whole size
   std::uint64_t creationTime = 0;
   std::uint64_t lastWriteTime = 0;
+  // Facts the user cannot set back, where a look-up gives them cheaply (0
+  // where it does not: Windows): the time of the last change to the file or
+  // its entry, and the file's number on its volume.
+  std::uint64_t changeTime = 0;
+  std::uint64_t fileId = 0;
 };
 
 // Looks up the exact path (a file or a folder) as a directory entry. On
@@ -54,6 +59,10 @@ std::optional<DirEntry> FindEntry(const std::string& path);
 // path's last part as given, not as stored, and isLink is left false; ask
 // FindEntry for those. Never matches wildcards.
 std::optional<DirEntry> LookUpPath(const std::string& path);
+
+// A text naming the volume that holds the path (its serial number on
+// Windows, its device number on POSIX); "" when it cannot be told.
+std::string VolumeId(const std::string& path);
 
 // The form of a file name under which the file system finds it: upper-cased
 // on Windows, where names differing only in letter case are one file; the

@@ -48,6 +48,8 @@ std::optional<DirEntry> EntryFromStat(const std::string& path, std::string name)
   entry.size = entry.isFolder ? 0 : sx.stx_size;
   entry.sizeLow = static_cast<std::uint32_t>(entry.size);
   entry.lastWriteTime = ToFileTime(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec);
+  entry.changeTime = ToFileTime(sx.stx_ctime.tv_sec, sx.stx_ctime.tv_nsec);
+  entry.fileId = sx.stx_ino;
   entry.creationTime = (sx.stx_mask & STATX_BTIME)
                            ? ToFileTime(sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec)
                            : entry.lastWriteTime;
@@ -79,6 +81,14 @@ std::optional<DirEntry> LookUpPath(const std::string& path) {
 }
 
 std::string FileNameKey(const std::string& name) { return name; }
+
+std::string VolumeId(const std::string& path) {
+  struct stat st;
+  if (path.empty() || stat(path.c_str(), &st) != 0) return std::string();
+  char text[24];
+  std::snprintf(text, sizeof text, "%llX", static_cast<unsigned long long>(st.st_dev));
+  return text;
+}
 
 bool ListFolder(const std::string& folder, const std::function<void(const DirEntry&)>& visit) {
   std::string base = WithSeparator(folder);

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <string_view>
 
 #include "platform/text.h"
@@ -112,6 +113,17 @@ std::optional<DirEntry> LookUpPath(const std::string& path) {
   std::size_t slash = path.find_last_of("\\/");
   entry.name = slash == std::string::npos ? path : path.substr(slash + 1);
   return entry;
+}
+
+std::string VolumeId(const std::string& path) {
+  if (path.empty()) return std::string();
+  wchar_t root[MAX_PATH + 1];
+  if (!GetVolumePathNameW(WidePath(path).c_str(), root, MAX_PATH + 1)) return std::string();
+  DWORD serial = 0;
+  if (!GetVolumeInformationW(root, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0)) return std::string();
+  char text[12];
+  std::snprintf(text, sizeof text, "%08lX", static_cast<unsigned long>(serial));
+  return text;
 }
 
 std::string FileNameKey(const std::string& name) {

@@ -64,6 +64,51 @@ std::string WithReplacementCharacters(std::string_view bytes) {
   return text;
 }
 
+void AppendUtf8(std::string& text, char32_t c) {
+  if (c < 0x80) {
+    text += static_cast<char>(c);
+  } else if (c < 0x800) {
+    text += static_cast<char>(0xC0 | (c >> 6));
+    text += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    text += static_cast<char>(0xE0 | (c >> 12));
+    text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    text += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    text += static_cast<char>(0xF0 | (c >> 18));
+    text += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    text += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// UTF-16 bytes (without their byte-order mark) as UTF-8. A lone surrogate
+// and an odd last byte become U+FFFD.
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+  std::string text;
+  text.reserve(bytes.size());
+  const auto unit = [&](std::size_t i) {
+    const auto first = static_cast<unsigned char>(bytes[i]);
+    const auto second = static_cast<unsigned char>(bytes[i + 1]);
+    return static_cast<char32_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
+  };
+  std::size_t i = 0;
+  for (; i + 1 < bytes.size(); i += 2) {
+    const char32_t c = unit(i);
+    if (c >= 0xD800 && c <= 0xDBFF && i + 3 < bytes.size()) {
+      const char32_t low = unit(i + 2);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        AppendUtf8(text, 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
+        i += 2;
+        continue;
+      }
+    }
+    AppendUtf8(text, (c >= 0xD800 && c <= 0xDFFF) ? 0xFFFD : c);
+  }
+  if (i < bytes.size()) AppendUtf8(text, 0xFFFD);
+  return text;
+}
+
 }  // namespace
 
 bool IsValidUtf8(std::string_view bytes) {
@@ -78,6 +123,9 @@ bool IsValidUtf8(std::string_view bytes) {
 }
 
 std::string DecodeFileText(std::string_view bytes) {
+  // Windows PowerShell writes UTF-16 with a byte-order mark by default.
+  if (bytes.substr(0, 2) == "\xFF\xFE") return Utf16ToUtf8(bytes.substr(2), false);
+  if (bytes.substr(0, 2) == "\xFE\xFF") return Utf16ToUtf8(bytes.substr(2), true);
   // A file that says it is UTF-8 is taken as UTF-8; bytes it holds that are
   // not (a damaged file) become U+FFFD, so no ill-formed text gets inside.
   if (bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark) {

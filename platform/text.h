@@ -33,9 +33,10 @@ inline constexpr bool kWritesLegacyText = false;
 #endif
 
 // Text from a file another program (or an older copy of this one) wrote, as
-// UTF-8. The encoding is decided once for the whole text: a UTF-8 byte-order
-// mark, or bytes that are valid UTF-8 and hold at least one non-ASCII byte,
-// mean UTF-8 (the mark is dropped); anything else is the legacy code page.
+// UTF-8. The encoding is decided once for the whole text: a UTF-16 byte-order
+// mark (little or big endian) means UTF-16; a UTF-8 byte-order mark, or
+// bytes that are valid UTF-8 and hold at least one non-ASCII byte, mean
+// UTF-8; the mark is dropped. Anything else is the legacy code page.
 std::string DecodeFileText(std::string_view bytes);
 // The bytes of a text file the program writes: the legacy code page where
 // the platform writes it and every character of the text fits it (so such a

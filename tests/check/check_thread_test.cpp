@@ -46,6 +46,16 @@ class CheckThreadTest : public ::testing::Test {
   std::string ProgressPath(const std::string& sfvPath) const {
     return ProgressFolder(program.path()) + ProgressFileName(sfvPath);
   }
+  // The progress file text of an SFV file with records of the listed files
+  // found good as they stand now.
+  std::string ProgressText(const std::string& sfvPath,
+                           const std::vector<std::pair<std::string, std::uint32_t>>& goodFiles) const {
+    std::string text = ProgressHeader(sfvPath) + kCrLf;
+    for (const auto& [name, crc] : goodFiles) {
+      text += KnownGoodRecord(name, *platform::LookUpPath(ExtractFilePath(sfvPath) + name), crc) + kCrLf;
+    }
+    return text;
+  }
 
   void Configure(TZERAravoThread& worker, const std::string& queue) {
     worker.QueueText = queue;
@@ -232,7 +242,7 @@ TEST_F(CheckThreadTest, AFileThatCannotBeOpenedIsBadWithItsReasonAndNothingIsMad
   EXPECT_EQ(host.Trace()[11], "S ~locked.sfv|3|1|2|0");
   EXPECT_EQ(testutil::FolderNames(dir.path()),
             (std::vector<std::string>{"locked.sfv", "ok.bin", "other.rar", "zero.rar"}));
-  EXPECT_EQ(ReadBytes(ProgressPath(sfv)), "<$" + FileTimeKey(dir / "ok.bin") + "$>ok.bin\r\n");
+  EXPECT_EQ(ReadBytes(ProgressPath(sfv)), ProgressText(sfv, {{"ok.bin", Crc32Of("fine", 4)}}));
 }
 
 TEST_F(CheckThreadTest, ProgressFileSkipsKnownGoodFilesUntilAllAreGood) {
@@ -242,7 +252,7 @@ TEST_F(CheckThreadTest, ProgressFileSkipsKnownGoodFilesUntilAllAreGood) {
   const std::string sfv = WriteSfv("Show.SFV", {Line("a.bin", "hello"), Line("b.bin", "world!")});
   const std::string progress = ProgressPath(sfv);
   Run(All(sfv));
-  EXPECT_EQ(ReadBytes(progress), "<$" + FileTimeKey(dir / "a.bin") + "$>a.bin\r\n");
+  EXPECT_EQ(ReadBytes(progress), ProgressText(sfv, {{"a.bin", Crc32Of("hello", 5)}}));
 
   // a.bin is skipped: counted as done by its size, never opened.
   EXPECT_EQ(Run(All(sfv), true),
@@ -269,7 +279,7 @@ TEST_F(CheckThreadTest, AKnownGoodFileOf4GiBOrMoreCountsItsWholeSize) {
   }
   const std::string sfv = WriteSfv("disc.sfv", {FormatSfvLine("disc.iso", 0x12345678u)});
   std::string error;
-  ASSERT_TRUE(WriteFileText(ProgressPath(sfv), "<$" + FileTimeKey(dir / "disc.iso") + "$>disc.iso\r\n", error));
+  ASSERT_TRUE(WriteFileText(ProgressPath(sfv), ProgressText(sfv, {{"disc.iso", 0x12345678u}}), error));
   // The total and the bytes done both carry all of it, so the progress bar
   // runs to 100; the size column shows the whole size.
   EXPECT_EQ(Run(All(sfv), true),
@@ -278,23 +288,120 @@ TEST_F(CheckThreadTest, AKnownGoodFileOf4GiBOrMoreCountsItsWholeSize) {
                    "S ~disc.sfv|1|1|0|0", "#129", "#112"}));
 }
 
-TEST_F(CheckThreadTest, TouchedFileIsHashedAgainAndRecordsIgnoreLetterCase) {
+TEST_F(CheckThreadTest, TouchedFileIsHashedAgainAndNewRecordsFollowTheOnesRead) {
   skipKnownGood = true;
   WriteBytes(dir / "a.bin", "hello");
   WriteBytes(dir / "b.bin", "bye");
   const std::string sfv = WriteSfv("x.sfv", {Line("a.bin", "hello"), Line("b.bin", "bye"), Line("c.bin", "c")});
   const std::string progress = ProgressPath(sfv);
   std::string error;
-  ASSERT_TRUE(WriteFileText(progress,
-                            "<$" + AsciiLower(FileTimeKey(dir / "a.bin")) + "$>A.BIN\r\n<$" +
-                                FileTimeKey(dir / "b.bin") + "$>b.bin\r\n",
+  ASSERT_TRUE(WriteFileText(progress, ProgressText(sfv, {{"a.bin", Crc32Of("hello", 5)}, {"b.bin", Crc32Of("bye", 3)}}),
                             error));
   ASSERT_TRUE(platform::SetLastWriteTime(dir / "b.bin", platform::NowFileTime() - 864000000000ULL));
   const Trace trace = Run(All(sfv));
   EXPECT_EQ(trace[5], "F a.bin|~|- OK -|5|2");
   EXPECT_EQ(trace[6], "F b.bin|~|- OK -|3|1") << "written since it was found good";
   // The new record is added after the ones read.
-  EXPECT_EQ(SplitListText(ReadBytes(progress)).back(), "<$" + FileTimeKey(dir / "b.bin") + "$>b.bin");
+  EXPECT_EQ(SplitListText(ReadBytes(progress)).back(),
+            KnownGoodRecord("b.bin", *platform::LookUpPath(dir / "b.bin"), Crc32Of("bye", 3)));
+}
+
+// A record vouches only for the same file at the same place, against the
+// same CRC, with the same size: each case changes one of these after a.bin
+// was found good (b.bin stays bad, so the progress file stays) and expects
+// a.bin to be hashed again.
+TEST_F(CheckThreadTest, AKnownGoodRecordCountsOnlyForTheSameFileSfvFileCrcAndSize) {
+  skipKnownGood = true;
+  const std::string good = "hello", bad = "wrong!";
+  const std::uint32_t goodCrc = Crc32Of(good.data(), good.size());
+  struct Case {
+    const char* what;
+    std::function<std::string(const std::string& sfv)> change;  // gives the SFV file to check next
+    const char* expectedRow;
+  };
+  const auto writeShow = [&](const std::string& folder, std::uint32_t listedCrc) {
+    testutil::MakeFolder(folder);
+    WriteBytes(folder + "a.bin", good);
+    WriteBytes(folder + "b.bin", bad);
+    return WriteSfv(folder.substr(dir.path().size()) + "show.sfv",
+                    {FormatSfvLine("a.bin", listedCrc), Line("b.bin", "world!")});
+  };
+  const std::vector<Case> cases = {
+      {"the SFV file lists another CRC",
+       [&](const std::string& sfv) {
+         return WriteSfv(sfv.substr(dir.path().size()), {FormatSfvLine("a.bin", goodCrc ^ 1), Line("b.bin", "world!")});
+       },
+       "F a.bin|~Show/|- !BAD! -|5|3"},
+      {"another file of another size with the same write time",
+       [&](const std::string& sfv) {
+         const std::string a = ExtractFilePath(sfv) + "a.bin";
+         const std::uint64_t time = platform::LookUpPath(a)->lastWriteTime;
+         WriteBytes(a, good + "!");
+         EXPECT_TRUE(platform::SetLastWriteTime(a, time));
+         return sfv;
+       },
+       "F a.bin|~Show/|- !BAD! -|6|3"},
+      {"a copy in another folder of the same name, corrupt, with the same times",
+       [&](const std::string& sfv) {
+         const std::string copy = dir / "elsewhere/Show/";
+         testutil::MakeFolder(dir / "elsewhere");
+         const std::string copied = writeShow(copy, goodCrc);
+         WriteBytes(copy + "a.bin", "jello");
+         for (const char* name : {"a.bin", "b.bin"}) {
+           EXPECT_TRUE(platform::SetLastWriteTime(
+               copy + name, platform::LookUpPath(ExtractFilePath(sfv) + name)->lastWriteTime));
+         }
+         EXPECT_EQ(ProgressPath(copied), ProgressPath(sfv)) << "one progress file for both";
+         return copied;
+       },
+       "F a.bin|~elsewhere/Show/|- !BAD! -|5|3"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string sfv = writeShow(dir / "Show/", goodCrc);
+    Run(All(sfv));
+    ASSERT_EQ(Run(All(sfv))[5], "F a.bin|~Show/|- OK -|5|2") << "the record counts as it stands";
+    std::string checked = c.change(sfv);
+    std::string row = Run(All(checked))[5];
+    for (char& ch : row) ch = ch == '\\' ? '/' : ch;
+    EXPECT_EQ(row, c.expectedRow);
+    platform::RemoveFile(ProgressPath(sfv));
+  }
+}
+
+// One name listed twice with two CRCs: the record of the line that matched
+// does not make the other line good.
+TEST_F(CheckThreadTest, ANameListedTwiceWithTwoCrcsKeepsOneLineBad) {
+  skipKnownGood = true;
+  WriteBytes(dir / "a.bin", "hello");
+  const std::string sfv = WriteSfv("twice.sfv", {Line("a.bin", "hello"), Line("a.bin", "other")});
+  for (int run = 0; run < 2; ++run) {
+    const Trace trace = Run(All(sfv));
+    EXPECT_EQ(trace[5], run == 0 ? "F a.bin|~|- OK -|5|1" : "F a.bin|~|- OK -|5|2");
+    EXPECT_EQ(trace[6], "F a.bin|~|- !BAD! -|5|3") << "run " << run;
+  }
+}
+
+// A progress file of an older version (no first line naming its SFV file)
+// is not trusted; on Windows a record holds for its name in any letter case.
+TEST_F(CheckThreadTest, OldProgressFilesAreNotTrustedAndRecordsFollowTheFileSystemsLetterCase) {
+  skipKnownGood = true;
+  WriteBytes(dir / "a.bin", "hello");
+  WriteBytes(dir / "b.bin", "bye");
+  const std::string sfv = WriteSfv("x.sfv", {Line("a.bin", "hello"), Line("b.bin", "bye"), Line("c.bin", "c")});
+  std::string error;
+  ASSERT_TRUE(WriteFileText(ProgressPath(sfv), "<$" + FileTimeKey(dir / "b.bin") + "$>b.bin\r\n", error));
+  EXPECT_EQ(Run(All(sfv))[6], "F b.bin|~|- OK -|3|1") << "hashed: an old record is not trusted";
+#ifdef _WIN32
+  const std::string listed = WriteSfv("x.sfv", {Line("A.BIN", "hello"), Line("b.bin", "bye"), Line("c.bin", "c")});
+  EXPECT_EQ(Run(All(listed))[5], "F A.BIN|~|- OK -|5|2") << "one file under either spelling";
+#else
+  // a.bin and A.BIN are two files here: the record of one is not the other's.
+  WriteBytes(dir / "A.BIN", "HELLO");
+  const std::string both = WriteSfv("x.sfv", {Line("a.bin", "hello"), Line("A.BIN", "hello"), Line("c.bin", "c")});
+  Run(All(both));
+  EXPECT_EQ(Run(All(both))[6], "F A.BIN|~|- !BAD! -|5|3");
+#endif
 }
 
 TEST_F(CheckThreadTest, SkipSfvEndsOnlyTheCurrentSfvFile) {
@@ -483,9 +590,14 @@ TEST_F(CheckThreadTest, BlankEntryAndUnusableSfvFiles) {
       << "the next entry is checked after an absent SFV file";
   EXPECT_EQ(Run(All(dir / "none.sfv")), (Trace{"#134", "#132", "S ~none.sfv|Error|File|Was|In Use"}));
 
-  WriteBytes(dir / "empty.sfv", "; nothing listed\r\n");
-  EXPECT_EQ(Run(All(dir / "empty.sfv")),
-            (Trace{"#134", "#132", "#138", "#127", "#111", kSep, "S ~empty.sfv|0|0|0|0", "#129", "#112"}));
+  // A list of nothing, or of what is no file line, proves nothing: a notice
+  // row in the bad colour says so above the totals.
+  for (const std::string& bytes : {std::string("; nothing listed\r\n"), std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)}) {
+    WriteBytes(dir / "empty.sfv", bytes);
+    EXPECT_EQ(Run(All(dir / "empty.sfv")),
+              (Trace{"#134", "#132", "#138", "#127", "#111", kSep, "S ~empty.sfv: no file lines|| ||",
+                     "S ~empty.sfv|0|0|0|0", "#129", "#112"}));
+  }
 }
 
 #ifdef _WIN32

@@ -29,7 +29,8 @@ TEST(SfvLine, EveryLineFormReadsAsDocumented) {
       {"Part1.rar 0A1B2C3", false, "", 0},
       {"Part1.rar 0A1B2C3G", false, "", 0},
       {"Part1.rar 0x0A1B2C3", false, "", 0},
-      {"a 0A1B2C3D", false, "", 0},
+      {"a 0A1B2C3D", true, "a", 0x0A1B2C3D},
+      {" 0A1B2C3D", false, "", 0},
       {"; Part1.rar 0A1B2C3D", false, "", 0},
       {";Part1.rar 0A1B2C3D", false, "", 0},
       {"", false, "", 0},
@@ -92,14 +93,41 @@ TEST(LoadSfvFile, NamesReadTheSameInEveryEncoding) {
   testutil::WriteBytes(dir / cafe, "1234");
   testutil::WriteBytes(dir / dash, "12");
   const std::string utf8 = cafe + " 0A1B2C3D\r\n" + dash + " 0A1B2C3D\r\n";
+  std::string utf16le = "\xFF\xFE", utf16be = "\xFE\xFF";
+  for (char16_t c : std::u16string(u"caf\u00e9.flac 0A1B2C3D\r\nMusic001 \u2013 Live.mp3 0A1B2C3D\r\n")) {
+    const char low = static_cast<char>(c & 0xFF), high = static_cast<char>(c >> 8);
+    utf16le += {low, high};
+    utf16be += {high, low};
+  }
   const std::vector<std::string> encodings = {
-      utf8, "\xEF\xBB\xBF" + utf8, "caf\xE9.flac 0A1B2C3D\r\nMusic001 \x96 Live.mp3 0A1B2C3D\r\n"};
+      utf8, "\xEF\xBB\xBF" + utf8, "caf\xE9.flac 0A1B2C3D\r\nMusic001 \x96 Live.mp3 0A1B2C3D\r\n", utf16le, utf16be};
   for (const std::string& bytes : encodings) {
     testutil::WriteBytes(dir / "t.sfv", bytes);
     const SfvContent content = LoadSfvFile(dir / "t.sfv");
     EXPECT_EQ(content.lines, (std::vector<std::string>{cafe + " 0A1B2C3D", dash + " 0A1B2C3D"})) << bytes;
     EXPECT_EQ(content.totalSize, 6u) << bytes;
   }
+}
+
+// Some tools pad names to a column before the CRC. Windows drops blanks and
+// dots at a name's end when it opens a path; the POSIX build finds the file
+// the same way, when no file of the padded name stands there.
+TEST(LoadSfvFile, ANamePaddedWithBlanksAndDotsFindsTheFileWindowsWouldOpen) {
+  TempDir dir;
+  testutil::WriteBytes(dir / "file1.mp3", "12345");
+  for (const std::string name : {"file1.mp3   ", "file1.mp3.", "file1.mp3 . "}) {
+    const ListedFile file = LookUpListedFile(dir.path(), name);
+    ASSERT_TRUE(file.entry.has_value()) << "[" << name << "]";
+    EXPECT_EQ(file.entry->size, 5u);
+    testutil::WriteBytes(dir / "pad.sfv", name + " 0A1B2C3D\r\n");
+    EXPECT_EQ(LoadSfvFile(dir / "pad.sfv").totalSize, 5u) << "[" << name << "]";
+  }
+  EXPECT_FALSE(LookUpListedFile(dir.path(), "file2.mp3  ").entry.has_value());
+#ifndef _WIN32
+  // A file that has the padded name itself is the one listed.
+  testutil::WriteBytes(dir / "file1.mp3 ", "1");
+  EXPECT_EQ(LookUpListedFile(dir.path(), "file1.mp3 ").entry->size, 1u);
+#endif
 }
 
 TEST(LoadSfvFile, KeepsDuplicatesAndStopsAPieceAtANulByte) {

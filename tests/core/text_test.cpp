@@ -44,6 +44,11 @@ TEST(FileText, TheEncodingIsDecidedOnceForTheWholeText) {
       {"caf\xE9.flac \x96 \x80", "caf\xC3\xA9.flac \xE2\x80\x93 \xE2\x82\xAC"},  // Windows-1252
       // One byte that is not UTF-8 makes the whole text legacy.
       {"\xC3\xA9 \xE9", "\xC3\x83\xC2\xA9 \xC3\xA9"},
+      // UTF-16 with its mark, as Windows PowerShell writes: little and big
+      // endian, a character beyond U+FFFF, a lone surrogate and an odd byte.
+      {std::string("\xFF\xFEo\0k\0 \0\xE9\0\r\0\n\0", 14), "ok \xC3\xA9\r\n"},
+      {std::string("\xFE\xFF\0o\x6B\x69\xD8\x3D\xDE\x00", 10), "o\xE6\xAD\xA9\xF0\x9F\x98\x80"},
+      {std::string("\xFF\xFE\x00\xD8x\0y", 7), "\xEF\xBF\xBDx\xEF\xBF\xBD"},
   };
   for (const auto& [bytes, text] : cases) EXPECT_EQ(platform::DecodeFileText(bytes), text) << bytes;
 }
