@@ -2,7 +2,9 @@
 # quor-cli check against cat over the same four 256 MiB files, all in the
 # page cache: prints "check-vs-cat: R", our time over cat's, and
 # "check-jobs2-vs-cat: R", the same for quor-cli check --jobs 2 (best of 5
-# runs each, taken in turns). Then the same from the disk
+# runs each, taken in turns). Then on one processor and with the other one
+# busy ("check-vs-cat-1cpu", "check-vs-cat-busy", each with its floor
+# "read-hash-vs-cat-..."), the same from the disk
 # ("check-cold-vs-cat", the files dropped from the page cache before every
 # run), and a folder of 10,000 files of 4 KiB ("check-small-vs-cat"). The
 # files are removed afterwards.
@@ -43,6 +45,40 @@ awk -v q="$best_cli" -v j="$best_jobs2" -v c="$best_cat" 'BEGIN {
   printf "check-vs-cat: %.2f\n", q / c
   printf "check-jobs2-vs-cat: %.2f\n", j / c
 }'
+
+# --- No processor to spare ---------------------------------------------------
+# On one processor (taskset -c 0), and with the other processor kept busy by
+# `yes > /dev/null`: quor-cli check against cat, and the floor, one thread
+# that reads into a page-aligned buffer and hashes each piece
+# (quor_bench_readhash), against cat in the same conditions.
+readhash="$(dirname "$cli")/quor_bench_readhash"
+best_of_5() {  # ns, the best of 5 runs of the command
+  local best=0 t0 t
+  for _ in 1 2 3 4 5; do
+    t0=$(now)
+    "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; return 1; }
+    t=$(($(now) - t0))
+    { [ "$best" -eq 0 ] || [ "$t" -lt "$best" ]; } && best=$t
+  done
+  echo "$best"
+}
+no_spare_processor() {  # NAME PREFIX...: the three lines for one condition
+  local name=$1 c q r
+  shift
+  c=$(best_of_5 "$@" cat "${files[@]}") && q=$(best_of_5 "$@" "$cli" check "$work/bench.sfv") &&
+    r=$(best_of_5 "$@" "$readhash" "${files[@]}") || return 1
+  awk -v q="$q" -v c="$c" -v r="$r" -v n="$name" 'BEGIN {
+    printf "quor-cli check: %.1f ms, read and hash on one thread: %.1f ms, cat: %.1f ms (%s)\n", q / 1e6, r / 1e6, c / 1e6, n
+    printf "check-vs-cat-%s: %.2f\nread-hash-vs-cat-%s: %.2f\n", n, q / c, n, r / c
+  }'
+}
+if [ -x "$readhash" ]; then
+  no_spare_processor 1cpu taskset -c 0
+  yes >/dev/null &
+  busy=$!
+  no_spare_processor busy
+  kill "$busy"
+fi
 
 # --- From the disk: check-cold-vs-cat ---------------------------------------
 # Each file is dropped from the page cache before every run with

@@ -15,6 +15,7 @@
 
 #include "bench/bench_util.h"
 #include "platform/fs.h"
+#include "platform/page_buffer.h"
 
 // ISA-L's own kernels behind crc32_gzip_refl, exported by the library but
 // not declared in its header: the 128-bit PCLMULQDQ ones (SSE and AVX
@@ -88,7 +89,7 @@ bool WriteBenchFile(const std::string& path) {
 // The baseline: the same file, the same block size, nothing but reading.
 std::size_t PlainReadLoop(const std::string& path) {
   const std::size_t block = FileCrcBlockSize();
-  auto buffer = std::make_unique<unsigned char[]>(block);
+  const platform::PageBuffer buffer = platform::AllocatePageBuffer(block);
   const std::size_t total = bench::ReadFiles({path}, buffer.get(), block);
   bench::sink = bench::sink + buffer[0];
   return total;

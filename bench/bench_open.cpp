@@ -13,6 +13,7 @@
 
 #include "bench/bench_util.h"
 #include "platform/fs.h"
+#include "platform/page_buffer.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -26,7 +27,7 @@ int main(int argc, char** argv) {
   });
   std::sort(paths.begin(), paths.end());
   constexpr std::size_t kReadSize = std::size_t{1} << 20;
-  std::unique_ptr<unsigned char[]> buffer(new unsigned char[kReadSize]);
+  const platform::PageBuffer buffer = platform::AllocatePageBuffer(kReadSize);
   double best = 1e9;
   for (int i = 0; i < 5; ++i) {
     const auto start = std::chrono::steady_clock::now();

@@ -9,6 +9,7 @@
 #include "platform/fs.h"
 #include "platform/sequential_reader.h"
 #include "platform/shared_reader.h"
+#include "platform/threads.h"
 
 namespace {
 
@@ -77,7 +78,7 @@ class CallUnderWay {
 bool HelperPays() {
   // The helper needs a processor of its own: it and the hashing thread
   // watch each other's progress rather than sleep at a hand-over.
-  static const unsigned processors = std::thread::hardware_concurrency();
+  static const unsigned processors = platform::UsableProcessors();
   const unsigned hashing = std::max(callsUnderWay.load(std::memory_order_relaxed),
                                     1 + extraHashers.load(std::memory_order_relaxed));
   return processors >= 2 * hashing;

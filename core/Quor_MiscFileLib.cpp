@@ -105,21 +105,20 @@ std::string ReadFileText(const std::string& path, std::string& errorText) {
   platform::File file = platform::File::Open(path, platform::Access::Read, platform::Share::Read,
                                              platform::Disposition::OpenExisting, true);
   if (!file.IsOpen()) return text;
-  auto buffer = std::make_unique<char[]>(kReadPiece);
-  bool utf16 = false;
-  for (bool first = true;; first = false) {
-    std::memset(buffer.get(), 0, kReadPiece);
-    std::size_t got = 0;
-    if (!file.Read(buffer.get(), kReadPiece, got, errorText)) break;
-    if (got == 0) break;
-    // Each piece is taken as a zero-terminated string, except in a file that
-    // starts with a UTF-16 byte-order mark, whose characters hold zero bytes.
-    if (first && got >= 2) {
-      const auto b0 = static_cast<unsigned char>(buffer[0]), b1 = static_cast<unsigned char>(buffer[1]);
-      utf16 = (b0 == 0xFF && b1 == 0xFE) || (b0 == 0xFE && b1 == 0xFF);
-    }
-    text.append(buffer.get(), utf16 ? got : strnlen(buffer.get(), got));
-  }
+  // Each piece is taken as a zero-terminated string, except in a file that
+  // starts with a UTF-16 byte-order mark, whose characters hold zero bytes.
+  bool first = true, utf16 = false;
+  platform::ReadPiecesAligned(
+      file, kReadPiece,
+      [&](const char* piece, std::size_t got) {
+        if (first && got >= 2) {
+          const auto b0 = static_cast<unsigned char>(piece[0]), b1 = static_cast<unsigned char>(piece[1]);
+          utf16 = (b0 == 0xFF && b1 == 0xFE) || (b0 == 0xFE && b1 == 0xFF);
+        }
+        first = false;
+        text.append(piece, utf16 ? got : strnlen(piece, got));
+      },
+      errorText);
   return text;
 }
 
@@ -134,7 +133,7 @@ bool WriteFileText(const std::string& path, const std::string& text, std::string
   std::string tempPath;
   platform::File temp = CreateTemporaryBeside(path, tempPath);
   if (!temp.IsOpen()) return false;
-  bool written = temp.Write(text.data(), text.size(), errorText) && temp.Flush(errorText);
+  bool written = platform::WriteAllAligned(temp, text, errorText) && temp.Flush(errorText);
   temp.Close();
   if (written) written = PutInPlace(tempPath, path, errorText);
   if (!written) platform::RemoveFile(tempPath);

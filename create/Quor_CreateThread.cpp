@@ -44,14 +44,10 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
   platform::File file = platform::File::Open(path, platform::Access::Read, platform::Share::ReadWrite,
                                              platform::Disposition::OpenExisting, true);
   if (!file.IsOpen()) return std::nullopt;
-  std::string text;
-  auto buffer = std::make_unique<char[]>(kNfoReadPiece);
-  std::string errorText;
-  for (;;) {
-    std::size_t got = 0;
-    if (!file.Read(buffer.get(), kNfoReadPiece, got, errorText)) return std::nullopt;
-    if (got == 0) break;
-    text.append(buffer.get(), got);
+  std::string text, errorText;
+  if (!platform::ReadPiecesAligned(
+          file, kNfoReadPiece, [&text](const char* piece, std::size_t got) { text.append(piece, got); }, errorText)) {
+    return std::nullopt;
   }
   return text;
 }

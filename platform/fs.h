@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -144,6 +145,15 @@ bool RenameNoReplace(const std::string& from, const std::string& to);
 // attributes and security (ReplaceFileW, else a plain move). Fails with
 // errorText.
 bool ReplaceFileAtomic(const std::string& source, const std::string& target, std::string& errorText);
+
+// Writes all of bytes to the file through a page-aligned buffer (see
+// page_buffer.h), or fails with errorText.
+bool WriteAllAligned(File& file, std::string_view bytes, std::string& errorText);
+// Reads the rest of the file in pieces of up to pieceSize bytes into a
+// page-aligned buffer, handing each piece to take (the last one may be
+// shorter). False on a read error, with errorText.
+bool ReadPiecesAligned(File& file, std::size_t pieceSize,
+                       const std::function<void(const char* piece, std::size_t size)>& take, std::string& errorText);
 
 // The whole file's bytes, or nothing when it cannot be opened or read.
 std::optional<std::string> ReadWholeFile(const std::string& path);

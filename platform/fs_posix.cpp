@@ -1,6 +1,7 @@
 // POSIX implementation of platform/fs.h. Sharing modes are not enforced on
 // POSIX; everything else behaves as the Win32 build does.
 #include "platform/fs.h"
+#include "platform/page_buffer.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -176,11 +177,13 @@ bool FillBuffer(ReadSome readSome, void* buffer, std::size_t size, std::size_t& 
 }  // namespace
 
 bool File::Read(void* buffer, std::size_t size, std::size_t& got, std::string& errorText) {
+  NoteTransferBuffer(buffer);
   return FillBuffer([this](char* out, std::size_t count, std::size_t) { return read(fd_, out, count); }, buffer,
                     size, got, errorText);
 }
 
 bool File::ReadAt(std::uint64_t offset, void* buffer, std::size_t size, std::size_t& got, std::string& errorText) {
+  NoteTransferBuffer(buffer);
   return FillBuffer(
       [this, offset](char* out, std::size_t count, std::size_t done) {
         return pread(fd_, out, count, static_cast<off_t>(offset + done));
@@ -189,6 +192,7 @@ bool File::ReadAt(std::uint64_t offset, void* buffer, std::size_t size, std::siz
 }
 
 bool File::ReadCachedAt(std::uint64_t offset, void* buffer, std::size_t size, std::size_t& got) {
+  NoteTransferBuffer(buffer);
   got = 0;
 #ifdef RWF_NOWAIT
   iovec piece{buffer, size};
@@ -203,6 +207,7 @@ bool File::ReadCachedAt(std::uint64_t offset, void* buffer, std::size_t size, st
 }
 
 bool File::Write(const void* data, std::size_t size, std::string& errorText) {
+  NoteTransferBuffer(data);
   const auto* in = static_cast<const char*>(data);
   while (size > 0) {
     ssize_t n = write(fd_, in, size);

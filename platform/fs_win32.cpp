@@ -2,6 +2,7 @@
 // paths are UTF-8 here and go through WidePath, which also makes long paths
 // reachable.
 #include "platform/fs.h"
+#include "platform/page_buffer.h"
 
 #include <windows.h>
 
@@ -219,6 +220,7 @@ bool FillBuffer(ReadSome readSome, void* buffer, std::size_t size, std::size_t& 
 }  // namespace
 
 bool File::Read(void* buffer, std::size_t size, std::size_t& got, std::string& errorText) {
+  NoteTransferBuffer(buffer);
   return FillBuffer(
       [this](char* out, DWORD count, std::size_t, DWORD& n) {
         return ReadFile(AsHandle(handle_), out, count, &n, nullptr) != 0;
@@ -227,6 +229,7 @@ bool File::Read(void* buffer, std::size_t size, std::size_t& got, std::string& e
 }
 
 bool File::ReadAt(std::uint64_t offset, void* buffer, std::size_t size, std::size_t& got, std::string& errorText) {
+  NoteTransferBuffer(buffer);
   return FillBuffer(
       [this, offset](char* out, DWORD count, std::size_t done, DWORD& n) {
         OVERLAPPED at = {};
@@ -247,6 +250,7 @@ bool File::ReadCachedAt(std::uint64_t, void*, std::size_t, std::size_t& got) {
 }
 
 bool File::Write(const void* data, std::size_t size, std::string& errorText) {
+  NoteTransferBuffer(data);
   const auto* in = static_cast<const char*>(data);
   while (size > 0) {
     DWORD chunk = static_cast<DWORD>(size > 0x40000000 ? 0x40000000 : size);

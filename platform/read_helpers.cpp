@@ -94,19 +94,19 @@ HelperPool& Pool() {
 // thread's storage for them.
 class SpareBuffers {
  public:
-  std::unique_ptr<unsigned char[]> Take(std::size_t size) {
+  PageBuffer Take(std::size_t size) {
     {
       std::lock_guard<Mutex> lock(mutex_);
       if (size_ == size && !buffers_.empty()) {
-        std::unique_ptr<unsigned char[]> buffer = std::move(buffers_.back());
+        PageBuffer buffer = std::move(buffers_.back());
         buffers_.pop_back();
         return buffer;
       }
     }
-    return std::unique_ptr<unsigned char[]>(new unsigned char[size]);  // not zeroed: reads fill it
+    return AllocatePageBuffer(size);  // not zeroed: reads fill it
   }
 
-  void GiveBack(std::unique_ptr<unsigned char[]> buffer, std::size_t size) {
+  void GiveBack(PageBuffer buffer, std::size_t size) {
     if (!buffer) return;
     std::lock_guard<Mutex> lock(mutex_);
     if (size_ != size) {
@@ -119,7 +119,7 @@ class SpareBuffers {
  private:
   static constexpr std::size_t kMost = 16;
   Mutex mutex_;
-  std::vector<std::unique_ptr<unsigned char[]>> buffers_;
+  std::vector<PageBuffer> buffers_;
   std::size_t size_ = 0;  // the size of each
 };
 
@@ -144,9 +144,9 @@ void DismissHelper(std::shared_ptr<ReadAheadHelper> helper) {
   Pool().Release(std::move(helper));
 }
 
-std::unique_ptr<unsigned char[]> TakeBuffer(std::size_t size) { return Spares().Take(size); }
+PageBuffer TakeBuffer(std::size_t size) { return Spares().Take(size); }
 
-void GiveBackBuffer(std::unique_ptr<unsigned char[]> buffer, std::size_t size) {
+void GiveBackBuffer(PageBuffer buffer, std::size_t size) {
   Spares().GiveBack(std::move(buffer), size);
 }
 

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <memory>
 
+#include "platform/page_buffer.h"
+
 namespace platform {
 
 // Work done on a helper thread for a reader.
@@ -29,10 +31,10 @@ std::shared_ptr<ReadAheadHelper> HireHelper(HelperWork* work);
 // it to stop first), then parks the helper for the next reader.
 void DismissHelper(std::shared_ptr<ReadAheadHelper> helper);
 
-// A read buffer of size bytes, not zeroed; handed back with GiveBackBuffer
-// for the next reader.
-std::unique_ptr<unsigned char[]> TakeBuffer(std::size_t size);
-void GiveBackBuffer(std::unique_ptr<unsigned char[]> buffer, std::size_t size);
+// A page-aligned read buffer of size bytes, not zeroed; handed back with
+// GiveBackBuffer for the next reader.
+PageBuffer TakeBuffer(std::size_t size);
+void GiveBackBuffer(PageBuffer buffer, std::size_t size);
 
 // Waits a moment (up to 50 us) for ready() to hold, without sleeping: the
 // other side is usually at work on another processor and about to get

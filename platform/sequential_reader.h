@@ -43,7 +43,7 @@ class SequentialReader final : private HelperWork {
 
  private:
   struct Slot {
-    std::unique_ptr<unsigned char[]> bytes;
+    PageBuffer bytes;
     std::size_t size = 0;
     bool ok = true;
     std::string errorText;

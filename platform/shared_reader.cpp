@@ -1,5 +1,7 @@
 #include "platform/shared_reader.h"
 
+#include <algorithm>
+
 namespace platform {
 
 SharedReader::SharedReader(File& file, std::size_t pieceSize, std::size_t plainPieces, std::size_t aheadPieces,
@@ -34,6 +36,13 @@ void SharedReader::StartHelper() {
   helper_ = HireHelper(this);
 }
 
+void SharedReader::Release(std::uint64_t upTo) {
+  std::lock_guard<Mutex> lock(mutex_);
+  if (upTo <= released_) return;
+  released_ = upTo;
+  if (helperWaits_) slotFree_.NotifyOne();
+}
+
 bool SharedReader::Next(Piece& piece, std::string& errorText) {
   piece = Piece{};
   if (ended_) {
@@ -42,9 +51,7 @@ bool SharedReader::Next(Piece& piece, std::string& errorText) {
   }
   if (holdsHelpers_) {
     holdsHelpers_ = false;
-    std::lock_guard<Mutex> lock(mutex_);
-    released_ = released_ + 1;  // the caller is done with the helper's piece it held
-    if (helperWaits_) slotFree_.NotifyOne();
+    Release(heldK_ + 1);  // the caller is done with the helper's piece it held
   }
   const std::uint64_t number = next_++;
   if (!helper_ && number == plainPieces_ && aheadPieces_ > 0) StartHelper();
@@ -54,18 +61,29 @@ bool SharedReader::Next(Piece& piece, std::string& errorText) {
   const auto ready = [this, k] {
     return taken_.load(std::memory_order_acquire) > k || gaveUp_.load(std::memory_order_acquire);
   };
-  WatchBriefly(ready);
-  {
-    std::unique_lock<Mutex> lock(mutex_);
-    while (!ready()) {
-      callerWaits_ = true;
-      pieceTaken_.Wait(lock);
-      callerWaits_ = false;
+  // The helper at work on this piece (or about to take its first) is
+  // usually done in a moment; one that has not got to it is behind.
+  if (!ready() && (k == 0 || claimed_.load(std::memory_order_acquire) > k)) WatchBriefly(ready);
+  if (taken_.load(std::memory_order_acquire) <= k) {
+    if (++takenOver_ >= kMostTakenOver && takenOver_ * 4 > k + 1 && !stop_) {
+      // The helper keeps falling behind (a quarter of its pieces or more):
+      // it has no processor to itself. The caller reads the rest alone
+      // rather than share its own.
+      std::lock_guard<Mutex> lock(mutex_);
+      stop_ = true;
+      gaveUp_ = true;
+      if (helperWaits_) slotFree_.NotifyOne();
     }
+    Release(k + 1);  // the helper skips it
+    return ReadHere(own_.get(), number, piece, errorText);
   }
-  if (taken_ <= k) return ReadHere(own_.get(), number, piece, errorText);  // the helper gave up before it
   HelperSlot& slot = slots_[k % slots_.size()];
   holdsHelpers_ = true;
+  heldK_ = k;
+  if (slot.k != k) {
+    // Not this piece: never expected, but then the caller reads it.
+    return ReadHere(own_.get(), number, piece, errorText);
+  }
   switch (slot.taken) {
     case Taken::Digested:
       piece.data = slot.bytes.get();
@@ -92,17 +110,20 @@ bool SharedReader::ReadHere(unsigned char* buffer, std::uint64_t number, Piece& 
 
 void SharedReader::WorkOnHelper() {
   for (std::uint64_t k = 0;; ++k) {
-    WatchBriefly([this, k] {
+    const auto slotFree = [this, &k] {
+      k = std::max(k, released_.load(std::memory_order_acquire));  // what the caller read itself is skipped
       return stop_.load(std::memory_order_acquire) || k < released_.load(std::memory_order_acquire) + slots_.size();
-    });
+    };
+    WatchBriefly(slotFree);
     {
       std::unique_lock<Mutex> lock(mutex_);
-      while (!stop_ && k >= released_ + slots_.size()) {
+      while (!slotFree()) {
         helperWaits_ = true;
         slotFree_.Wait(lock);
         helperWaits_ = false;
       }
       if (stop_) return;
+      claimed_.store(k + 1, std::memory_order_release);
     }
     // The slot is the helper's alone until taken_ passes it.
     HelperSlot& slot = slots_[k % slots_.size()];
@@ -119,15 +140,13 @@ void SharedReader::WorkOnHelper() {
     } else {
       slot.digest = digest_(slot.bytes.get(), got);
     }
+    slot.k = k;
     slot.taken = taken;
-    bool wake = false;
     {
       std::lock_guard<Mutex> lock(mutex_);
-      taken_ = k + 1;
+      taken_.store(k + 1, std::memory_order_release);
       if (taken == Taken::LeftToCaller) gaveUp_ = true;
-      wake = callerWaits_;
     }
-    if (wake) pieceTaken_.NotifyOne();
     if (taken != Taken::Digested) return;
   }
 }

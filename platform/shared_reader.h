@@ -10,6 +10,12 @@
 // first piece that would have to come from the disk it leaves that piece and
 // the rest of the file to the caller, so a file that is not (all) cached is
 // read from the disk in order, by one thread, as without a helper.
+//
+// The caller never sleeps waiting for the helper. A helper piece that is not
+// ready when the caller gets there (the helper is behind, or has lost its
+// processor to another program) is read by the caller itself, after a brief
+// watch when the helper is at work on it; the helper then goes on past it.
+// So a helper that cannot run costs the caller next to nothing.
 #pragma once
 
 #include <atomic>
@@ -62,13 +68,15 @@ class SharedReader final : private HelperWork {
   // What became of a piece the helper took.
   enum class Taken { Digested, LeftToCaller, End };
   struct HelperSlot {
-    std::unique_ptr<unsigned char[]> bytes;
+    PageBuffer bytes;
+    std::uint64_t k = 0;  // the helper piece it holds
     Taken taken = Taken::LeftToCaller;
     std::uint32_t digest = 0;
   };
 
   bool ReadHere(unsigned char* buffer, std::uint64_t piece, Piece& out, std::string& errorText);
   bool IsHelpers(std::uint64_t piece) const { return helper_ && piece > shareFrom_ && (piece - shareFrom_) % 2 == 1; }
+  void Release(std::uint64_t upTo);  // the caller is done with helper pieces below upTo
   void StartHelper();
   void WorkOnHelper() override;  // on the helper's thread
 
@@ -77,25 +85,30 @@ class SharedReader final : private HelperWork {
   const std::size_t plainPieces_;
   const std::size_t aheadPieces_;
   const Digest digest_;
-  std::unique_ptr<unsigned char[]> own_;  // the caller's buffer
+  PageBuffer own_;  // the caller's buffer
   std::uint64_t next_ = 0;                // the piece Next hands out next
   std::uint64_t shareFrom_ = 0;           // the helper takes shareFrom_ + 1, + 3, ...
   bool ended_ = false;                    // the last piece (empty or failed) has been handed out
-  bool holdsHelpers_ = false;             // the caller holds the helper's piece last handed out
+  bool holdsHelpers_ = false;             // the caller holds the helper's piece last handed out,
+  std::uint64_t heldK_ = 0;               // its k-th
+  // Helper pieces the caller read itself; from kMostTakenOver on, when they
+  // are a quarter of the helper's, the helper stops.
+  static constexpr unsigned kMostTakenOver = 3;
+  unsigned takenOver_ = 0;
 
   // The helper's pieces: its k-th piece is shareFrom_ + 1 + 2k, in slot
-  // k % slots_.size(). taken_ (changed under mutex_) counts the pieces the
-  // helper has taken; released_ those the caller is done with. A side that
-  // waits says so, and is woken only then.
+  // k % slots_.size(). The helper is at work on pieces below claimed_ and
+  // has finished those below taken_; the caller is done with (or has read
+  // itself) those below released_, which the helper skips. The helper sleeps
+  // when every slot is in use, and says so.
   std::vector<HelperSlot> slots_;
   Mutex mutex_;
-  Condition pieceTaken_;
   Condition slotFree_;
+  std::atomic<std::uint64_t> claimed_{0};
   std::atomic<std::uint64_t> taken_{0};
   std::atomic<std::uint64_t> released_{0};
   std::atomic<bool> stop_{false};
   std::atomic<bool> gaveUp_{false};  // the helper takes no piece after its last
-  bool callerWaits_ = false;
   bool helperWaits_ = false;
   std::shared_ptr<ReadAheadHelper> helper_;
 };

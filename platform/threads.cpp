@@ -99,4 +99,18 @@ void Thread::Detach() {
   if (thread_.joinable()) thread_.detach();
 }
 
+unsigned UsableProcessors() {
+#ifdef _WIN32
+  DWORD_PTR process = 0, system = 0;
+  if (GetProcessAffinityMask(GetCurrentProcess(), &process, &system) && process != 0) {
+    return static_cast<unsigned>(__builtin_popcountll(static_cast<unsigned long long>(process)));
+  }
+#else
+  cpu_set_t set;
+  if (sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0) return static_cast<unsigned>(CPU_COUNT(&set));
+#endif
+  const unsigned online = std::thread::hardware_concurrency();
+  return online > 0 ? online : 1;
+}
+
 }  // namespace platform

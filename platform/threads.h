@@ -14,6 +14,10 @@ enum class ThreadPriority { Idle = 0, Lowest = 1, BelowNormal = 2, Normal = 3 };
 // can run at the same one (on Windows a new thread starts at Normal).
 ThreadPriority CurrentThreadPriority();
 
+// The processors this process may run on: those its affinity allows (as
+// `taskset` or `start /affinity` set it), not all the machine has.
+unsigned UsableProcessors();
+
 class Thread {
  public:
   Thread() = default;
