@@ -31,25 +31,24 @@ constexpr std::array<std::uint32_t, 256> kCrcTable = MakeCrcTable();
 constexpr unsigned kBlocksPerReport = 200;
 // A read shorter than this ends the file and is always reported.
 constexpr std::size_t kShortBlock = 65535;
-// How the file is read was measured on each platform (bench_read and
-// bench_cli.sh, 1 GiB from the page cache, two processors):
+// How the file is read was measured on each platform with page-aligned
+// buffers (bench_read and bench_cli.sh in ./dev bench, 1 GiB in four files
+// from the page cache, two processors of an AMD EPYC virtual machine):
 #ifdef _WIN32
 // Under Wine a ReadFile call costs more than the hash of what it read, and
 // a call has a cost of its own: 1 MiB reads, and a helper thread reading
-// ahead while the blocks are hashed. On one virtual machine that measured
-// from 0.5 to 1.0 of a plain ReadFile loop's speed at different times,
-// against 0.6-0.75 with both on one thread.
+// ahead while the blocks are hashed. FileCrc32 then ran at 1.02-1.03 of a
+// plain ReadFile loop's speed (filecrc32-vs-readfile).
 constexpr std::size_t kBlocksPerRead = 16;
 constexpr std::size_t kBlocksPerSharedRead = 16;
 constexpr FileCrcReadPath kHelperPath = FileCrcReadPath::Overlapped;
 #else
-// On Linux the copy out of the page cache is the limit, and a helper that
-// reads ahead lost: copying into a buffer the other processor has just
-// hashed costs more than the hash it takes off the caller. A helper that
-// reads and hashes pieces of its own, into its own buffers, won: 256 KiB
-// pieces, two copies at once; quor-cli check then took 0.7-0.8 of cat's
-// time where one thread takes 1.1-1.2. Alone, a thread reads fastest in 128 KiB pieces, as cat does
-// (the buffer stays in the processor's cache).
+// On Linux the copy out of the page cache is the limit: a helper that reads
+// and hashes pieces of its own, into its own buffers, wins (256 KiB pieces,
+// two copies at once): quor-cli check took 0.65-0.81 of cat's time, one
+// thread alone 1.2. Alone, a thread reads in 128 KiB pieces, as cat does.
+// With the other processor busy (yes > /dev/null) the helper falls behind
+// and stops, and a check took 1.0-1.05 of one thread's time.
 constexpr std::size_t kBlocksPerRead = 2;
 constexpr std::size_t kBlocksPerSharedRead = 4;
 constexpr FileCrcReadPath kHelperPath = FileCrcReadPath::Shared;
