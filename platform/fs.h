@@ -70,6 +70,15 @@ std::string VolumeId(const std::string& path);
 // name itself on POSIX.
 std::string FileNameKey(const std::string& name);
 
+// True where a folder listing carries each entry's facts in it (Windows):
+// one listing then costs less than a look-up per file. On POSIX the listing
+// looks up every entry itself.
+#ifdef _WIN32
+inline constexpr bool kListingIsCheap = true;
+#else
+inline constexpr bool kListingIsCheap = false;
+#endif
+
 // Calls visit for every entry of the folder, "." and ".." included where the
 // system lists them, in the order the file system gives. The folder may lack
 // its trailing separator. Returns false when the folder cannot be listed.

@@ -130,6 +130,28 @@ TEST(LoadSfvFile, ANamePaddedWithBlanksAndDotsFindsTheFileWindowsWouldOpen) {
 #endif
 }
 
+// A long list (whose total may come from one listing of the folder) counts
+// what look-ups would: files in sub-folders, padded and other-case names
+// where the system finds them, nothing for a missing name or a folder.
+TEST(LoadSfvFile, ALongListTotalsWhatLookUpsWould) {
+  TempDir dir;
+  testutil::MakeFolder(dir / "sub");
+  std::string list;
+  std::uint64_t expected = 0;
+  for (int i = 0; i < 20; ++i) {
+    const std::string name = "f" + std::to_string(i) + ".bin";
+    testutil::WriteBytes(dir / name, std::string(static_cast<std::size_t>(i), 'x'));
+    list += name + " 00000000\r\n";
+    expected += static_cast<std::uint64_t>(i);
+  }
+  testutil::WriteBytes(dir / "sub/in.bin", "12345");
+  testutil::WriteBytes(dir / "Mixed.bin", "123");
+  list += std::string("sub") + platform::kPathSep + "in.bin 00000000\r\nf3.bin   00000000\r\nmissing.bin 00000000\r\n" +
+          "sub 00000000\r\n" + (platform::FileNameKey("a") == "a" ? "Mixed.bin" : "MIXED.BIN") + " 00000000\r\n";
+  testutil::WriteBytes(dir / "long.sfv", list);
+  EXPECT_EQ(LoadSfvFile(dir / "long.sfv").totalSize, expected + 5 + 3 + 3);
+}
+
 TEST(LoadSfvFile, KeepsDuplicatesAndStopsAPieceAtANulByte) {
   TempDir dir;
   std::string bytes = "x.rar 00000001\r\nx.rar 00000001\r\nbefore.rar 00000002";
