@@ -1,5 +1,6 @@
 #include "core/Quor_MiscFileLib.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -245,13 +246,28 @@ std::string ListSubFolders(const std::string& folder, bool allLevels) {
   return out;
 }
 
+std::vector<std::string> PatternExtensions(const std::string& patterns, const std::string& marker) {
+  std::vector<std::string> extensions;
+  if (marker.empty()) return extensions;
+  std::size_t at = patterns.find(marker);
+  while (at != std::string::npos) {
+    const std::size_t start = at + marker.size();
+    at = patterns.find(marker, start);
+    const std::string item = patterns.substr(start, at == std::string::npos ? std::string::npos : at - start);
+    if (!item.empty()) extensions.push_back(AsciiUpper(item));
+  }
+  return extensions;
+}
+
 std::string ListFolderFiles(const std::string& folder, const std::string& patterns,
                             const std::string& marker, bool includeAll) {
+  const std::vector<std::string> excluded =
+      includeAll ? std::vector<std::string>() : PatternExtensions(patterns, marker);
   std::string out;
   platform::ListFolder(IncludeTrailingSeparator(folder), [&](const platform::DirEntry& entry) {
     if (entry.isFolder || IsTemporaryFileName(entry.name)) return;
-    const std::string key = marker + AsciiUpper(ExtractFileExt(entry.name));
-    if (!includeAll && patterns.find(key) != std::string::npos) return;
+    const std::string extension = AsciiUpper(ExtractFileExt(entry.name));
+    if (!extension.empty() && std::find(excluded.begin(), excluded.end(), extension) != excluded.end()) return;
     out += entry.name;
     out += kCrLf;
   });

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/locale.h"
 
@@ -72,9 +73,16 @@ std::string FileInfoLine(const std::string& path);
 // folders are left out.
 std::string ListSubFolders(const std::string& folder, bool allLevels);
 
-// The folder's file names, each with CR LF, leaving out a file whose key
-// (marker + upper-cased extension) occurs in patterns, unless includeAll.
-// The program's own temporary files are never listed.
+// The extensions of exclusion patterns: the items that follow each marker
+// ("#?.DIZ#?.nfo" gives ".DIZ" and ".NFO"), upper-cased; empty items and
+// text before the first marker name nothing.
+std::vector<std::string> PatternExtensions(const std::string& patterns, const std::string& marker);
+
+// The folder's file names, each with CR LF, leaving out a file whose whole
+// extension, without regard to case, is one of the patterns' extensions,
+// unless includeAll. A file without an extension is always listed, and so
+// is one whose extension only begins or ends like a listed one. The
+// program's own temporary files are never listed.
 std::string ListFolderFiles(const std::string& folder, const std::string& patterns,
                             const std::string& marker, bool includeAll);
 

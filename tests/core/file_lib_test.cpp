@@ -199,15 +199,32 @@ TEST(FindSfvFiles, TakesSfvFilesBreadthFirst) {
   EXPECT_EQ(none.queueText, "");
 }
 
-TEST(ListFolderFiles, PatternsAreASubstringTestOnTheExtension) {
+TEST(ListFolderFiles, PatternsMatchWholeExtensionsWithoutCase) {
   TempDir dir;
-  for (const char* name : {"x.nfo", "README", "y.tx", "z.rar", "old.sfv", "Q.RAR"}) WriteBytes(dir / name, "");
+  // Name, and whether the default patterns (with SFV files) leave it out.
+  const std::vector<std::pair<const char*, bool>> cases = {
+      {"x.nfo", true},    {"X.NFO", true},    {"d.Diz", true},   {"old.sfv", true}, {"z.rar", false},
+      {"README", false},  {"y.tx", false},    {"a.t", false},    {"b.di", false},   {"c.n", false},
+      {"e.j", false},     {"f.NF", false},    {"g.txt.rar", false}, {"h.xtxt", false}, {"i.TXTX", false},
+  };
+  std::vector<std::string> expected;
+  for (const auto& [name, excluded] : cases) {
+    WriteBytes(dir / name, "");
+    if (!excluded) expected.push_back(name);
+  }
   testutil::MakeFolder(dir / "folder.rar");
-  const std::string patterns = "#?.DIZ#?.NFO#?.JPG#?.TXT#?.SFV";
-  std::vector<std::string> listed = SplitListText(ListFolderFiles(dir.path(), patterns, "#?", false));
+  std::sort(expected.begin(), expected.end());
+  std::vector<std::string> listed =
+      SplitListText(ListFolderFiles(dir.path(), "#?.DIZ#?.nfo#?.JPG#?.TXT#?.SFV", "#?", false));
   std::sort(listed.begin(), listed.end());
-  EXPECT_EQ(listed, (std::vector<std::string>{"Q.RAR", "z.rar"}));
-  EXPECT_EQ(SplitListText(ListFolderFiles(dir.path(), patterns, "#?", true)).size(), 6u);
+  EXPECT_EQ(listed, expected);
+  EXPECT_EQ(SplitListText(ListFolderFiles(dir.path(), "#?.DIZ#?.NFO#?.SFV", "#?", true)).size(), cases.size());
+}
+
+TEST(PatternExtensions, TheItemsAfterEachMarker) {
+  EXPECT_EQ(PatternExtensions("#?.DIZ#?.nfo", "#?"), (std::vector<std::string>{".DIZ", ".NFO"}));
+  EXPECT_EQ(PatternExtensions(".txt#?#?.a", "#?"), (std::vector<std::string>{".A"}));
+  EXPECT_TRUE(PatternExtensions("", "#?").empty());
 }
 
 TEST(ListFolderFiles, NeverListsTheProgramsTemporaryFiles) {
