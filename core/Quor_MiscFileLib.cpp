@@ -235,8 +235,8 @@ std::string FileInfoLine(const std::string& path) {
     const bool midnight = time->hour == 0 && time->minute == 0 && time->second == 0 && time->millisecond == 0;
     if (!midnight) when += " " + platform::FormatLongTime(*time);
   }
-  char size[16];
-  std::snprintf(size, sizeof size, "%9u", entry->sizeLow);
+  char size[24];
+  std::snprintf(size, sizeof size, "%9llu", static_cast<unsigned long long>(entry->size));
   return std::string(size) + "  " + when + "  " + entry->name;
 }
 

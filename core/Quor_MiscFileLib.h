@@ -65,7 +65,8 @@ SfvSearchResult FindSfvFiles(const std::string& folder, bool includeSubFolders, 
 // nothing when the time cannot be represented.
 std::optional<platform::CalendarTime> FileTimeToDateTime(std::uint64_t fileTime);
 
-// "%9u  date time  name" for the file, or "" when not found.
+// "SIZE  date time  name" for the file, or "" when not found: the whole size
+// right-aligned in nine characters (more for larger numbers).
 std::string FileInfoLine(const std::string& path);
 
 // The folder's sub-folders, each with a trailing separator and CR LF; with

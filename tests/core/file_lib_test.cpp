@@ -294,6 +294,17 @@ TEST(FileTimes, CalendarFieldsAndInfoLine) {
   EXPECT_EQ(FileInfoLine(dir / "gone.rar"), "");
 }
 
+TEST(FileInfoLine, GivesTheWholeSizeOfLargeFiles) {
+  TempDir dir;
+  // Size, and the size column as written.
+  const std::vector<std::pair<std::uint64_t, std::string>> cases = {
+      {5ULL << 30, "5368709120  "}, {4ULL << 30, "4294967296  "}, {1ULL << 30, "1073741824  "}};
+  for (const auto& [size, column] : cases) {
+    MakeSparse(dir / "big.bin", size);
+    EXPECT_EQ(FileInfoLine(dir / "big.bin").substr(0, column.size()), column) << size;
+  }
+}
+
 TEST(DeleteOldFiles, RemovesSfvFilesStrictlyOlderThanTheLimit) {
   TempDir dir;
   const std::uint64_t now = platform::NowFileTime();
