@@ -51,12 +51,14 @@ bool AllDigits(const std::string& text) {
 }
 
 // A name for the temporary file beside target that nothing uses yet, opened.
-platform::File CreateTemporaryBeside(const std::string& target, std::string& tempPath) {
+// When none can be made, errorText says why, in the system's words.
+platform::File CreateTemporaryBeside(const std::string& target, std::string& tempPath, std::string& errorText) {
   for (int attempt = 0; attempt < 1000; ++attempt) {
     tempPath = target + kTemporaryMarker + std::to_string(attempt);
     platform::File file = platform::File::Open(tempPath, platform::Access::Write, platform::Share::Read,
                                                platform::Disposition::CreateNew);
     if (file.IsOpen()) return file;
+    errorText = platform::LastErrorText();  // before the look-up below sets another error
     if (platform::LookUpPath(tempPath) == std::nullopt) break;  // not a clash: the folder refuses
   }
   tempPath.clear();
@@ -133,7 +135,7 @@ bool WriteFileText(const std::string& path, const std::string& text, std::string
   }
 
   std::string tempPath;
-  platform::File temp = CreateTemporaryBeside(path, tempPath);
+  platform::File temp = CreateTemporaryBeside(path, tempPath, errorText);
   if (!temp.IsOpen()) return false;
   bool written = temp.Write(text.data(), text.size(), errorText) && temp.Flush(errorText);
   temp.Close();

@@ -31,7 +31,8 @@ std::string ReadFileText(const std::string& path, std::string& errorText);
 // target, so a crash leaves the old file or the new one. A text shorter than
 // 2 characters writes nothing. Creates one missing folder level and replaces
 // a read-only file (which stays read-only when the text could not be
-// written). False when not written; errorText set on a write error.
+// written). False when not written; errorText then says why (empty only for
+// a text too short to write).
 bool WriteFileText(const std::string& path, const std::string& text, std::string& errorText);
 
 // The last-write time as 16 upper-case hex digits, or "" when not found.

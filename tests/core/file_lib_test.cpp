@@ -83,6 +83,15 @@ TEST(WriteFileText, CreatesOneMissingFolderLevel) {
   EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{"Progress"}) << "only one level is made";
 }
 
+TEST(WriteFileText, AFileThatCannotBeMadeGivesTheSystemsReason) {
+  TempDir dir;
+  for (const std::string& target : {dir / "a/b/c.txt", dir / (std::string(300, 'n') + ".sfv")}) {
+    std::string error;
+    EXPECT_FALSE(WriteFileText(target, "some text", error));
+    EXPECT_FALSE(error.empty()) << target;
+  }
+}
+
 TEST(WriteFileText, AFailedReplaceKeepsTheTargetAndRemovesTheTemporaryFile) {
   TempDir dir;
   testutil::MakeFolder(dir / "target");
