@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "core/Quor_HashJobs.h"
+#include "core/Quor_Text.h"
 #include "core/Quor_Version.h"
 
 namespace {
@@ -114,6 +115,11 @@ CliArgs ParseCliArgs(const std::vector<std::string>& args) {
       if (!TakeValue(args, i, option, hasValue, inlineValue, target, result.error)) return result;
       if (target.empty() && option != "--exclude") {
         result.error = "option " + option + " needs a value";
+        return result;
+      }
+      if (option == "--name" && !IsPlainFileName(target)) {
+        result.error = "option --name needs a plain file name (no folder, none of \\ / : * ? \" < > |), not \"" +
+                       target + "\"";
         return result;
       }
       continue;

@@ -237,6 +237,27 @@ TEST(CreateThread, NoToAllAsksOnlyForNamesAndANewNameIsTakenAsTyped) {
   EXPECT_EQ(*host.createdList, first + "fresh\r\n" + second + "other.sfv\r\n");
 }
 
+TEST(CreateThread, ANameThatLeavesTheFolderWritesNothing) {
+  TempDir dir;
+  const std::string folder = Folder(dir, "Rel", {{"x.rar", kA}, {"x.sfv", "old"}});
+  Folder(dir, "Rel/sub");
+  // Given to the worker directly, or typed into the new-name box.
+  for (const char* name : {"../evil", "sub/evil.sfv", "..\\evil.sfv"}) {
+    ScriptedCreateHost byDefault;
+    RunOver(byDefault, {folder}, [&](TSFVCreateThread& worker) { worker.DefaultFileName = name; });
+    ScriptedCreateHost typed;
+    typed.newNames = {std::string(name)};
+    RunOver(typed, {folder});
+    for (const ScriptedCreateHost* host : {&byDefault, &typed}) {
+      EXPECT_EQ(host->errors.size(), 1u) << name;
+      EXPECT_EQ(*host->createdList, "") << name;
+    }
+  }
+  EXPECT_EQ(testutil::FolderNames(dir.path()), std::vector<std::string>{"Rel"});
+  EXPECT_EQ(testutil::FolderNames(folder), (std::vector<std::string>{"sub", "x.rar", "x.sfv"}));
+  EXPECT_TRUE(testutil::FolderNames(folder + "sub").empty());
+}
+
 TEST(CreateThread, SpecificModeOffersEveryFileAndKeepsThePick) {
   TempDir dir;
   const std::string folder = Folder(dir, "Picked", {{"b.rar", kDigits}, {"old.sfv", kAbc}, {"a.nfo", kA}});
