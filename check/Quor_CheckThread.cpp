@@ -157,7 +157,7 @@ struct SfvCheck {
       std::uint32_t expected = 0;
       if (!SplitSfvLine(lines[at], name, expected)) continue;
       const ListedFile file = LookUpListedFile(folder, name);
-      if (!file.entry || file.entry->isFolder) continue;
+      if (!file.entry || file.entry->isFolder || file.entry->isSpecial) continue;
       if (worker.SkipKnownGood && knownGood.Contains(KnownGoodRecord(name, *file.entry, expected))) continue;
       jobs->Add(at, file.path, *file.entry);
     }

@@ -195,6 +195,7 @@ SfvSearchResult FindSfvFiles(const std::string& folder, bool includeSubFolders, 
     const std::string current = std::move(toVisit.front());
     toVisit.pop_front();
     platform::ListFolder(current, [&](const platform::DirEntry& entry) {
+      if (entry.isSpecial) return;
       if (entry.isFolder) {
         if (includeSubFolders && IsSubFolderToWalk(entry)) {
           toVisit.push_back(current + entry.name + platform::kPathSep);
@@ -267,7 +268,7 @@ std::string ListFolderFiles(const std::string& folder, const std::string& patter
       includeAll ? std::vector<std::string>() : PatternExtensions(patterns, marker);
   std::string out;
   platform::ListFolder(IncludeTrailingSeparator(folder), [&](const platform::DirEntry& entry) {
-    if (entry.isFolder || IsTemporaryFileName(entry.name)) return;
+    if (entry.isFolder || entry.isSpecial || IsTemporaryFileName(entry.name)) return;
     const std::string extension = AsciiUpper(ExtractFileExt(entry.name));
     if (!extension.empty() && std::find(excluded.begin(), excluded.end(), extension) != excluded.end()) return;
     out += entry.name;

@@ -59,7 +59,8 @@ struct SfvSearchResult {
 };
 
 // Finds the SFV files of a folder, breadth-first when includeSubFolders.
-// Links to folders are not followed.
+// Links to folders are not followed; devices, FIFOs and sockets named .sfv
+// are not taken (they would block or never end).
 SfvSearchResult FindSfvFiles(const std::string& folder, bool includeSubFolders, bool specific);
 
 // Calendar fields of a FILETIME value (UTC, not converted to local time);
@@ -84,7 +85,8 @@ std::vector<std::string> PatternExtensions(const std::string& patterns, const st
 // extension, without regard to case, is one of the patterns' extensions,
 // unless includeAll. A file without an extension is always listed, and so
 // is one whose extension only begins or ends like a listed one. The
-// program's own temporary files are never listed.
+// program's own temporary files are never listed, nor devices, FIFOs and
+// sockets.
 std::string ListFolderFiles(const std::string& folder, const std::string& patterns,
                             const std::string& marker, bool includeAll);
 

@@ -37,6 +37,10 @@ struct DirEntry {
   // file or folder (isFolder and the size are those of what it points at on
   // POSIX, of the link itself on Windows).
   bool isLink = false;
+  // Neither a regular file nor a folder: a device, FIFO or socket (POSIX;
+  // of a link, what it points at). Such an entry is never opened, since a
+  // FIFO blocks and a device such as /dev/zero never ends.
+  bool isSpecial = false;
   std::uint32_t attributes = 0;
   std::uint32_t sizeLow = 0;  // low 32 bits of the size
   std::uint64_t size = 0;     // the whole size
@@ -97,7 +101,9 @@ class File {
   File& operator=(const File&) = delete;
 
   // Opens the file; a failed open gives a File for which IsOpen() is false.
-  // sequential hints that the file is read once from start to end.
+  // Only regular files open: a folder, device, FIFO or socket does not (and
+  // LastErrorText then says why). sequential hints that the file is read
+  // once from start to end.
   static File Open(const std::string& path, Access access, Share share, Disposition disposition,
                    bool sequential = false);
 

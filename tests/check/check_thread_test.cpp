@@ -629,6 +629,30 @@ TEST_F(CheckThreadTest, ReadErrorOfTheSfvFileIsReported) {
   EXPECT_EQ(trace[3].substr(trace[3].size() - 4), "||||");
 }
 
+// A device never ends and a FIFO blocks its open: listed ones are bad, with
+// the reason in a notice row, with and without a pool, and the check ends.
+TEST_F(CheckThreadTest, ListedDevicesAndFifosAreBadWithTheReason) {
+  const std::vector<std::string> special = testutil::MakeSpecialFiles(dir.path(), ".bin");
+  ASSERT_FALSE(special.empty());
+  WriteBytes(dir / "ok.bin", "fine");
+  std::vector<std::string> lines;
+  for (const std::string& path : special) lines.push_back(FormatSfvLine(ExtractFileName(path), 0));
+  lines.push_back(Line("ok.bin", "fine"));
+  const std::string sfv = WriteSfv("special.sfv", lines);
+  for (const unsigned poolJobs : {1u, 2u}) {
+    jobs = poolJobs;
+    const std::vector<FileRow> rows = (Run(All(sfv)), host.FileRows());
+    ASSERT_EQ(rows.size(), 2 * special.size() + 2) << "jobs " << poolJobs;
+    for (std::size_t i = 0; i < special.size(); ++i) {
+      EXPECT_EQ(rows[2 * i].kind, FileRowKind::Bad) << special[i];
+      EXPECT_EQ(rows[2 * i + 1].kind, FileRowKind::Notice) << special[i];
+      EXPECT_NE(rows[2 * i + 1].path.find("regular file"), std::string::npos) << rows[2 * i + 1].path;
+    }
+    EXPECT_EQ(rows[2 * special.size()].kind, FileRowKind::Ok);
+    EXPECT_EQ(host.SfvRows()[0].bad, std::to_string(special.size()));
+  }
+}
+
 TEST_F(CheckThreadTest, ReadErrorWhileHashingReportsThatFileAndGoesOn) {
   renameBad = true;
   makeDummy = true;

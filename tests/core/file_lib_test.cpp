@@ -236,6 +236,21 @@ TEST(PatternExtensions, TheItemsAfterEachMarker) {
   EXPECT_TRUE(PatternExtensions("", "#?").empty());
 }
 
+#ifndef _WIN32
+// They would block or never end: neither the search for SFV files nor the
+// listing of a folder's files takes them.
+TEST(FolderWalks, DevicesAndFifosAreSkipped) {
+  TempDir dir;
+  ASSERT_FALSE(testutil::MakeSpecialFiles(dir.path(), ".sfv").empty());
+  ASSERT_FALSE(testutil::MakeSpecialFiles(dir.path(), ".rar").empty());
+  WriteBytes(dir / "real.sfv", "");
+  WriteBytes(dir / "real.rar", "");
+  EXPECT_EQ(FindSfvFiles(dir.path(), true, false).queueText, "ALL$" + dir / "real.sfv" + kCrLf);
+  EXPECT_EQ(ListFolderFiles(dir.path(), "#?.SFV", "#?", false), "real.rar" + std::string(kCrLf));
+  EXPECT_EQ(SplitListText(ListFolderFiles(dir.path(), "", "#?", true)).size(), 2u);
+}
+#endif
+
 TEST(ListFolderFiles, NeverListsTheProgramsTemporaryFiles) {
   TempDir dir;
   const std::vector<std::string> temporaries{"z.sfv.quor~0", "z.sfv.quor~17", "ZERAravo.dat.~4242-3"};
