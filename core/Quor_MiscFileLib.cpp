@@ -129,6 +129,12 @@ std::string ReadFileText(const std::string& path, std::string& errorText) {
 bool WriteFileText(const std::string& path, const std::string& text, std::string& errorText) {
   errorText.clear();
   if (text.size() < 2) return false;
+  // Replacing a link would, on Windows, delete or write over what it points
+  // at, and on POSIX clear its attributes: a link is never replaced.
+  if (const std::optional<platform::DirEntry> entry = platform::FindEntry(path); entry && entry->isLink) {
+    errorText = kLinkNotReplacedText;
+    return false;
+  }
   const std::string folder = ExtractFilePath(path);
   if (!folder.empty() && !platform::FolderExists(folder)) {
     platform::CreateFolder(ExcludeTrailingSeparator(folder));

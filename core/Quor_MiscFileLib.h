@@ -26,13 +26,18 @@ std::uint64_t FileSize64(const std::string& path);
 // when a read fails after the file was opened.
 std::string ReadFileText(const std::string& path, std::string& errorText);
 
+// What WriteFileText says when the file to replace is a link.
+inline constexpr char kLinkNotReplacedText[] =
+    "It is a link; it is not replaced, and what it points at is left as it is.";
+
 // Replaces the file with text, in one piece: the text goes to a temporary
 // file in the same folder, is flushed, and is then put in place of the
 // target, so a crash leaves the old file or the new one. A text shorter than
 // 2 characters writes nothing. Creates one missing folder level and replaces
 // a read-only file (which stays read-only when the text could not be
-// written). False when not written; errorText then says why (empty only for
-// a text too short to write).
+// written). A link (symbolic link, junction) is never replaced, nor written
+// through. False when not written; errorText then says why (empty only for a
+// text too short to write).
 bool WriteFileText(const std::string& path, const std::string& text, std::string& errorText);
 
 // The last-write time as 16 upper-case hex digits, or "" when not found.

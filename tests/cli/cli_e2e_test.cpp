@@ -304,6 +304,18 @@ TEST_F(CliEndToEnd, ExistingSfvFileIsLeftAloneUnlessOverwriteIsGiven) {
   EXPECT_EQ(RunCli({"check", sfv}).status, 0);
 }
 
+TEST_F(CliEndToEnd, OverwriteLeavesAnSfvFileThatIsALinkAndWhatItPointsAt) {
+  testutil::MakeFolder(dir_ / "v");
+  WriteBytes(dir_ / "v/notes.txt", "the user's notes");
+  Put("f.bin", "one");
+  ASSERT_TRUE(testutil::MakeFileLink(File("my files.sfv"), dir_ / "v/notes.txt"));
+  const auto run = RunCli({"create", "--overwrite", base_});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find(kLinkNotReplacedText), std::string::npos) << run.err;
+  EXPECT_EQ(ReadBytes(dir_ / "v/notes.txt"), "the user's notes");
+  EXPECT_TRUE(platform::FindEntry(File("my files.sfv"))->isLink);
+}
+
 TEST_F(CliEndToEnd, SfvNamesThatLeaveTheFolderAreWrongUsage) {
   Put("f.bin", "one");
   testutil::MakeFolder(File("sub"));

@@ -92,6 +92,21 @@ TEST(WriteFileText, AFileThatCannotBeMadeGivesTheSystemsReason) {
   }
 }
 
+TEST(WriteFileText, NeverReplacesALinkNorWhatItPointsAt) {
+  TempDir dir;
+  testutil::MakeFolder(dir / "v");
+  WriteBytes(dir / "v/notes.txt", "the user's notes");
+  ASSERT_TRUE(platform::SetReadOnly(dir / "v/notes.txt"));
+  ASSERT_TRUE(testutil::MakeFileLink(dir / "list.sfv", dir / "v/notes.txt"));
+  std::string error;
+  EXPECT_FALSE(WriteFileText(dir / "list.sfv", "new text", error));
+  EXPECT_EQ(error, kLinkNotReplacedText);
+  EXPECT_EQ(ReadBytes(dir / "v/notes.txt"), "the user's notes");
+  EXPECT_TRUE(platform::FindEntry(dir / "v/notes.txt")->attributes & platform::kAttrReadOnly);
+  EXPECT_TRUE(platform::FindEntry(dir / "list.sfv")->isLink);
+  EXPECT_EQ(FolderNames(dir.path()), (std::vector<std::string>{"list.sfv", "v"}));
+}
+
 TEST(WriteFileText, AFailedReplaceKeepsTheTargetAndRemovesTheTemporaryFile) {
   TempDir dir;
   testutil::MakeFolder(dir / "target");
