@@ -186,6 +186,22 @@ std::string ExpandShortPath(const std::string& folder) {
   return platform::FolderExists(result) ? result : original;
 }
 
+bool PathIsInside(const std::string& path, const std::string& folder) {
+  const auto normal = [](const std::string& text) {
+    std::string key = platform::FileNameKey(text);
+    for (char& c : key) {
+      if (platform::IsPathSep(c)) c = '/';
+    }
+    while (key.size() > 1 && key.back() == '/') key.pop_back();
+    return key;
+  };
+  const std::string inner = normal(path);
+  const std::string outer = normal(folder);
+  if (outer.empty() || inner.compare(0, outer.size(), outer) != 0) return false;
+  // "/a/bc" is not inside "/a/b"; a root such as "/" or "C:/" ends in its separator.
+  return inner.size() == outer.size() || outer.back() == '/' || inner[outer.size()] == '/';
+}
+
 bool IsFileLocked(const std::string& path) {
   platform::File file = platform::File::Open(path, platform::Access::Read, platform::Share::None,
                                              platform::Disposition::OpenExisting);

@@ -54,6 +54,11 @@ std::string LongFileName(const std::string& path);
 // The folder spelled with long names, for paths with "~" in them.
 std::string ExpandShortPath(const std::string& folder);
 
+// True when path is folder itself or lies inside it, both spelled as the
+// file system holds them (RealPath): compared step by step as the file
+// system compares names (without letter case on Windows), either separator.
+bool PathIsInside(const std::string& path, const std::string& folder);
+
 // True when the file cannot be opened for exclusive reading (in use, or absent).
 bool IsFileLocked(const std::string& path);
 

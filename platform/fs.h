@@ -178,7 +178,12 @@ std::string UserStateFolder();
 // The path made absolute against the current folder, with "." and ".."
 // steps resolved by name (links are not followed).
 std::string FullPathName(const std::string& path);
-// True when standard error is a terminal (a console window on Windows).
+// The path of an existing file or folder as the file system holds it, every
+// link, junction and "." or ".." step resolved (realpath on POSIX, the final
+// path of an open handle on Windows), without a trailing separator except
+// for a root; "" when it cannot be resolved (nothing there).
+std::string RealPath(const std::string& path);
+// True when the standard error is a terminal (a console window on Windows).
 bool StderrIsTerminal();
 
 // The short (8.3) spelling of a path where the file system has one; the path

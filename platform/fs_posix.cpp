@@ -377,6 +377,15 @@ std::string FullPathName(const std::string& path) {
   return out;
 }
 
+std::string RealPath(const std::string& path) {
+  if (path.empty()) return std::string();
+  char* resolved = realpath(path.c_str(), nullptr);
+  if (!resolved) return std::string();
+  std::string result = resolved;
+  std::free(resolved);
+  return result;
+}
+
 bool StderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }
 
 std::string ShortPathName(const std::string& path) { return path; }

@@ -379,6 +379,24 @@ std::string FullPathName(const std::string& path) {
   return full.empty() ? path : PathFromSystem(full);
 }
 
+std::string RealPath(const std::string& path) {
+  if (path.empty()) return std::string();
+  // Opening for no more than the attributes works for folders too (backup
+  // semantics) and follows links and junctions to what they point at.
+  HANDLE h = CreateFileW(WidePath(path).c_str(), FILE_READ_ATTRIBUTES,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::string();
+  const std::wstring final = GrowingBuffer([h](wchar_t* buffer, DWORD size) {
+    return GetFinalPathNameByHandleW(h, buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  });
+  CloseHandle(h);
+  if (final.empty()) return std::string();
+  std::string result = PathFromSystem(final);
+  while (result.size() > 3 && (result.back() == '\\' || result.back() == '/')) result.pop_back();
+  return result;
+}
+
 bool StderrIsTerminal() {
   DWORD mode = 0;
   return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;

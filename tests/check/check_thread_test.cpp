@@ -694,6 +694,33 @@ TEST_F(CheckThreadTest, NamesOutsideTheSfvFolderAreCheckedButNothingIsMadeThere)
   EXPECT_EQ(testutil::FolderNames(dir / "sfv"), (std::vector<std::string>{"inside.bin_MISSING", "out.sfv", "sub"}));
 }
 
+// A folder link inside the SFV file's folder that leads out of it (lnk ->
+// victim beside it), and one that leads to a sub-folder (back -> sub): a
+// bad and a missing file listed through each.
+TEST_F(CheckThreadTest, NothingIsRenamedOrMadeWhereAFolderLinkLeadsOut) {
+  renameBad = true;
+  makeDummy = true;
+  for (const char* folder : {"sfv", "sfv/sub", "victim"}) testutil::MakeFolder(dir / folder);
+  WriteBytes(dir / "victim/keys", "the user's keys");
+  WriteBytes(dir / "sfv/sub/keys", "altered");
+  ASSERT_TRUE(testutil::MakeFolderLink(dir / "sfv/lnk", dir / "victim"));
+  ASSERT_TRUE(testutil::MakeFolderLink(dir / "sfv/back", dir / "sfv/sub"));
+  const std::string sfv = WriteSfv("sfv/l.sfv", {Line("lnk/keys", "x"), Line("lnk/gone.rar", "x"),
+                                                 Line("back/keys", "x"), Line("back/gone.rar", "x")});
+  host.hideFolder = dir / "sfv/";
+  Run(All(sfv));
+  const std::vector<FileRow> rows = host.FileRows();
+  ASSERT_EQ(rows.size(), 7u);
+  const std::vector<FileRowKind> kinds = {FileRowKind::Bad,  FileRowKind::Notice,  FileRowKind::Missing,
+                                          FileRowKind::Notice, FileRowKind::Bad, FileRowKind::Missing};
+  for (std::size_t i = 0; i < kinds.size(); ++i) EXPECT_EQ(rows[i].kind, kinds[i]) << i;
+  EXPECT_NE(rows[1].path.find("outside"), std::string::npos) << rows[1].path;
+  EXPECT_EQ(testutil::FolderNames(dir / "victim"), std::vector<std::string>{"keys"});
+  EXPECT_EQ(ReadBytes(dir / "victim/keys"), "the user's keys");
+  EXPECT_EQ(testutil::FolderNames(dir / "sfv/sub"),
+            (std::vector<std::string>{"gone.rar_MISSING", "keys_BAD_OR_INCOMPLETE"}));
+}
+
 TEST(StaysInsideFolder, DotDotStepsMayNotClimbAboveTheFolder) {
   for (const char* inside : {"a.bin", "sub/a.bin", "sub\\..\\a.bin", "./a", "a/../b", "a b/c..d"}) {
     EXPECT_TRUE(StaysInsideFolder(inside)) << inside;

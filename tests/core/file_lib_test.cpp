@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #ifdef _WIN32
 #include <windows.h>
 
@@ -167,6 +169,26 @@ TEST(CreateEmptyFile, CutsAnExistingFile) {
   EXPECT_TRUE(CreateEmptyFile(dir / "new_MISSING"));
   EXPECT_TRUE(platform::FileExists(dir / "new_MISSING"));
   EXPECT_FALSE(CreateEmptyFile(dir / "no/such/folder"));
+}
+
+TEST(PathIsInside, StepByStepAsTheFileSystemComparesNames) {
+#ifdef _WIN32
+  const bool noCase = true;
+#else
+  const bool noCase = false;
+#endif
+  // Path, folder, and whether the path is inside.
+  const std::vector<std::tuple<std::string, std::string, bool>> cases = {
+      {"/a/b", "/a/b", true},          {"/a/b/c", "/a/b", true},    {"/a/b/c/d", "/a/b/", true},
+      {"/a/bc", "/a/b", false},        {"/a", "/a/b", false},       {"/x/b", "/a/b", false},
+      {"/etc", "/", true},             {"C:\\R\\x", "C:\\R", true}, {"C:\\Rx", "C:\\R", false},
+      {"C:\\x", "C:\\", true},         {"D:\\R\\x", "C:\\R", false}, {"C:/R\\x", "C:\\R/", true},
+      {"\\\\srv\\share\\f", "\\\\srv\\share", true}, {"/A/B/c", "/a/b", noCase},
+      {"C:\\rel\\X", "c:\\REL", noCase}, {"", "/a", false},         {"/a", "", false},
+  };
+  for (const auto& [path, folder, inside] : cases) {
+    EXPECT_EQ(PathIsInside(path, folder), inside) << path << " in " << folder;
+  }
 }
 
 TEST(IsFileLocked, AbsentIsLockedPresentIsNot) {
