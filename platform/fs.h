@@ -64,6 +64,12 @@ std::optional<DirEntry> FindEntry(const std::string& path);
 // FindEntry for those. Never matches wildcards.
 std::optional<DirEntry> LookUpPath(const std::string& path);
 
+// The facts of the file at path that no one can set back (DirEntry's
+// changeTime and fileId), asked of the file itself: on Windows, where a
+// look-up does not give them, from a handle opened for its attributes; on
+// POSIX from the look-up. False when they cannot be told.
+bool ChangeFacts(const std::string& path, std::uint64_t& changeTime, std::uint64_t& fileId);
+
 // A text naming the volume that holds the path (its serial number on
 // Windows, its device number on POSIX); "" when it cannot be told.
 std::string VolumeId(const std::string& path);

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -81,6 +82,28 @@ TEST(HashJobs, AResultIsUsedOnlyWhileTheFilesFactsAreThoseItWasHandedOverWith) {
     for (const auto& notice : counts.notices) total += notice.second;
     EXPECT_EQ(total, sizeChanges ? after.size() : before.size()) << "each byte counted once";
   }
+}
+
+// The same, but the new content has the old size and gets the old write
+// time back: only the change time (or, on Windows, the one the file itself
+// gives) tells.
+TEST(HashJobs, ARewriteWithItsWriteTimePutBackIsHashedAgain) {
+  TempDir dir;
+  const std::string path = dir / "file";
+  const std::string before(100000, 'x'), after(100000, 'y');
+  WriteBytes(path, before);
+  const platform::DirEntry facts = *platform::LookUpPath(path);
+  PauseGate gate;
+  gate.Pause();
+  HashJobs jobs(1, nullptr, &gate);
+  jobs.Add(0, path, facts);
+  ASSERT_TRUE(Eventually([&] { return gate.Waiting() == 1; }));
+  WriteBytes(path, after);
+  ASSERT_TRUE(platform::SetLastWriteTime(path, facts.lastWriteTime));
+  gate.Resume();
+  const std::optional<platform::DirEntry> now = platform::LookUpPath(path);
+  ASSERT_EQ(now->lastWriteTime, facts.lastWriteTime);
+  EXPECT_EQ(jobs.Hash(0, path, now, nullptr).crc, CrcOf(after));
 }
 
 // What is wrong with a file is decided at its turn: one the pool could not
