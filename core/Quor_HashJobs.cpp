@@ -129,7 +129,10 @@ void HashJobs::Add(std::size_t key, const std::string& path, const platform::Dir
   auto job = std::make_shared<Job>(*this, key, path, facts);
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (const auto old = inHand_.find(key); old != inHand_.end()) DropLocked(old->second);
+    if (const auto old = inHand_.find(key); old != inHand_.end()) {
+      old->second->stop.store(1, std::memory_order_relaxed);
+      DropLocked(old->second);
+    }
     queue_.push_back(job);
     inHand_.emplace(key, std::move(job));
   }

@@ -50,7 +50,8 @@ class HashJobs {
   HashJobs& operator=(const HashJobs&) = delete;
 
   // Hands over the file of the list position `key`, with its facts now. The
-  // pool hashes files in the order they were handed over.
+  // pool hashes files in the order they were handed over. A file handed over
+  // earlier under the same key is dropped, and its hash stopped.
   void Add(std::size_t key, const std::string& path, const platform::DirEntry& facts);
   // Files handed over and neither taken nor dropped.
   std::size_t InHand() const;

@@ -90,7 +90,15 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return self->HandleMessage(msg, wParam, lParam);
 }
 
-Window::~Window() { Destroy(); }
+Window::~Window() {
+  if (!hwnd_) return;
+  // The derived parts are gone by now: the messages of the destruction
+  // (WM_DESTROY, the controls' notices) go to the default handling.
+  const HWND hwnd = hwnd_;
+  RemovePropW(hwnd, kObjectProperty);
+  hwnd_ = nullptr;
+  DestroyWindow(hwnd);
+}
 
 bool Window::Create(const char* className, const char* caption, DWORD style, DWORD exStyle, RECT rect,
                     HWND owner, HICON icon) {

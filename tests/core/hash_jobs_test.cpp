@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -104,6 +105,42 @@ TEST(HashJobs, ARewriteWithItsWriteTimePutBackIsHashedAgain) {
   const std::optional<platform::DirEntry> now = platform::LookUpPath(path);
   ASSERT_EQ(now->lastWriteTime, facts.lastWriteTime);
   EXPECT_EQ(jobs.Hash(0, path, now, nullptr).crc, CrcOf(after));
+}
+
+// A safe point that counts how often a hash passed it.
+class CountingGate : public SafePoint {
+ public:
+  void Wait() override {
+    ++passed;
+    gate.Wait();
+  }
+  PauseGate gate;
+  std::atomic<int> passed{0};
+};
+
+// A file handed over again under the same key replaces the first, whose
+// hash is stopped rather than read to its end.
+TEST(HashJobs, HandingAKeyOverAgainStopsTheEarlierHash) {
+  TempDir dir;
+  const std::string big = dir / "big", small = dir / "small";
+  {
+    platform::File file = platform::File::Open(big, platform::Access::Write, platform::Share::Read,
+                                               platform::Disposition::CreateAlways);
+    std::string error;
+    ASSERT_TRUE(file.SetSize(64 * FileCrcBlockSize(), error)) << error;
+  }
+  WriteBytes(small, "small");
+  CountingGate counting;
+  counting.gate.Pause();
+  {
+    HashJobs jobs(1, nullptr, &counting);
+    jobs.Add(0, big, *platform::LookUpPath(big));
+    ASSERT_TRUE(Eventually([&] { return counting.gate.Waiting() == 1; }));
+    jobs.Add(0, small, *platform::LookUpPath(small));
+    counting.gate.Resume();
+    EXPECT_EQ(jobs.Hash(0, small, platform::LookUpPath(small), nullptr).crc, CrcOf("small"));
+  }  // the pool threads have ended
+  EXPECT_LT(counting.passed.load(), 8) << "the big file was read on";
 }
 
 // What is wrong with a file is decided at its turn: one the pool could not
