@@ -120,6 +120,11 @@ SIZE OuterSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD ex
 // Outer rectangle of that size centred on the desktop's work area.
 RECT CentredRect(int width, int height);
 
+// The outer rectangle moved (and shrunk where larger) onto the work area of
+// the monitor nearest to it, so a place saved on a monitor that is gone, or
+// partly off the screen, comes back where it can be seen.
+RECT KeptOnScreen(RECT rect);
+
 // The program's icon from the resources (null when the module has none).
 HICON AppIcon();
 
