@@ -92,15 +92,11 @@ bool MakeFolderLink(const std::string& link, const std::string& target) {
 #endif
 }
 
+#ifndef _WIN32
 bool MakeFileLink(const std::string& link, const std::string& target) {
-#ifdef _WIN32
-  return StartUnderWine("ln -s", {target, link}) && SoonThere(link, true);
-#else
   return symlink(target.c_str(), link.c_str()) == 0;
-#endif
 }
 
-#ifndef _WIN32
 std::vector<std::string> MakeSpecialFiles(const std::string& folder, const std::string& suffix) {
   const std::string base = !folder.empty() && platform::IsPathSep(folder.back()) ? folder : folder + '/';
   const std::vector<std::string> paths = {base + "zero" + suffix, base + "urandom" + suffix, base + "fifo" + suffix};

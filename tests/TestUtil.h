@@ -62,11 +62,11 @@ void MakeFolder(const std::string& path);
 // Makes a symbolic link at link to the folder target; false when the system
 // made none.
 bool MakeFolderLink(const std::string& link, const std::string& target);
-// Makes a symbolic link at link to the file target (a full path); false when
-// the system made none. Under Wine the link is a Linux one, which Wine shows
-// as a reparse point.
-bool MakeFileLink(const std::string& link, const std::string& target);
 #ifndef _WIN32
+// Makes a symbolic link at link to the file target; false when the system
+// made none. (Under Wine a link to a file cannot be made: CreateSymbolicLinkW
+// makes nothing, and a Linux link to a file looks like the file itself.)
+bool MakeFileLink(const std::string& link, const std::string& target);
 // Entries of folder that are no regular files, named "zero", "urandom" and
 // "fifo" + suffix: links to /dev/zero and /dev/urandom (endless reads) and a
 // FIFO (an open of it waits for a writer). Their paths, in that order; empty

@@ -76,12 +76,15 @@ TEST(HashJobs, AResultIsUsedOnlyWhileTheFilesFactsAreThoseItWasHandedOverWith) {
 
     RecordingTarget counts;
     // With the same facts the pool's read stands (the change is not seen,
-    // as a change within one tick of the file's time would not be).
+    // as a change within one tick of the file's time would not be). Where
+    // the look-up gives no change time (Windows), the file itself is asked
+    // for it at the turn, and the rewrite shows all the same.
+    const bool seen = sizeChanges || facts.changeTime == 0;
     const FileCrcResult got = jobs.Hash(0, path, sizeChanges ? platform::LookUpPath(path) : facts, &counts);
-    EXPECT_EQ(got.crc, CrcOf(sizeChanges ? after : before)) << sizeChanges;
+    EXPECT_EQ(got.crc, CrcOf(seen ? after : before)) << sizeChanges;
     std::uint64_t total = 0;
     for (const auto& notice : counts.notices) total += notice.second;
-    EXPECT_EQ(total, sizeChanges ? after.size() : before.size()) << "each byte counted once";
+    EXPECT_EQ(total, seen ? after.size() : before.size()) << "each byte counted once";
   }
 }
 
