@@ -57,12 +57,15 @@ TEST(HashJobs, ResultsAndByteCountsAreThoseOfHashingOnTheWorker) {
 }
 
 // A pool thread holds at the closed gate after its first block, with the
-// whole small file already read; the file is then written again.
+// whole small file already read; the file is then written again: one byte
+// longer; of the same size, its facts given at the turn as they were before;
+// of the same size with its old write time put back.
 TEST(HashJobs, AResultIsUsedOnlyWhileTheFilesFactsAreThoseItWasHandedOverWith) {
   TempDir dir;
   const std::string path = dir / "file";
   const std::string before = std::string(100000, 'x');  // two blocks, one read
-  for (const bool sizeChanges : {true, false}) {
+  enum class Rewrite { Longer, StaleFacts, TimePutBack };
+  for (const Rewrite rewrite : {Rewrite::Longer, Rewrite::StaleFacts, Rewrite::TimePutBack}) {
     WriteBytes(path, before);
     const platform::DirEntry facts = *platform::LookUpPath(path);
     PauseGate gate;
@@ -70,44 +73,27 @@ TEST(HashJobs, AResultIsUsedOnlyWhileTheFilesFactsAreThoseItWasHandedOverWith) {
     HashJobs jobs(1, nullptr, &gate);
     jobs.Add(0, path, facts);
     ASSERT_TRUE(Eventually([&] { return gate.Waiting() == 1; }));
-    const std::string after = std::string(sizeChanges ? 100001 : 100000, 'y');
+    const std::string after = std::string(rewrite == Rewrite::Longer ? 100001 : 100000, 'y');
     WriteBytes(path, after);
+    if (rewrite == Rewrite::TimePutBack) {
+      ASSERT_TRUE(platform::SetLastWriteTime(path, facts.lastWriteTime));
+    }
     gate.Resume();
 
     RecordingTarget counts;
     // With the same facts the pool's read stands (the change is not seen,
-    // as a change within one tick of the file's time would not be). Where
-    // the look-up gives no change time (Windows), the file itself is asked
-    // for it at the turn, and the rewrite shows all the same.
-    const bool seen = sizeChanges || facts.changeTime == 0;
-    const FileCrcResult got = jobs.Hash(0, path, sizeChanges ? platform::LookUpPath(path) : facts, &counts);
-    EXPECT_EQ(got.crc, CrcOf(seen ? after : before)) << sizeChanges;
+    // as a change within one tick of the file's time would not be). The
+    // change time, which no one sets back, shows the rewrite whose write
+    // time was put back; where the look-up gives none (Windows), the file
+    // itself is asked for it at the turn, and every rewrite shows.
+    const bool seen = rewrite != Rewrite::StaleFacts || facts.changeTime == 0;
+    const auto now = rewrite == Rewrite::StaleFacts ? std::optional(facts) : platform::LookUpPath(path);
+    const FileCrcResult got = jobs.Hash(0, path, now, &counts);
+    EXPECT_EQ(got.crc, CrcOf(seen ? after : before)) << static_cast<int>(rewrite);
     std::uint64_t total = 0;
     for (const auto& notice : counts.notices) total += notice.second;
     EXPECT_EQ(total, seen ? after.size() : before.size()) << "each byte counted once";
   }
-}
-
-// The same, but the new content has the old size and gets the old write
-// time back: only the change time (or, on Windows, the one the file itself
-// gives) tells.
-TEST(HashJobs, ARewriteWithItsWriteTimePutBackIsHashedAgain) {
-  TempDir dir;
-  const std::string path = dir / "file";
-  const std::string before(100000, 'x'), after(100000, 'y');
-  WriteBytes(path, before);
-  const platform::DirEntry facts = *platform::LookUpPath(path);
-  PauseGate gate;
-  gate.Pause();
-  HashJobs jobs(1, nullptr, &gate);
-  jobs.Add(0, path, facts);
-  ASSERT_TRUE(Eventually([&] { return gate.Waiting() == 1; }));
-  WriteBytes(path, after);
-  ASSERT_TRUE(platform::SetLastWriteTime(path, facts.lastWriteTime));
-  gate.Resume();
-  const std::optional<platform::DirEntry> now = platform::LookUpPath(path);
-  ASSERT_EQ(now->lastWriteTime, facts.lastWriteTime);
-  EXPECT_EQ(jobs.Hash(0, path, now, nullptr).crc, CrcOf(after));
 }
 
 // A safe point that counts how often a hash passed it.
