@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <string_view>
 #include <unordered_set>
@@ -24,6 +25,10 @@ constexpr char kMissingSuffix[] = "_MISSING";
 // The notice beside the name of a file whose hash the user halted.
 constexpr char kNotFinishedText[] = "was not finished (halted).";
 constexpr std::uint64_t k4GiB = 1ULL << 32;
+// The notice beside a file whose folder, once its links are resolved, lies
+// outside the SFV file's folder, when the options asked to rename or mark it.
+constexpr char kOutsideText[] =
+    "lies outside the SFV file's folder (through a link): nothing is renamed or made there.";
 
 // The known-good records of one SFV file, in the order they were added. They
 // are compared as the file system compares names: without letter case on
@@ -99,6 +104,10 @@ struct SfvCheck {
   std::uint32_t bad = 0;
   std::uint32_t missing = 0;
   std::size_t nextAhead = 0;  // the first line not yet looked at for the pool
+  std::string realFolder{};   // folder with its links resolved; "" until needed
+  // Where the folders of listed names really are, each resolved once.
+  enum class Place { Inside, Outside, Unknown };
+  std::map<std::string, Place> placeOfFolder{};
 
   void File(const std::string& name, const std::string& path, FileRowKind kind, const std::string& size) {
     worker.Host->ReportFile(FileRow{name, path, StatusText(kind), size, kind});
@@ -157,10 +166,26 @@ struct SfvCheck {
       std::uint32_t expected = 0;
       if (!SplitSfvLine(lines[at], name, expected)) continue;
       const ListedFile file = LookUpListedFile(folder, name);
-      if (!file.entry || file.entry->isFolder) continue;
+      if (!file.entry || file.entry->isFolder || file.entry->isSpecial) continue;
       if (worker.SkipKnownGood && knownGood.Contains(KnownGoodRecord(name, *file.entry, expected))) continue;
       jobs->Add(at, file.path, *file.entry);
     }
+  }
+
+  // Where the folder that holds path really is: a name whose text stays in
+  // the SFV file's folder can still lead out of it through a folder link or
+  // junction. Unknown when a folder cannot be resolved (it is not there).
+  Place PlaceOf(const std::string& path) {
+    const std::string parent = ExtractFilePath(path);
+    if (parent == folder) return Place::Inside;
+    if (const auto known = placeOfFolder.find(parent); known != placeOfFolder.end()) return known->second;
+    if (realFolder.empty()) realFolder = platform::RealPath(folder);
+    const std::string realParent = platform::RealPath(parent);
+    const Place place = realFolder.empty() || realParent.empty() ? Place::Unknown
+                        : PathIsInside(realParent, realFolder)   ? Place::Inside
+                                                                 : Place::Outside;
+    placeOfFolder.emplace(parent, place);
+    return place;
   }
 
   // Decides and reports the outcome of the file line at index.
@@ -169,12 +194,20 @@ struct SfvCheck {
     const std::string& path = file.path;
     const std::optional<platform::DirEntry>& entry = file.entry;
     // Files listed outside the SFV file's folder tree are checked, but
-    // nothing is ever made, renamed or removed beside them.
-    const bool mayTouch = StaysInsideFolder(name);
+    // nothing is ever made, renamed or removed beside them: not where the
+    // name says so, and not where a link inside leads out.
+    const bool namedInside = StaysInsideFolder(name);
+    const Place place = namedInside ? PlaceOf(path) : Place::Outside;
+    const bool mayTouch = place == Place::Inside;
+    // Said when the options asked for a change that the real place forbids.
+    const auto sayOutside = [&] {
+      if (namedInside && place == Place::Outside) File(name, kOutsideText, FileRowKind::Notice, "");
+    };
     if (!entry || entry->isFolder) {
       ++missing;
       if (worker.MakeDummy && mayTouch) MakeMarker(markers, path + kMissingSuffix);
       File(name, folder, FileRowKind::Missing, "");
+      if (worker.MakeDummy) sayOutside();
       return;
     }
     if (mayTouch) RemoveMarker(markers, path + kMissingSuffix, jobs);
@@ -212,11 +245,13 @@ struct SfvCheck {
     }
     ++bad;
     // After an abort nothing more is renamed or marked.
-    if (mayTouch && !IsSet(worker.AbortFlag)) {
+    const bool change = (worker.RenameBad || worker.MakeDummy) && !IsSet(worker.AbortFlag);
+    if (change && mayTouch) {
       if (worker.RenameBad) RenameBadFile(markers, path, jobs);
       if (worker.MakeDummy) MakeMarker(markers, path + kBadSuffix);
     }
     File(name, folder, FileRowKind::Bad, sizeText);
+    if (change) sayOutside();
   }
 };
 

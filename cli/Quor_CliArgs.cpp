@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "core/Quor_HashJobs.h"
+#include "core/Quor_Text.h"
 #include "core/Quor_Version.h"
 
 namespace {
@@ -116,6 +117,11 @@ CliArgs ParseCliArgs(const std::vector<std::string>& args) {
         result.error = "option " + option + " needs a value";
         return result;
       }
+      if (option == "--name" && !IsPlainFileName(target)) {
+        result.error = "option --name needs a plain file name (no folder, none of \\ / : * ? \" < > |), not \"" +
+                       target + "\"";
+        return result;
+      }
       continue;
     } else {
       known = false;
@@ -183,8 +189,9 @@ std::string CliHelpText(CliCommand command) {
           "\n"
           "  --recursive        also every sub-folder, all levels\n"
           "  --name NAME        the SFV file name for every folder (\".sfv\" is added\n"
-          "                     when missing); without it each folder's name is chosen\n"
-          "                     from its files or the folder name\n"
+          "                     when missing; a plain name, without a folder part);\n"
+          "                     without it each folder's name is chosen from its\n"
+          "                     files or the folder name\n"
           "  --exclude PATTERNS the file types left out, default \"#?.DIZ#?.NFO#?.JPG#?.TXT\"\n"
           "  --file-info        a comment with size, date and time per file\n"
           "  --nfo FILE         the lines of FILE as comments in the header\n"

@@ -9,10 +9,13 @@
 // host gets the same notices as when the worker hashes the file itself.
 //
 // A result is used only for the file it was made from. The file's facts
-// (size, times) are taken when it is handed over and again at its turn; when
-// they differ the file is hashed again at its turn. So is a file the pool
-// could not open or read to its end: what is wrong with a file is decided at
-// its turn, as without the pool.
+// (size, times, and the change time and file number that no one can set
+// back) are taken when it is handed over and again at its turn; when they
+// differ the file is hashed again at its turn. So is a file the pool could
+// not open or read to its end: what is wrong with a file is decided at its
+// turn, as without the pool. Where a look-up does not give the change time
+// and the file number (Windows), the pool asks the file itself for them just
+// before its read and again at the turn.
 #pragma once
 
 #include <condition_variable>
@@ -47,7 +50,8 @@ class HashJobs {
   HashJobs& operator=(const HashJobs&) = delete;
 
   // Hands over the file of the list position `key`, with its facts now. The
-  // pool hashes files in the order they were handed over.
+  // pool hashes files in the order they were handed over. A file handed over
+  // earlier under the same key is dropped, and its hash stopped.
   void Add(std::size_t key, const std::string& path, const platform::DirEntry& facts);
   // Files handed over and neither taken nor dropped.
   std::size_t InHand() const;

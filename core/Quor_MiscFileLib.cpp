@@ -1,5 +1,6 @@
 #include "core/Quor_MiscFileLib.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -50,12 +51,14 @@ bool AllDigits(const std::string& text) {
 }
 
 // A name for the temporary file beside target that nothing uses yet, opened.
-platform::File CreateTemporaryBeside(const std::string& target, std::string& tempPath) {
+// When none can be made, errorText says why, in the system's words.
+platform::File CreateTemporaryBeside(const std::string& target, std::string& tempPath, std::string& errorText) {
   for (int attempt = 0; attempt < 1000; ++attempt) {
     tempPath = target + kTemporaryMarker + std::to_string(attempt);
     platform::File file = platform::File::Open(tempPath, platform::Access::Write, platform::Share::Read,
                                                platform::Disposition::CreateNew);
     if (file.IsOpen()) return file;
+    errorText = platform::LastErrorText();  // before the look-up below sets another error
     if (platform::LookUpPath(tempPath) == std::nullopt) break;  // not a clash: the folder refuses
   }
   tempPath.clear();
@@ -125,13 +128,19 @@ std::string ReadFileText(const std::string& path, std::string& errorText) {
 bool WriteFileText(const std::string& path, const std::string& text, std::string& errorText) {
   errorText.clear();
   if (text.size() < 2) return false;
+  // Replacing a link would, on Windows, delete or write over what it points
+  // at, and on POSIX clear its attributes: a link is never replaced.
+  if (const std::optional<platform::DirEntry> entry = platform::FindEntry(path); entry && entry->isLink) {
+    errorText = kLinkNotReplacedText;
+    return false;
+  }
   const std::string folder = ExtractFilePath(path);
   if (!folder.empty() && !platform::FolderExists(folder)) {
     platform::CreateFolder(ExcludeTrailingSeparator(folder));
   }
 
   std::string tempPath;
-  platform::File temp = CreateTemporaryBeside(path, tempPath);
+  platform::File temp = CreateTemporaryBeside(path, tempPath, errorText);
   if (!temp.IsOpen()) return false;
   bool written = platform::WriteAllAligned(temp, text, errorText) && temp.Flush(errorText);
   temp.Close();
@@ -176,6 +185,22 @@ std::string ExpandShortPath(const std::string& folder) {
   return platform::FolderExists(result) ? result : original;
 }
 
+bool PathIsInside(const std::string& path, const std::string& folder) {
+  const auto normal = [](const std::string& text) {
+    std::string key = platform::FileNameKey(text);
+    for (char& c : key) {
+      if (platform::IsPathSep(c)) c = '/';
+    }
+    while (key.size() > 1 && key.back() == '/') key.pop_back();
+    return key;
+  };
+  const std::string inner = normal(path);
+  const std::string outer = normal(folder);
+  if (outer.empty() || inner.compare(0, outer.size(), outer) != 0) return false;
+  // "/a/bc" is not inside "/a/b"; a root such as "/" or "C:/" ends in its separator.
+  return inner.size() == outer.size() || outer.back() == '/' || inner[outer.size()] == '/';
+}
+
 bool IsFileLocked(const std::string& path) {
   platform::File file = platform::File::Open(path, platform::Access::Read, platform::Share::None,
                                              platform::Disposition::OpenExisting);
@@ -191,6 +216,7 @@ SfvSearchResult FindSfvFiles(const std::string& folder, bool includeSubFolders, 
     const std::string current = std::move(toVisit.front());
     toVisit.pop_front();
     platform::ListFolder(current, [&](const platform::DirEntry& entry) {
+      if (entry.isSpecial) return;
       if (entry.isFolder) {
         if (includeSubFolders && IsSubFolderToWalk(entry)) {
           toVisit.push_back(current + entry.name + platform::kPathSep);
@@ -233,8 +259,8 @@ std::string FileInfoLine(const std::string& path) {
     const bool midnight = time->hour == 0 && time->minute == 0 && time->second == 0 && time->millisecond == 0;
     if (!midnight) when += " " + platform::FormatLongTime(*time);
   }
-  char size[16];
-  std::snprintf(size, sizeof size, "%9u", entry->sizeLow);
+  char size[24];
+  std::snprintf(size, sizeof size, "%9llu", static_cast<unsigned long long>(entry->size));
   return std::string(size) + "  " + when + "  " + entry->name;
 }
 
@@ -244,13 +270,28 @@ std::string ListSubFolders(const std::string& folder, bool allLevels) {
   return out;
 }
 
+std::vector<std::string> PatternExtensions(const std::string& patterns, const std::string& marker) {
+  std::vector<std::string> extensions;
+  if (marker.empty()) return extensions;
+  std::size_t at = patterns.find(marker);
+  while (at != std::string::npos) {
+    const std::size_t start = at + marker.size();
+    at = patterns.find(marker, start);
+    const std::string item = patterns.substr(start, at == std::string::npos ? std::string::npos : at - start);
+    if (!item.empty()) extensions.push_back(AsciiUpper(item));
+  }
+  return extensions;
+}
+
 std::string ListFolderFiles(const std::string& folder, const std::string& patterns,
                             const std::string& marker, bool includeAll) {
+  const std::vector<std::string> excluded =
+      includeAll ? std::vector<std::string>() : PatternExtensions(patterns, marker);
   std::string out;
   platform::ListFolder(IncludeTrailingSeparator(folder), [&](const platform::DirEntry& entry) {
-    if (entry.isFolder || IsTemporaryFileName(entry.name)) return;
-    const std::string key = marker + AsciiUpper(ExtractFileExt(entry.name));
-    if (!includeAll && patterns.find(key) != std::string::npos) return;
+    if (entry.isFolder || entry.isSpecial || IsTemporaryFileName(entry.name)) return;
+    const std::string extension = AsciiUpper(ExtractFileExt(entry.name));
+    if (!extension.empty() && std::find(excluded.begin(), excluded.end(), extension) != excluded.end()) return;
     out += entry.name;
     out += kCrLf;
   });

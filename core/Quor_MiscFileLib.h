@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/locale.h"
 
@@ -25,12 +26,18 @@ std::uint64_t FileSize64(const std::string& path);
 // when a read fails after the file was opened.
 std::string ReadFileText(const std::string& path, std::string& errorText);
 
+// What WriteFileText says when the file to replace is a link.
+inline constexpr char kLinkNotReplacedText[] =
+    "It is a link; it is not replaced, and what it points at is left as it is.";
+
 // Replaces the file with text, in one piece: the text goes to a temporary
 // file in the same folder, is flushed, and is then put in place of the
 // target, so a crash leaves the old file or the new one. A text shorter than
 // 2 characters writes nothing. Creates one missing folder level and replaces
 // a read-only file (which stays read-only when the text could not be
-// written). False when not written; errorText set on a write error.
+// written). A link (symbolic link, junction) is never replaced, nor written
+// through. False when not written; errorText then says why (empty only for a
+// text too short to write).
 bool WriteFileText(const std::string& path, const std::string& text, std::string& errorText);
 
 // The last-write time as 16 upper-case hex digits, or "" when not found.
@@ -47,6 +54,11 @@ std::string LongFileName(const std::string& path);
 // The folder spelled with long names, for paths with "~" in them.
 std::string ExpandShortPath(const std::string& folder);
 
+// True when path is folder itself or lies inside it, both spelled as the
+// file system holds them (RealPath): compared step by step as the file
+// system compares names (without letter case on Windows), either separator.
+bool PathIsInside(const std::string& path, const std::string& folder);
+
 // True when the file cannot be opened for exclusive reading (in use, or absent).
 bool IsFileLocked(const std::string& path);
 
@@ -57,14 +69,16 @@ struct SfvSearchResult {
 };
 
 // Finds the SFV files of a folder, breadth-first when includeSubFolders.
-// Links to folders are not followed.
+// Links to folders are not followed; devices, FIFOs and sockets named .sfv
+// are not taken (they would block or never end).
 SfvSearchResult FindSfvFiles(const std::string& folder, bool includeSubFolders, bool specific);
 
 // Calendar fields of a FILETIME value (UTC, not converted to local time);
 // nothing when the time cannot be represented.
 std::optional<platform::CalendarTime> FileTimeToDateTime(std::uint64_t fileTime);
 
-// "%9u  date time  name" for the file, or "" when not found.
+// "SIZE  date time  name" for the file, or "" when not found: the whole size
+// right-aligned in nine characters (more for larger numbers).
 std::string FileInfoLine(const std::string& path);
 
 // The folder's sub-folders, each with a trailing separator and CR LF; with
@@ -72,9 +86,17 @@ std::string FileInfoLine(const std::string& path);
 // folders are left out.
 std::string ListSubFolders(const std::string& folder, bool allLevels);
 
-// The folder's file names, each with CR LF, leaving out a file whose key
-// (marker + upper-cased extension) occurs in patterns, unless includeAll.
-// The program's own temporary files are never listed.
+// The extensions of exclusion patterns: the items that follow each marker
+// ("#?.DIZ#?.nfo" gives ".DIZ" and ".NFO"), upper-cased; empty items and
+// text before the first marker name nothing.
+std::vector<std::string> PatternExtensions(const std::string& patterns, const std::string& marker);
+
+// The folder's file names, each with CR LF, leaving out a file whose whole
+// extension, without regard to case, is one of the patterns' extensions,
+// unless includeAll. A file without an extension is always listed, and so
+// is one whose extension only begins or ends like a listed one. The
+// program's own temporary files are never listed, nor devices, FIFOs and
+// sockets.
 std::string ListFolderFiles(const std::string& folder, const std::string& patterns,
                             const std::string& marker, bool includeAll);
 

@@ -92,3 +92,17 @@ std::string ExcludeTrailingSeparator(std::string_view folder) {
   if (!result.empty() && platform::IsPathSep(result.back())) result.pop_back();
   return result;
 }
+
+bool IsPlainFileName(std::string_view name) {
+  if (name == "." || name == "..") return false;
+  for (const char c : name) {
+    if (static_cast<unsigned char>(c) < 32) return false;
+    switch (c) {
+      case '\\': case '/': case ':': case '*': case '?': case '"': case '<': case '>': case '|':
+        return false;
+      default:
+        break;
+    }
+  }
+  return true;
+}

@@ -26,3 +26,10 @@ std::string ExtractFileName(std::string_view path);  // after the last separator
 std::string ExtractFileExt(std::string_view path);   // from the last '.' of the name, with the dot
 std::string IncludeTrailingSeparator(std::string_view folder);
 std::string ExcludeTrailingSeparator(std::string_view folder);
+
+// True when the name is a plain file name that stays in the folder it is
+// written to: no drive, no folder part, none of the characters Windows
+// refuses in a name (control characters and \ / : * ? " < > |). The empty
+// name counts as plain; "." and ".." name folders, not files, and do not.
+// So every build keeps the names Windows would keep.
+bool IsPlainFileName(std::string_view name);

@@ -204,6 +204,13 @@ bool TSFVCreateThread::CreateSfvForFolder(const std::string& folderPath) {
 
   std::optional<std::string> name = SettleExistingFile(folder, ChooseName(folder, files));
   if (!name) return false;
+  // Wherever the name came from (a setting, the command line, the new-name
+  // box), the SFV file goes into this folder and nowhere else.
+  if (!IsPlainFileName(*name)) {
+    host_.ShowError("\"" + *name + "\" is not a plain file name.\r\n\r\nNo SFV file was written in \"" + folder +
+                    "\".");
+    return false;
+  }
 
   std::vector<std::string> lines;
   lines.reserve(files.size() * (IncludeFileInfo ? 2 : 1) + 8);

@@ -40,7 +40,7 @@ TSFVCreater::~TSFVCreater() {
 
 bool TSFVCreater::CreateForm() {
   const SIZE outer = gui::OuterSizeForClient(kClientWidth, kClientHeight, kStyle, kExStyle);
-  return Create(kClassName, kCaption, kStyle, kExStyle, gui::CentredRect(outer.cx, outer.cy));
+  return Create(kClassName, kCaption, kStyle, kExStyle, gui::KeptOnScreen(gui::CentredRect(outer.cx, outer.cy)));
 }
 
 bool TSFVCreater::OnCreate() {

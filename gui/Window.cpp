@@ -4,6 +4,7 @@
 #include <set>
 
 #include "core/Quor_Notify.h"
+#include "core/Quor_Placement.h"
 #include "platform/text.h"
 #include "res/resource.h"
 
@@ -90,7 +91,15 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return self->HandleMessage(msg, wParam, lParam);
 }
 
-Window::~Window() { Destroy(); }
+Window::~Window() {
+  if (!hwnd_) return;
+  // The derived parts are gone by now: the messages of the destruction
+  // (WM_DESTROY, the controls' notices) go to the default handling.
+  const HWND hwnd = hwnd_;
+  RemovePropW(hwnd, kObjectProperty);
+  hwnd_ = nullptr;
+  DestroyWindow(hwnd);
+}
 
 bool Window::Create(const char* className, const char* caption, DWORD style, DWORD exStyle, RECT rect,
                     HWND owner, HICON icon) {
@@ -262,6 +271,17 @@ RECT CentredRect(int width, int height) {
   const int left = work.left + (work.right - work.left - width) / 2;
   const int top = work.top + (work.bottom - work.top - height) / 2;
   return RECT{left, top, left + width, top + height};
+}
+
+RECT KeptOnScreen(RECT rect) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoW(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &info)) return rect;
+  const RECT& work = info.rcWork;
+  const ScreenBox kept = KeepOnWorkArea(
+      ScreenBox{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top},
+      ScreenBox{work.left, work.top, work.right - work.left, work.bottom - work.top});
+  return RECT{kept.left, kept.top, kept.left + kept.width, kept.top + kept.height};
 }
 
 HICON AppIcon() {

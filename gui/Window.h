@@ -2,10 +2,17 @@
 //
 // A window is a C++ object derived from gui::Window. Create() registers the
 // class name once and passes `this` through CREATESTRUCT; the one window
-// procedure stores the pointer in GWLP_USERDATA at WM_NCCREATE and from then
-// on hands each message to HandleMessage, whose default dispatches to the
-// small virtual On... handlers below. A derived window overrides only the
-// handlers it needs, and HandleMessage itself for rare messages.
+// procedure keeps the pointer in a window property (SetPropW) from
+// WM_NCCREATE until WM_NCDESTROY and meanwhile hands each message to
+// HandleMessage, whose default dispatches to the small virtual On...
+// handlers below. A derived window overrides only the handlers it needs, and
+// HandleMessage itself for rare messages.
+//
+// Destruction: when the object goes first, the base destructor cuts the
+// window loose from it before destroying the window, so no message of the
+// destruction reaches an object whose derived parts are already gone. A
+// derived window whose OnDestroy must run calls Destroy() in its own
+// destructor, while it is still whole.
 //
 // Threads: a window belongs to the thread that created it. Workers never
 // touch it; they call SyncCall (run a step on the window's thread and wait,
@@ -112,6 +119,11 @@ int DrawTextUtf8(HDC dc, const std::string& text, RECT* rect, UINT format);
 SIZE OuterSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle);
 // Outer rectangle of that size centred on the desktop's work area.
 RECT CentredRect(int width, int height);
+
+// The outer rectangle moved (and shrunk where larger) onto the work area of
+// the monitor nearest to it, so a place saved on a monitor that is gone, or
+// partly off the screen, comes back where it can be seen.
+RECT KeptOnScreen(RECT rect);
 
 // The program's icon from the resources (null when the module has none).
 HICON AppIcon();

@@ -94,7 +94,7 @@ bool TZOZUvavada::CreateForm() {
   RECT rect;
   if (settings_.placeWindow) {
     const MainWindowRect& w = settings_.window;
-    rect = RECT{w.left, w.top, w.left + w.width, w.top + w.height};
+    rect = gui::KeptOnScreen(RECT{w.left, w.top, w.left + w.width, w.top + w.height});
   } else {
     rect = gui::CentredRect(kDesignWidth, kDesignHeight);
   }

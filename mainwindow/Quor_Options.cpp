@@ -94,20 +94,6 @@ std::string WithSfvExtension(const std::string& name) {
   return name + kSfvExtension;
 }
 
-bool IsPlainFileName(const std::string& name) {
-  for (const char c : name) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 32) return false;
-    switch (c) {
-      case '\\': case '/': case ':': case '*': case '?': case '"': case '<': case '>': case '|':
-        return false;
-      default:
-        break;
-    }
-  }
-  return true;
-}
-
 InputRequest DefaultFileNameRequest(const std::string& current) {
   return InputRequest{"Default File Name",
                       "Enter The Default File Name For SFV Files\r\nif empty .. the name will be choosen by the program",

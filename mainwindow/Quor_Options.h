@@ -48,10 +48,6 @@ bool FileTypesToExcludeClick(CreateOptions& options, const AskTextFn& ask);
 // whose extension, lower-cased, is not ".sfv" gets ".sfv" appended
 // ("check" -> "check.sfv", "x.txt" -> "x.txt.sfv", "a.SFV" stays, "" stays).
 std::string WithSfvExtension(const std::string& name);
-// True when the name is a plain file name that stays in the folder it is
-// written to: no drive, no folder part, none of the characters Windows
-// refuses in a name. The empty name counts as plain.
-bool IsPlainFileName(const std::string& name);
 
 InputRequest DefaultFileNameRequest(const std::string& current);
 enum class DefaultNameOutcome { Cancelled, Stored, Refused };

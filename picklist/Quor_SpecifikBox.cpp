@@ -67,7 +67,7 @@ bool TChkLBoxForm::CreateForm(HWND owner) {
   const PickListPlacement& p = CurrentPickListPlacement();
   RECT rect;
   if (p.left != -1) {
-    rect = RECT{p.left, p.top, p.left + p.width, p.top + p.height};
+    rect = gui::KeptOnScreen(RECT{p.left, p.top, p.left + p.width, p.top + p.height});
   } else {
     rect = gui::CentredRect(kDesignSize, kDesignSize);
   }

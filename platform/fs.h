@@ -38,6 +38,10 @@ struct DirEntry {
   // file or folder (isFolder and the size are those of what it points at on
   // POSIX, of the link itself on Windows).
   bool isLink = false;
+  // Neither a regular file nor a folder: a device, FIFO or socket (POSIX;
+  // of a link, what it points at). Such an entry is never opened, since a
+  // FIFO blocks and a device such as /dev/zero never ends.
+  bool isSpecial = false;
   std::uint32_t attributes = 0;
   std::uint32_t sizeLow = 0;  // low 32 bits of the size
   std::uint64_t size = 0;     // the whole size
@@ -60,6 +64,12 @@ std::optional<DirEntry> FindEntry(const std::string& path);
 // path's last part as given, not as stored, and isLink is left false; ask
 // FindEntry for those. Never matches wildcards.
 std::optional<DirEntry> LookUpPath(const std::string& path);
+
+// The facts of the file at path that no one can set back (DirEntry's
+// changeTime and fileId), asked of the file itself: on Windows, where a
+// look-up does not give them, from a handle opened for its attributes; on
+// POSIX from the look-up. False when they cannot be told.
+bool ChangeFacts(const std::string& path, std::uint64_t& changeTime, std::uint64_t& fileId);
 
 // A text naming the volume that holds the path (its serial number on
 // Windows, its device number on POSIX); "" when it cannot be told.
@@ -107,7 +117,9 @@ class File {
   File& operator=(const File&) = delete;
 
   // Opens the file; a failed open gives a File for which IsOpen() is false.
-  // sequential hints that the file is read once from start to end.
+  // Only regular files open: a folder, device, FIFO or socket does not (and
+  // LastErrorText then says why). sequential hints that the file is read
+  // once from start to end.
   static File Open(const std::string& path, Access access, Share share, Disposition disposition,
                    bool sequential = false);
 
@@ -191,7 +203,12 @@ std::string UserStateFolder();
 // The path made absolute against the current folder, with "." and ".."
 // steps resolved by name (links are not followed).
 std::string FullPathName(const std::string& path);
-// True when standard error is a terminal (a console window on Windows).
+// The path of an existing file or folder as the file system holds it, every
+// link, junction and "." or ".." step resolved (realpath on POSIX, the final
+// path of an open handle on Windows), without a trailing separator except
+// for a root; "" when it cannot be resolved (nothing there).
+std::string RealPath(const std::string& path);
+// True when the standard error is a terminal (a console window on Windows).
 bool StderrIsTerminal();
 
 // The short (8.3) spelling of a path where the file system has one; the path

@@ -45,6 +45,7 @@ std::optional<DirEntry> EntryFromStat(const std::string& path, std::string name)
   DirEntry entry;
   entry.name = std::move(name);
   entry.isFolder = S_ISDIR(sx.stx_mode);
+  entry.isSpecial = !entry.isFolder && !S_ISREG(sx.stx_mode);
   entry.isLink = isLink;
   entry.size = entry.isFolder ? 0 : sx.stx_size;
   entry.sizeLow = static_cast<std::uint32_t>(entry.size);
@@ -63,6 +64,12 @@ std::optional<DirEntry> EntryFromStat(const std::string& path, std::string name)
   return entry;
 }
 
+// Set by File::Open when what it was asked to open is there but is not a
+// regular file (a device, FIFO or socket), so that LastErrorText can say so
+// instead of the errno it leaves behind.
+thread_local bool openRefusedKind = false;
+constexpr char kNotRegularFileText[] = "Not a regular file (a device, FIFO or socket): it is not read.";
+
 std::string WithSeparator(const std::string& folder) {
   if (folder.empty() || folder.back() == '/') return folder;
   return folder + '/';
@@ -79,6 +86,14 @@ std::optional<DirEntry> LookUpPath(const std::string& path) {
   std::optional<DirEntry> entry = FindEntry(path);
   if (entry) entry->isLink = false;
   return entry;
+}
+
+bool ChangeFacts(const std::string& path, std::uint64_t& changeTime, std::uint64_t& fileId) {
+  const std::optional<DirEntry> entry = FindEntry(path);
+  if (!entry) return false;
+  changeTime = entry->changeTime;
+  fileId = entry->fileId;
+  return true;
 }
 
 std::string FileNameKey(const std::string& name) { return name; }
@@ -137,13 +152,25 @@ File File::Open(const std::string& path, Access access, Share, Disposition dispo
     case Disposition::CreateNew: flags |= O_CREAT | O_EXCL; break;
   }
   File file;
+  openRefusedKind = false;
   if (path.empty()) return file;
-  int fd = open(path.c_str(), flags, 0666);
+  // Only regular files are opened. A FIFO would block the open itself (hence
+  // O_NONBLOCK, cleared again below for a regular file, where it changes
+  // nothing), and a device such as /dev/zero never ends.
+  int fd = open(path.c_str(), flags | O_NONBLOCK, 0666);
   if (fd < 0) return file;
   struct stat st;
-  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  const bool statted = fstat(fd, &st) == 0;
+  if (!statted || !S_ISREG(st.st_mode)) {
     close(fd);
-    errno = EISDIR;
+    const bool folder = statted && S_ISDIR(st.st_mode);
+    openRefusedKind = statted && !folder;
+    errno = folder ? EISDIR : EINVAL;
+    return file;
+  }
+  const int status = fcntl(fd, F_GETFL);
+  if (status == -1 || fcntl(fd, F_SETFL, status & ~O_NONBLOCK) == -1) {
+    close(fd);
     return file;
   }
   if (sequential) posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
@@ -363,10 +390,22 @@ std::string FullPathName(const std::string& path) {
   return out;
 }
 
+std::string RealPath(const std::string& path) {
+  if (path.empty()) return std::string();
+  char* resolved = realpath(path.c_str(), nullptr);
+  if (!resolved) return std::string();
+  std::string result = resolved;
+  std::free(resolved);
+  return result;
+}
+
 bool StderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }
 
 std::string ShortPathName(const std::string& path) { return path; }
 
-std::string LastErrorText() { return std::strerror(errno); }
+std::string LastErrorText() {
+  if (openRefusedKind && errno == EINVAL) return kNotRegularFileText;
+  return std::strerror(errno);
+}
 
 }  // namespace platform

@@ -116,6 +116,23 @@ std::optional<DirEntry> LookUpPath(const std::string& path) {
   return entry;
 }
 
+bool ChangeFacts(const std::string& path, std::uint64_t& changeTime, std::uint64_t& fileId) {
+  if (path.empty() || HasWildcard(path)) return false;
+  HANDLE h = CreateFileW(WidePath(path).c_str(), FILE_READ_ATTRIBUTES,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  FILE_BASIC_INFO basic{};
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool ok = GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic) &&
+                  GetFileInformationByHandle(h, &info);
+  CloseHandle(h);
+  if (!ok) return false;
+  changeTime = static_cast<std::uint64_t>(basic.ChangeTime.QuadPart);
+  fileId = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  return changeTime != 0 || fileId != 0;
+}
+
 std::string VolumeId(const std::string& path) {
   if (path.empty()) return std::string();
   wchar_t root[MAX_PATH + 1];
@@ -381,6 +398,24 @@ std::string FullPathName(const std::string& path) {
   const std::wstring full = GrowingBuffer(
       [&](wchar_t* buffer, DWORD size) { return GetFullPathNameW(wide.c_str(), size, buffer, nullptr); });
   return full.empty() ? path : PathFromSystem(full);
+}
+
+std::string RealPath(const std::string& path) {
+  if (path.empty()) return std::string();
+  // Opening for no more than the attributes works for folders too (backup
+  // semantics) and follows links and junctions to what they point at.
+  HANDLE h = CreateFileW(WidePath(path).c_str(), FILE_READ_ATTRIBUTES,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::string();
+  const std::wstring final = GrowingBuffer([h](wchar_t* buffer, DWORD size) {
+    return GetFinalPathNameByHandleW(h, buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  });
+  CloseHandle(h);
+  if (final.empty()) return std::string();
+  std::string result = PathFromSystem(final);
+  while (result.size() > 3 && (result.back() == '\\' || result.back() == '/')) result.pop_back();
+  return result;
 }
 
 bool StderrIsTerminal() {

@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "core/Quor_Text.h"
 #include "platform/fs.h"
 #include "platform/profile.h"
 
@@ -77,6 +78,19 @@ void WriteSettingBool(const std::string& path, const std::string& section, const
   WriteSettingString(path, section, key, value ? "1" : "0");
 }
 
+namespace {
+
+// "DefaultFileName", when it is a plain file name. Anything else (a folder
+// part such as "..\\x.sfv", a character Windows refuses) would send new SFV
+// files out of their folders: such a value is not taken, and each folder's
+// file is named by Quor, as with no name set.
+std::string ReadDefaultFileName(const std::string& path) {
+  std::string name = ReadSettingString(path, kCreate, "DefaultFileName", CreateOptions().defaultFileName);
+  return IsPlainFileName(name) ? name : std::string();
+}
+
+}  // namespace
+
 SettingsModel LoadSettings(const std::string& path) {
   const SettingsModel d;
   SettingsModel s;
@@ -127,7 +141,7 @@ SettingsModel LoadSettings(const std::string& path) {
   s.create.includeNfo = ReadSettingBool(path, kCreate, "IncludeNFO", d.create.includeNfo);
   s.create.includeFile = ReadSettingString(path, kCreate, "IncludeFile", d.create.includeFile);
   s.create.excludeTypes = ReadSettingString(path, kCreate, "ExcludeTypes", d.create.excludeTypes);
-  s.create.defaultFileName = ReadSettingString(path, kCreate, "DefaultFileName", d.create.defaultFileName);
+  s.create.defaultFileName = ReadDefaultFileName(path);
   s.create.listFilesCreated = ReadSettingBool(path, kCreate, "ListFilesCreated", d.create.listFilesCreated);
   return s;
 }
@@ -201,7 +215,7 @@ void SavePickListPlacement(const std::string& path, const PickListPlacement& p) 
 CreateOptions LoadCreateOptions(const std::string& path) {
   const CreateOptions d;
   CreateOptions c;
-  c.defaultFileName = ReadSettingString(path, kCreate, "DefaultFileName", d.defaultFileName);
+  c.defaultFileName = ReadDefaultFileName(path);
   c.includeFileInfo = ReadSettingBool(path, kCreate, "IncludeFileInfo", d.includeFileInfo);
   c.includeNfo = ReadSettingBool(path, kCreate, "IncludeNFO", d.includeNfo);
   c.includeFile = ReadSettingString(path, kCreate, "IncludeFile", d.includeFile);

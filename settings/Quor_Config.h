@@ -86,7 +86,7 @@ struct CreateOptions {
   bool includeNfo = false;                         // "IncludeNFO"
   std::string includeFile;                         // "IncludeFile"
   std::string excludeTypes = kDefaultExcludeTypes;  // "ExcludeTypes"
-  std::string defaultFileName;                     // "DefaultFileName"
+  std::string defaultFileName;                     // "DefaultFileName"; read as "" unless a plain file name
   bool listFilesCreated = false;                   // "ListFilesCreated"
 
   bool operator==(const CreateOptions&) const = default;

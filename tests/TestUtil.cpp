@@ -14,6 +14,7 @@
 #include "platform/text.h"
 #else
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 #endif
@@ -90,6 +91,20 @@ bool MakeFolderLink(const std::string& link, const std::string& target) {
   return symlink(target.c_str(), link.c_str()) == 0;
 #endif
 }
+
+#ifndef _WIN32
+bool MakeFileLink(const std::string& link, const std::string& target) {
+  return symlink(target.c_str(), link.c_str()) == 0;
+}
+
+std::vector<std::string> MakeSpecialFiles(const std::string& folder, const std::string& suffix) {
+  const std::string base = !folder.empty() && platform::IsPathSep(folder.back()) ? folder : folder + '/';
+  const std::vector<std::string> paths = {base + "zero" + suffix, base + "urandom" + suffix, base + "fifo" + suffix};
+  const bool made = symlink("/dev/zero", paths[0].c_str()) == 0 && symlink("/dev/urandom", paths[1].c_str()) == 0 &&
+                    mkfifo(paths[2].c_str(), 0600) == 0;
+  return made ? paths : std::vector<std::string>();
+}
+#endif
 
 TempDir::TempDir() {
   static std::atomic<unsigned> counter{0};

@@ -62,6 +62,17 @@ void MakeFolder(const std::string& path);
 // Makes a symbolic link at link to the folder target; false when the system
 // made none.
 bool MakeFolderLink(const std::string& link, const std::string& target);
+#ifndef _WIN32
+// Makes a symbolic link at link to the file target; false when the system
+// made none. (Under Wine a link to a file cannot be made: CreateSymbolicLinkW
+// makes nothing, and a Linux link to a file looks like the file itself.)
+bool MakeFileLink(const std::string& link, const std::string& target);
+// Entries of folder that are no regular files, named "zero", "urandom" and
+// "fifo" + suffix: links to /dev/zero and /dev/urandom (endless reads) and a
+// FIFO (an open of it waits for a writer). Their paths, in that order; empty
+// when one could not be made.
+std::vector<std::string> MakeSpecialFiles(const std::string& folder, const std::string& suffix);
+#endif
 // Removes a folder and what is in it; a link inside is removed, never followed.
 void RemoveTree(const std::string& path);
 // Names in a folder, sorted, without "." and "..".

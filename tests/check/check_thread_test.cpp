@@ -632,6 +632,30 @@ TEST_F(CheckThreadTest, ReadErrorOfTheSfvFileIsReported) {
   EXPECT_EQ(trace[3].substr(trace[3].size() - 4), "||||");
 }
 
+// A device never ends and a FIFO blocks its open: listed ones are bad, with
+// the reason in a notice row, with and without a pool, and the check ends.
+TEST_F(CheckThreadTest, ListedDevicesAndFifosAreBadWithTheReason) {
+  const std::vector<std::string> special = testutil::MakeSpecialFiles(dir.path(), ".bin");
+  ASSERT_FALSE(special.empty());
+  WriteBytes(dir / "ok.bin", "fine");
+  std::vector<std::string> lines;
+  for (const std::string& path : special) lines.push_back(FormatSfvLine(ExtractFileName(path), 0));
+  lines.push_back(Line("ok.bin", "fine"));
+  const std::string sfv = WriteSfv("special.sfv", lines);
+  for (const unsigned poolJobs : {1u, 2u}) {
+    jobs = poolJobs;
+    const std::vector<FileRow> rows = (Run(All(sfv)), host.FileRows());
+    ASSERT_EQ(rows.size(), 2 * special.size() + 2) << "jobs " << poolJobs;
+    for (std::size_t i = 0; i < special.size(); ++i) {
+      EXPECT_EQ(rows[2 * i].kind, FileRowKind::Bad) << special[i];
+      EXPECT_EQ(rows[2 * i + 1].kind, FileRowKind::Notice) << special[i];
+      EXPECT_NE(rows[2 * i + 1].path.find("regular file"), std::string::npos) << rows[2 * i + 1].path;
+    }
+    EXPECT_EQ(rows[2 * special.size()].kind, FileRowKind::Ok);
+    EXPECT_EQ(host.SfvRows()[0].bad, std::to_string(special.size()));
+  }
+}
+
 TEST_F(CheckThreadTest, ReadErrorWhileHashingReportsThatFileAndGoesOn) {
   renameBad = true;
   makeDummy = true;
@@ -671,6 +695,33 @@ TEST_F(CheckThreadTest, NamesOutsideTheSfvFolderAreCheckedButNothingIsMadeThere)
   EXPECT_EQ(testutil::FolderNames(dir.path()), (std::vector<std::string>{"outside.bin", "sfv"}));
   EXPECT_EQ(ReadBytes(dir / "outside.bin"), "not what is listed");
   EXPECT_EQ(testutil::FolderNames(dir / "sfv"), (std::vector<std::string>{"inside.bin_MISSING", "out.sfv", "sub"}));
+}
+
+// A folder link inside the SFV file's folder that leads out of it (lnk ->
+// victim beside it), and one that leads to a sub-folder (back -> sub): a
+// bad and a missing file listed through each.
+TEST_F(CheckThreadTest, NothingIsRenamedOrMadeWhereAFolderLinkLeadsOut) {
+  renameBad = true;
+  makeDummy = true;
+  for (const char* folder : {"sfv", "sfv/sub", "victim"}) testutil::MakeFolder(dir / folder);
+  WriteBytes(dir / "victim/keys", "the user's keys");
+  WriteBytes(dir / "sfv/sub/keys", "altered");
+  ASSERT_TRUE(testutil::MakeFolderLink(dir / "sfv/lnk", dir / "victim"));
+  ASSERT_TRUE(testutil::MakeFolderLink(dir / "sfv/back", dir / "sfv/sub"));
+  const std::string sfv = WriteSfv("sfv/l.sfv", {Line("lnk/keys", "x"), Line("lnk/gone.rar", "x"),
+                                                 Line("back/keys", "x"), Line("back/gone.rar", "x")});
+  host.hideFolder = dir / "sfv/";
+  Run(All(sfv));
+  const std::vector<FileRow> rows = host.FileRows();
+  ASSERT_EQ(rows.size(), 7u);
+  const std::vector<FileRowKind> kinds = {FileRowKind::Bad,  FileRowKind::Notice,  FileRowKind::Missing,
+                                          FileRowKind::Notice, FileRowKind::Bad, FileRowKind::Missing};
+  for (std::size_t i = 0; i < kinds.size(); ++i) EXPECT_EQ(rows[i].kind, kinds[i]) << i;
+  EXPECT_NE(rows[1].path.find("outside"), std::string::npos) << rows[1].path;
+  EXPECT_EQ(testutil::FolderNames(dir / "victim"), std::vector<std::string>{"keys"});
+  EXPECT_EQ(ReadBytes(dir / "victim/keys"), "the user's keys");
+  EXPECT_EQ(testutil::FolderNames(dir / "sfv/sub"),
+            (std::vector<std::string>{"gone.rar_MISSING", "keys_BAD_OR_INCOMPLETE"}));
 }
 
 TEST(StaysInsideFolder, DotDotStepsMayNotClimbAboveTheFolder) {

@@ -56,6 +56,11 @@ TEST(CliArgs, WrongUsageIsAnError) {
            {"create", "--quiet", "x"},
            {"create", "d", "--name"},  // value missing
            {"create", "--name=", "d"},
+           {"create", "--name", "../evil", "d"},  // names that leave the folder
+           {"create", "--name=sub/evil", "d"},
+           {"create", "--name", "..\\evil.sfv", "d"},
+           {"create", "--name", "C:evil", "d"},
+           {"create", "--name", "..", "d"},
            {"check", "--quiet=yes", "x"},
            {"--bogus"},
        }) {

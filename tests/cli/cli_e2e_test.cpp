@@ -304,6 +304,21 @@ TEST_F(CliEndToEnd, ExistingSfvFileIsLeftAloneUnlessOverwriteIsGiven) {
   EXPECT_EQ(RunCli({"check", sfv}).status, 0);
 }
 
+#ifndef _WIN32
+// Natively only: under Wine a link to a file cannot be made.
+TEST_F(CliEndToEnd, OverwriteLeavesAnSfvFileThatIsALinkAndWhatItPointsAt) {
+  testutil::MakeFolder(dir_ / "v");
+  WriteBytes(dir_ / "v/notes.txt", "the user's notes");
+  Put("f.bin", "one");
+  ASSERT_TRUE(testutil::MakeFileLink(File("my files.sfv"), dir_ / "v/notes.txt"));
+  const auto run = RunCli({"create", "--overwrite", base_});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find(kLinkNotReplacedText), std::string::npos) << run.err;
+  EXPECT_EQ(ReadBytes(dir_ / "v/notes.txt"), "the user's notes");
+  EXPECT_TRUE(platform::FindEntry(File("my files.sfv"))->isLink);
+}
+#endif
+
 TEST_F(CliEndToEnd, RecursiveCreationInTheCreatorsOrder) {
   for (const char* sub : {"s1", "s1/t", "s2", "s2/empty"}) testutil::MakeFolder(dir_ / (std::string("my files/") + sub));
   for (const char* folder : {"", "s1/", "s1/t/", "s2/"}) Put(std::string(folder) + "f.bin", folder);

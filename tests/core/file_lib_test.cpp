@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #ifdef _WIN32
 #include <windows.h>
 
@@ -83,6 +85,34 @@ TEST(WriteFileText, CreatesOneMissingFolderLevel) {
   EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>{"Progress"}) << "only one level is made";
 }
 
+TEST(WriteFileText, AFileThatCannotBeMadeGivesTheSystemsReason) {
+  TempDir dir;
+  for (const std::string& target : {dir / "a/b/c.txt", dir / (std::string(300, 'n') + ".sfv")}) {
+    std::string error;
+    EXPECT_FALSE(WriteFileText(target, "some text", error));
+    EXPECT_FALSE(error.empty()) << target;
+  }
+}
+
+#ifndef _WIN32
+// Natively only: under Wine a link to a file cannot be made (CreateSymbolicLinkW
+// makes nothing, and a Linux one looks like a plain file).
+TEST(WriteFileText, NeverReplacesALinkNorWhatItPointsAt) {
+  TempDir dir;
+  testutil::MakeFolder(dir / "v");
+  WriteBytes(dir / "v/notes.txt", "the user's notes");
+  ASSERT_TRUE(platform::SetReadOnly(dir / "v/notes.txt"));
+  ASSERT_TRUE(testutil::MakeFileLink(dir / "list.sfv", dir / "v/notes.txt"));
+  std::string error;
+  EXPECT_FALSE(WriteFileText(dir / "list.sfv", "new text", error));
+  EXPECT_EQ(error, kLinkNotReplacedText);
+  EXPECT_EQ(ReadBytes(dir / "v/notes.txt"), "the user's notes");
+  EXPECT_TRUE(platform::FindEntry(dir / "v/notes.txt")->attributes & platform::kAttrReadOnly);
+  EXPECT_TRUE(platform::FindEntry(dir / "list.sfv")->isLink);
+  EXPECT_EQ(FolderNames(dir.path()), (std::vector<std::string>{"list.sfv", "v"}));
+}
+#endif
+
 TEST(WriteFileText, AFailedReplaceKeepsTheTargetAndRemovesTheTemporaryFile) {
   TempDir dir;
   testutil::MakeFolder(dir / "target");
@@ -145,6 +175,26 @@ TEST(CreateEmptyFile, CutsAnExistingFile) {
   EXPECT_FALSE(CreateEmptyFile(dir / "no/such/folder"));
 }
 
+TEST(PathIsInside, StepByStepAsTheFileSystemComparesNames) {
+#ifdef _WIN32
+  const bool noCase = true;
+#else
+  const bool noCase = false;
+#endif
+  // Path, folder, and whether the path is inside.
+  const std::vector<std::tuple<std::string, std::string, bool>> cases = {
+      {"/a/b", "/a/b", true},          {"/a/b/c", "/a/b", true},    {"/a/b/c/d", "/a/b/", true},
+      {"/a/bc", "/a/b", false},        {"/a", "/a/b", false},       {"/x/b", "/a/b", false},
+      {"/etc", "/", true},             {"C:\\R\\x", "C:\\R", true}, {"C:\\Rx", "C:\\R", false},
+      {"C:\\x", "C:\\", true},         {"D:\\R\\x", "C:\\R", false}, {"C:/R\\x", "C:\\R/", true},
+      {"\\\\srv\\share\\f", "\\\\srv\\share", true}, {"/A/B/c", "/a/b", noCase},
+      {"C:\\rel\\X", "c:\\REL", noCase}, {"", "/a", false},         {"/a", "", false},
+  };
+  for (const auto& [path, folder, inside] : cases) {
+    EXPECT_EQ(PathIsInside(path, folder), inside) << path << " in " << folder;
+  }
+}
+
 TEST(IsFileLocked, AbsentIsLockedPresentIsNot) {
   TempDir dir;
   EXPECT_TRUE(IsFileLocked(dir / "absent.sfv"));
@@ -199,16 +249,42 @@ TEST(FindSfvFiles, TakesSfvFilesBreadthFirst) {
   EXPECT_EQ(none.queueText, "");
 }
 
-TEST(ListFolderFiles, PatternsAreASubstringTestOnTheExtension) {
+TEST(ListFolderFiles, PatternsMatchWholeExtensionsWithoutCase) {
   TempDir dir;
-  for (const char* name : {"x.nfo", "README", "y.tx", "z.rar", "old.sfv", "Q.RAR"}) WriteBytes(dir / name, "");
+  // Name, and whether the default patterns (with SFV files) leave it out.
+  const std::vector<std::pair<const char*, bool>> cases = {
+      {"x.nfo", true},    {"Y.NFO", true},    {"d.Diz", true},   {"old.sfv", true}, {"z.rar", false},
+      {"README", false},  {"y.tx", false},    {"a.t", false},    {"b.di", false},   {"c.n", false},
+      {"e.j", false},     {"f.NF", false},    {"g.txt.rar", false}, {"h.xtxt", false}, {"i.TXTX", false},
+  };
+  std::vector<std::string> expected;
+  for (const auto& [name, excluded] : cases) {
+    WriteBytes(dir / name, "");
+    if (!excluded) expected.push_back(name);
+  }
   testutil::MakeFolder(dir / "folder.rar");
-  const std::string patterns = "#?.DIZ#?.NFO#?.JPG#?.TXT#?.SFV";
-  std::vector<std::string> listed = SplitListText(ListFolderFiles(dir.path(), patterns, "#?", false));
+  std::sort(expected.begin(), expected.end());
+  std::vector<std::string> listed =
+      SplitListText(ListFolderFiles(dir.path(), "#?.DIZ#?.nfo#?.JPG#?.TXT#?.SFV", "#?", false));
   std::sort(listed.begin(), listed.end());
-  EXPECT_EQ(listed, (std::vector<std::string>{"Q.RAR", "z.rar"}));
-  EXPECT_EQ(SplitListText(ListFolderFiles(dir.path(), patterns, "#?", true)).size(), 6u);
+  EXPECT_EQ(listed, expected);
+  EXPECT_EQ(SplitListText(ListFolderFiles(dir.path(), "#?.DIZ#?.NFO#?.SFV", "#?", true)).size(), cases.size());
 }
+
+#ifndef _WIN32
+// They would block or never end: neither the search for SFV files nor the
+// listing of a folder's files takes them.
+TEST(FolderWalks, DevicesAndFifosAreSkipped) {
+  TempDir dir;
+  ASSERT_FALSE(testutil::MakeSpecialFiles(dir.path(), ".sfv").empty());
+  ASSERT_FALSE(testutil::MakeSpecialFiles(dir.path(), ".rar").empty());
+  WriteBytes(dir / "real.sfv", "");
+  WriteBytes(dir / "real.rar", "");
+  EXPECT_EQ(FindSfvFiles(dir.path(), true, false).queueText, "ALL$" + dir / "real.sfv" + kCrLf);
+  EXPECT_EQ(ListFolderFiles(dir.path(), "#?.SFV", "#?", false), "real.rar" + std::string(kCrLf));
+  EXPECT_EQ(SplitListText(ListFolderFiles(dir.path(), "", "#?", true)).size(), 2u);
+}
+#endif
 
 TEST(ListFolderFiles, NeverListsTheProgramsTemporaryFiles) {
   TempDir dir;
@@ -275,6 +351,17 @@ TEST(FileTimes, CalendarFieldsAndInfoLine) {
   EXPECT_EQ(line.substr(0, 11), "     1234  ");
   EXPECT_EQ(line.substr(line.size() - 11), "  Part1.rar");
   EXPECT_EQ(FileInfoLine(dir / "gone.rar"), "");
+}
+
+TEST(FileInfoLine, GivesTheWholeSizeOfLargeFiles) {
+  TempDir dir;
+  // Size, and the size column as written.
+  const std::vector<std::pair<std::uint64_t, std::string>> cases = {{5ULL << 30, "5368709120  "},
+                                                                    {1ULL << 30, "1073741824  "}};
+  for (const auto& [size, column] : cases) {
+    MakeSparse(dir / "big.bin", size);
+    EXPECT_EQ(FileInfoLine(dir / "big.bin").substr(0, column.size()), column) << size;
+  }
 }
 
 TEST(DeleteOldFiles, RemovesSfvFilesStrictlyOlderThanTheLimit) {

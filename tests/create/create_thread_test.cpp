@@ -90,18 +90,19 @@ TEST(CreateThread, NormalFolderListsSortedArchivesAndNamesTheFileAfterTheFirstAr
   WriteBytes(folder + "a.nfo", "nfo");
   WriteBytes(folder + "readme.txt", "text");
   WriteBytes(folder + "old.sfv", "; old\r\n");
-  WriteBytes(folder + "README", "no extension");
+  WriteBytes(folder + "README", kAbc);  // no extension: listed
 
   ScriptedCreateHost host;
   TSFVCreateThread worker(host);
   worker.FolderListText = folder + "\r\n";
   worker.Run();
 
-  EXPECT_EQ(ReadBytes(folder + "b.sfv"), Header() + "A.r00 E8B7BE43\r\nb.rar CBF43926\r\n");
-  EXPECT_EQ(ReadBack(folder + "b.sfv"), (std::vector<Listed>{{"A.r00", 0xE8B7BE43}, {"b.rar", 0xCBF43926}}));
+  EXPECT_EQ(ReadBytes(folder + "b.sfv"), Header() + "A.r00 E8B7BE43\r\nb.rar CBF43926\r\nREADME 352441C2\r\n");
+  EXPECT_EQ(ReadBack(folder + "b.sfv"),
+            (std::vector<Listed>{{"A.r00", 0xE8B7BE43}, {"b.rar", 0xCBF43926}, {"README", 0x352441C2}}));
   EXPECT_EQ(ReadBytes(folder + "old.sfv"), "; old\r\n");
-  EXPECT_EQ(host.log, (std::vector<std::string>{"notice 151 1", "notice 152 0", "notice 132 0", "notice 138 10",
-                                                "file A.r00", "file b.rar", "created " + folder + "b.sfv\r\n",
+  EXPECT_EQ(host.log, (std::vector<std::string>{"notice 151 1", "notice 152 0", "notice 132 0", "notice 138 13",
+                                                "file A.r00", "file b.rar", "file README", "created " + folder + "b.sfv\r\n",
                                                 "ended"}));
   EXPECT_EQ(worker.CreatedFilesText(), folder + "b.sfv\r\n");
   // No temporary file is left beside the new one.
@@ -172,8 +173,7 @@ TEST(CreateThread, NameComesFromArchiveDefaultOrFolder) {
 TEST(CreateThread, FoldersWithoutFilesAreSkippedSilently) {
   TempDir dir;
   const std::string empty = Folder(dir, "Empty");
-  // The patterns are a substring test: .TX is in .TXT.
-  const std::string excluded = Folder(dir, "Excluded", {{"info.NFO", "x"}, {"README", "x"}, {"y.tx", "x"}});
+  const std::string excluded = Folder(dir, "Excluded", {{"info.NFO", "x"}, {"read.Me.txt", "x"}, {"y.jpg", "x"}});
   Folder(dir, "Excluded/sub");
   const std::string missing = dir / "Missing" + platform::kPathSep;
 
@@ -182,7 +182,7 @@ TEST(CreateThread, FoldersWithoutFilesAreSkippedSilently) {
   RunOver(host, {empty, "", excluded, missing});
   EXPECT_EQ(host.log, (std::vector<std::string>{"notice 151 3", "notice 152 0", "notice 152 0", "notice 152 0",
                                                 "created ", "ended"}));
-  EXPECT_EQ(testutil::FolderNames(excluded), (std::vector<std::string>{"README", "info.NFO", "sub", "y.tx"}));
+  EXPECT_EQ(testutil::FolderNames(excluded), (std::vector<std::string>{"info.NFO", "read.Me.txt", "sub", "y.jpg"}));
   EXPECT_FALSE(platform::FolderExists(missing));
 }
 
@@ -220,21 +220,42 @@ TEST(CreateThread, NoThenCancelLeavesTheFolderAndItsOldFileAlone) {
 
 TEST(CreateThread, NoToAllAsksOnlyForNamesAndANewNameIsTakenAsTyped) {
   TempDir dir;
-  const std::string first = Folder(dir, "First", {{"x.rar", kA}, {"x.sfv", "old"}, {"taken", "old"}});
+  const std::string first = Folder(dir, "First", {{"x.rar", kA}, {"x.sfv", "old"}, {"taken.nfo", "old"}});
   const std::string second = Folder(dir, "Second", {{"x.rar", kA}, {"x.sfv", "old"}});
 
   ScriptedCreateHost host;
   host.overwriteAnswers = {OverwriteAnswer::NoToAll, OverwriteAnswer::Yes};
-  host.newNames = {std::string("taken"), std::string("fresh"), std::string("other.sfv")};
+  host.newNames = {std::string("taken.nfo"), std::string("fresh"), std::string("other.sfv")};
   RunOver(host, {first, second});
   // The typed name that exists is asked again with itself as the preset.
   EXPECT_EQ(host.Entries("overwrite"), std::vector<std::string>{"overwrite x.sfv"});
   EXPECT_EQ(host.Entries("newname"),
-            (std::vector<std::string>{"newname x.sfv", "newname taken", "newname x.sfv"}));
+            (std::vector<std::string>{"newname x.sfv", "newname taken.nfo", "newname x.sfv"}));
   EXPECT_EQ(ReadBytes(first + "fresh"), Header() + "x.rar E8B7BE43\r\n");
   EXPECT_EQ(ReadBytes(first + "x.sfv"), "old");
   EXPECT_EQ(ReadBytes(second + "x.sfv"), "old");
   EXPECT_EQ(*host.createdList, first + "fresh\r\n" + second + "other.sfv\r\n");
+}
+
+TEST(CreateThread, ANameThatLeavesTheFolderWritesNothing) {
+  TempDir dir;
+  const std::string folder = Folder(dir, "Rel", {{"x.rar", kA}, {"x.sfv", "old"}});
+  Folder(dir, "Rel/sub");
+  // Given to the worker directly, or typed into the new-name box.
+  for (const char* name : {"../evil", "sub/evil.sfv", "..\\evil.sfv"}) {
+    ScriptedCreateHost byDefault;
+    RunOver(byDefault, {folder}, [&](TSFVCreateThread& worker) { worker.DefaultFileName = name; });
+    ScriptedCreateHost typed;
+    typed.newNames = {std::string(name)};
+    RunOver(typed, {folder});
+    for (const ScriptedCreateHost* host : {&byDefault, &typed}) {
+      EXPECT_EQ(host->errors.size(), 1u) << name;
+      EXPECT_EQ(*host->createdList, "") << name;
+    }
+  }
+  EXPECT_EQ(testutil::FolderNames(dir.path()), std::vector<std::string>{"Rel"});
+  EXPECT_EQ(testutil::FolderNames(folder), (std::vector<std::string>{"sub", "x.rar", "x.sfv"}));
+  EXPECT_TRUE(testutil::FolderNames(folder + "sub").empty());
 }
 
 TEST(CreateThread, SpecificModeOffersEveryFileAndKeepsThePick) {

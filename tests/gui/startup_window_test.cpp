@@ -156,6 +156,24 @@ TEST_F(StartupWindowTest, CreationWritesTheAssociationsAcceptsDropsAndClearsOldP
   EXPECT_EQ(window->ApplicationTitle(), "Quor");
 }
 
+// A place saved on a monitor that is no longer there: the window comes back
+// on the screen, with its saved size.
+TEST_F(StartupWindowTest, AWindowSavedOffTheScreenIsRestoredOnIt) {
+  WriteSettingInt(settingsPath, "WindowSizes", "WinPosX", 5000);   // the top edge
+  WriteSettingInt(settingsPath, "WindowSizes", "WinPosY", -5000);  // the left edge
+  WriteSettingInt(settingsPath, "WindowSizes", "WinSizeX", 600);
+  WriteSettingInt(settingsPath, "WindowSizes", "WinSizeY", 400);
+  Open();
+  RECT work{};
+  ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
+  RECT outer{};
+  ASSERT_TRUE(GetWindowRect(hwnd(), &outer));
+  EXPECT_EQ(outer.right - outer.left, 600);
+  EXPECT_EQ(outer.bottom - outer.top, 400);
+  EXPECT_EQ(outer.left, work.left);
+  EXPECT_EQ(outer.bottom, work.bottom);
+}
+
 TEST_F(StartupWindowTest, AnAssociationErrorIsShownAndTheWindowOpensAllTheSame) {
   MakeProgressFile("old.sfv", 8);
   std::string shown;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "TestUtil.h"
+#include "core/Quor_Text.h"
 #include "mainwindow/Quor_Commands.h"
 #include "mainwindow/Quor_Options.h"
 #include "settings/Quor_Config.h"
@@ -205,13 +206,13 @@ TEST(OptionItems, ADefaultNameThatLeavesItsFolderIsRefused) {
   o.defaultFileName = "kept.sfv";
   Scripted box;
   for (const std::string& typed : std::vector<std::string>{"..\\up.sfv", "sub/x", "C:other", "C:\\Windows\\x.sfv", "a?b", "a*", "a|b",
-                                  "a<b>", "\"q\"", "tab\there"}) {
+                                  "a<b>", "\"q\"", "tab\there", "..", "."}) {
     box.answer = typed;
     EXPECT_EQ(SetDefaultSfvFileNameClick(o, box.Ask()), DefaultNameOutcome::Refused) << typed;
     EXPECT_EQ(o.defaultFileName, "kept.sfv");
   }
   EXPECT_TRUE(IsPlainFileName("release name (1).sfv"));
-  EXPECT_TRUE(IsPlainFileName(".."));  // becomes "...sfv", a file in the folder
+  EXPECT_TRUE(IsPlainFileName("..x"));
   EXPECT_TRUE(IsPlainFileName("\xC4rger"));  // ANSI letters are fine
 }
 

@@ -165,6 +165,19 @@ TEST(Settings, HandEditedValuesReadAsTheOldProgramReadThem) {
   EXPECT_EQ(ReadSettingString(path, "System", "TestSubFolders", ""), "0");
 }
 
+TEST(Settings, ADefaultFileNameThatLeavesItsFolderIsNotTaken) {
+  TempDir dir;
+  const std::string path = dir / "ZERAravo.dat";
+  // The stored value, and what both the main window and the creator take.
+  for (auto [stored, taken] : std::vector<std::pair<const char*, const char*>>{
+           {"..\\evil.sfv", ""}, {"sub/evil.sfv", ""}, {"C:evil.sfv", ""}, {"..", ""}, {"a?.sfv", ""},
+           {"check.sfv", "check.sfv"}, {"..check.sfv", "..check.sfv"}}) {
+    WriteSettingString(path, "Create", "DefaultFileName", stored);
+    EXPECT_EQ(LoadSettings(path).create.defaultFileName, taken) << stored;
+    EXPECT_EQ(LoadCreateOptions(path).defaultFileName, taken) << stored;
+  }
+}
+
 TEST(Settings, OnlyThreadPriorities0To3AreKept) {
   TempDir dir;
   const std::string path = dir / "ZERAravo.dat";
