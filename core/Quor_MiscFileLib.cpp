@@ -8,6 +8,7 @@
 
 #include "core/Quor_Text.h"
 #include "platform/fs.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -114,10 +115,7 @@ std::string ReadFileText(const std::string& path, std::string& errorText) {
   platform::ReadPiecesAligned(
       file, kReadPiece,
       [&](const char* piece, std::size_t got) {
-        if (first && got >= 2) {
-          const auto b0 = static_cast<unsigned char>(piece[0]), b1 = static_cast<unsigned char>(piece[1]);
-          utf16 = (b0 == 0xFF && b1 == 0xFE) || (b0 == 0xFE && b1 == 0xFF);
-        }
+        if (first) utf16 = platform::StartsWithUtf16Mark(std::string_view(piece, got));
         first = false;
         text.append(piece, utf16 ? got : strnlen(piece, got));
       },

@@ -64,24 +64,6 @@ std::string WithReplacementCharacters(std::string_view bytes) {
   return text;
 }
 
-void AppendUtf8(std::string& text, char32_t c) {
-  if (c < 0x80) {
-    text += static_cast<char>(c);
-  } else if (c < 0x800) {
-    text += static_cast<char>(0xC0 | (c >> 6));
-    text += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    text += static_cast<char>(0xE0 | (c >> 12));
-    text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    text += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    text += static_cast<char>(0xF0 | (c >> 18));
-    text += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    text += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 // UTF-16 bytes (without their byte-order mark) as UTF-8. A lone surrogate
 // and an odd last byte become U+FFFD.
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
@@ -111,6 +93,28 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
 
 }  // namespace
 
+void AppendUtf8(std::string& text, char32_t c) {
+  if (c < 0x80) {
+    text += static_cast<char>(c);
+  } else if (c < 0x800) {
+    text += static_cast<char>(0xC0 | (c >> 6));
+    text += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    text += static_cast<char>(0xE0 | (c >> 12));
+    text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    text += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    text += static_cast<char>(0xF0 | (c >> 18));
+    text += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    text += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+bool StartsWithUtf16Mark(std::string_view bytes) {
+  return bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF";
+}
+
 bool IsValidUtf8(std::string_view bytes) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const auto* end = p + bytes.size();
@@ -124,8 +128,7 @@ bool IsValidUtf8(std::string_view bytes) {
 
 std::string DecodeFileText(std::string_view bytes) {
   // Windows PowerShell writes UTF-16 with a byte-order mark by default.
-  if (bytes.substr(0, 2) == "\xFF\xFE") return Utf16ToUtf8(bytes.substr(2), false);
-  if (bytes.substr(0, 2) == "\xFE\xFF") return Utf16ToUtf8(bytes.substr(2), true);
+  if (StartsWithUtf16Mark(bytes)) return Utf16ToUtf8(bytes.substr(2), bytes[0] == '\xFE');
   // A file that says it is UTF-8 is taken as UTF-8; bytes it holds that are
   // not (a damaged file) become U+FFFD, so no ill-formed text gets inside.
   if (bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark) {

@@ -17,6 +17,13 @@ namespace platform {
 // no overlong forms, no surrogates, nothing above U+10FFFF.
 bool IsValidUtf8(std::string_view bytes);
 
+// Appends the character (at most U+10FFFF, no surrogate) to text as UTF-8.
+void AppendUtf8(std::string& text, char32_t c);
+
+// True when the bytes start with a UTF-16 byte-order mark (FF FE little
+// endian, FE FF big endian).
+bool StartsWithUtf16Mark(std::string_view bytes);
+
 // Bytes in the legacy code page as UTF-8.
 std::string LegacyToUtf8(std::string_view bytes);
 // UTF-8 text as legacy bytes; nothing when a character has no exact place

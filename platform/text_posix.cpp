@@ -19,19 +19,6 @@ char32_t FromLegacy(unsigned char byte) {
   return byte >= 0x80 && byte <= 0x9F ? kHighControls[byte - 0x80] : byte;
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 // The next character of valid UTF-8 text; p moves past it.
 char32_t NextUtf8(const unsigned char*& p) {
   const unsigned char lead = *p++;
