@@ -95,8 +95,7 @@ struct SfvCheck {
   std::string folder;
   std::string progressPath;  // "" when the SFV path gives no progress file name
   std::string progressHeader;
-  bool progressIsOurs = false;     // the progress file read was written for this SFV file
-  bool progressIsOthers = false;  // ... for another SFV file of the same name
+  bool progressIsOthers = false;  // the progress file read holds another SFV file's records
   KnownGoodList knownGood;
   MarkerIndex markers{kBadSuffix, kMissingSuffix};
   std::uint32_t total = 0;
@@ -135,9 +134,9 @@ struct SfvCheck {
     const std::string text = ReadFileText(progressPath, errorText);
     if (!errorText.empty()) ProgressError("reading", errorText);
     std::vector<std::string> lines = SplitListText(text);
-    progressIsOurs = !lines.empty() && platform::FileNameKey(lines[0]) == platform::FileNameKey(progressHeader);
-    progressIsOthers = !progressIsOurs && !lines.empty() && lines[0].compare(0, 2, "<#") == 0;
-    if (!progressIsOurs) return;
+    const bool ours = !lines.empty() && platform::FileNameKey(lines[0]) == platform::FileNameKey(progressHeader);
+    progressIsOthers = !ours && !lines.empty() && lines[0].compare(0, 2, "<#") == 0;
+    if (!ours) return;
     for (std::size_t i = 1; i < lines.size(); ++i) knownGood.Add(std::move(lines[i]));
   }
 
@@ -351,7 +350,7 @@ void TZERAravoThread::CheckSfv(const std::string& entry, HashJobs* jobs) {
   if (TrimText(entry).empty()) return;
   Host->Notify(CN_SFV_BEGIN, 0);
   const bool specific = entry.compare(0, 4, "SPE$") == 0;
-  SfvCheck check{*this, jobs, entry.size() > 4 ? entry.substr(4) : std::string(), {}, {}, {}, false, false, {}};
+  SfvCheck check{*this, jobs, entry.size() > 4 ? entry.substr(4) : std::string(), {}, {}, {}, false, {}};
 
   if (IsFileLocked(check.sfvPath)) {
     check.Sfv(check.sfvPath, "Error", "File", "Was", "In Use");
