@@ -9,21 +9,11 @@ namespace {
 // units make a rewrite of the same size show; a file system with coarse
 // times (FAT keeps 2 s) could hide one made within the same tick, as it
 // hides it from the known-good records too. The change time and the file
-// number show a rewrite whose write time was put back, or a file put in
-// place of another.
+// number, where the look-up gives them, show a rewrite whose write time was
+// put back, or a file put in place of another.
 bool SameFacts(const platform::DirEntry& a, const platform::DirEntry& b) {
   return a.isFolder == b.isFolder && a.size == b.size && a.lastWriteTime == b.lastWriteTime &&
          a.creationTime == b.creationTime && a.changeTime == b.changeTime && a.fileId == b.fileId;
-}
-
-// True when the look-up gave no change time and no file number (Windows):
-// the pool then asks the file itself, before it reads and again at the turn.
-bool LacksChangeFacts(const platform::DirEntry& facts) { return facts.changeTime == 0 && facts.fileId == 0; }
-
-// The facts with the change time and file number the file gives now; false
-// when it gives none.
-bool WithChangeFacts(const std::string& path, platform::DirEntry& facts) {
-  return platform::ChangeFacts(path, facts.changeTime, facts.fileId) && !LacksChangeFacts(facts);
 }
 
 // Passes byte counts on to target once the first `skip` bytes are used up:
@@ -77,10 +67,6 @@ struct HashJobs::Job : NoticeTarget, SafePoint {
   const std::string path;
   const std::string nameKey;  // platform::FileNameKey(path)
   const platform::DirEntry facts;
-  // Where facts lack the change time and file number: facts with those the
-  // pool thread asked of the file just before it opened it (both still 0
-  // when the file gave none; the result is then not used).
-  platform::DirEntry factsAtRead;
   StopFlag stop{0};
   State state = State::Queued;
   std::vector<std::uint32_t> byteCounts;
@@ -113,11 +99,8 @@ void HashJobs::RunThread() {
     job->state = Job::State::Running;
     running_.push_back(job);
     lock.unlock();
-    platform::DirEntry factsAtRead = job->facts;
-    if (LacksChangeFacts(factsAtRead)) WithChangeFacts(job->path, factsAtRead);
     FileCrcResult result = FileCrc32(job->path, &job->stop, job.get(), job.get());
     lock.lock();
-    job->factsAtRead = factsAtRead;
     job->result = std::move(result);
     job->state = Job::State::Done;
     running_.erase(std::find(running_.begin(), running_.end(), job));
@@ -174,16 +157,7 @@ FileCrcResult HashJobs::Hash(std::size_t key, const std::string& path,
     progress_.wait(lock);
   }
   FileCrcResult result = std::move(job->result);
-  const platform::DirEntry factsAtRead = job->factsAtRead;
   lock.unlock();
-  if (LacksChangeFacts(job->facts)) {
-    // The look-ups could not tell a rewrite whose write time was put back:
-    // the file itself must give the same change facts now as before its read.
-    platform::DirEntry now = *factsNow;
-    if (LacksChangeFacts(factsAtRead) || !WithChangeFacts(path, now) || !SameFacts(factsAtRead, now)) {
-      return HashHere(path, target, passedOn);
-    }
-  }
   if (result.opened && !result.readFailed) return result;
   // It could not be opened or read to its end: try again now, at its turn.
   return HashHere(path, target, passedOn);

@@ -10,12 +10,10 @@
 //
 // A result is used only for the file it was made from. The file's facts
 // (size, times, and the change time and file number that no one can set
-// back) are taken when it is handed over and again at its turn; when they
-// differ the file is hashed again at its turn. So is a file the pool could
-// not open or read to its end: what is wrong with a file is decided at its
-// turn, as without the pool. Where a look-up does not give the change time
-// and the file number (Windows), the pool asks the file itself for them just
-// before its read and again at the turn.
+// back, where the look-up gives them) are taken when it is handed over and
+// again at its turn; when they differ the file is hashed again at its turn.
+// So is a file the pool could not open or read to its end: what is wrong
+// with a file is decided at its turn, as without the pool.
 #pragma once
 
 #include <condition_variable>

@@ -47,9 +47,10 @@ struct DirEntry {
   std::uint64_t size = 0;     // the whole size
   std::uint64_t creationTime = 0;
   std::uint64_t lastWriteTime = 0;
-  // Facts the user cannot set back, where a look-up gives them cheaply (0
-  // where it does not: Windows): the time of the last change to the file or
-  // its entry, and the file's number on its volume.
+  // Facts the user cannot set back, where a look-up gives them (0 where it
+  // does not): the time of the last change to the file or its entry (every
+  // LookUpPath but on file systems that keep none, such as FAT), and the
+  // file's number on its volume (POSIX).
   std::uint64_t changeTime = 0;
   std::uint64_t fileId = 0;
 };
@@ -64,12 +65,6 @@ std::optional<DirEntry> FindEntry(const std::string& path);
 // path's last part as given, not as stored, and isLink is left false; ask
 // FindEntry for those. Never matches wildcards.
 std::optional<DirEntry> LookUpPath(const std::string& path);
-
-// The facts of the file at path that no one can set back (DirEntry's
-// changeTime and fileId), asked of the file itself: on Windows, where a
-// look-up does not give them, from a handle opened for its attributes; on
-// POSIX from the look-up. False when they cannot be told.
-bool ChangeFacts(const std::string& path, std::uint64_t& changeTime, std::uint64_t& fileId);
 
 // A text naming the volume that holds the path (its serial number on
 // Windows, its device number on POSIX); "" when it cannot be told.

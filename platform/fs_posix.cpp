@@ -88,14 +88,6 @@ std::optional<DirEntry> LookUpPath(const std::string& path) {
   return entry;
 }
 
-bool ChangeFacts(const std::string& path, std::uint64_t& changeTime, std::uint64_t& fileId) {
-  const std::optional<DirEntry> entry = FindEntry(path);
-  if (!entry) return false;
-  changeTime = entry->changeTime;
-  fileId = entry->fileId;
-  return true;
-}
-
 std::string FileNameKey(const std::string& name) { return name; }
 
 std::string VolumeId(const std::string& path) {

@@ -5,6 +5,7 @@
 #include "platform/page_buffer.h"
 
 #include <windows.h>
+#include <winternl.h>
 
 #include <cstdio>
 #include <string_view>
@@ -106,31 +107,84 @@ std::optional<DirEntry> FindEntry(const std::string& path) {
   return FromFindData(data);
 }
 
-std::optional<DirEntry> LookUpPath(const std::string& path) {
-  if (path.empty() || HasWildcard(path)) return std::nullopt;
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExW(WidePath(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
-  DirEntry entry = EntryOf(data);
-  std::size_t slash = path.find_last_of("\\/");
-  entry.name = slash == std::string::npos ? path : path.substr(slash + 1);
+namespace {
+
+// What NtQueryFullAttributesFile gives: the facts of GetFileAttributesExW
+// and the change time, which no Win32 look-up by path returns.
+struct NetworkOpenInfo {
+  LARGE_INTEGER creationTime, lastAccessTime, lastWriteTime, changeTime, allocationSize, endOfFile;
+  ULONG fileAttributes;
+};
+
+// The two ntdll functions that look a path up with its change time: found
+// once; null where ntdll lacks them, and GetFileAttributesExW looks up.
+struct NtLookUp {
+  using Query = LONG(NTAPI*)(POBJECT_ATTRIBUTES, NetworkOpenInfo*);
+  using ToNtPath = BOOLEAN(NTAPI*)(PCWSTR, PUNICODE_STRING, PWSTR*, void*);
+  using FreeString = void(NTAPI*)(PUNICODE_STRING);
+  Query query = nullptr;
+  ToNtPath toNtPath = nullptr;
+  FreeString freeString = nullptr;
+
+  NtLookUp() {
+    if (HMODULE ntdll = GetModuleHandleW(L"ntdll.dll")) {
+      query = reinterpret_cast<Query>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQueryFullAttributesFile")));
+      toNtPath = reinterpret_cast<ToNtPath>(
+          reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlDosPathNameToNtPathName_U")));
+      freeString = reinterpret_cast<FreeString>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlFreeUnicodeString")));
+    }
+  }
+  bool Usable() const { return query && toNtPath && freeString; }
+};
+
+const NtLookUp& Nt() {
+  static const NtLookUp nt;
+  return nt;
+}
+
+// The look-up as GetFileAttributesExW makes it (the same name rules: the
+// path is turned into the system's own form as every Win32 call turns it),
+// with the change time too. Nullopt when the path cannot be turned into
+// that form or names nothing.
+std::optional<DirEntry> LookUpWithChangeTime(const std::wstring& widePath) {
+  const NtLookUp& nt = Nt();
+  UNICODE_STRING ntPath{};
+  if (!nt.toNtPath(widePath.c_str(), &ntPath, nullptr, nullptr)) return std::nullopt;
+  OBJECT_ATTRIBUTES object;
+  InitializeObjectAttributes(&object, &ntPath, OBJ_CASE_INSENSITIVE, nullptr, nullptr);
+  NetworkOpenInfo info{};
+  const LONG status = nt.query(&object, &info);
+  nt.freeString(&ntPath);
+  if (status < 0) return std::nullopt;
+  DirEntry entry;
+  entry.attributes = info.fileAttributes;
+  entry.isFolder = (info.fileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  entry.size = static_cast<std::uint64_t>(info.endOfFile.QuadPart);
+  entry.sizeLow = static_cast<std::uint32_t>(entry.size);
+  entry.creationTime = static_cast<std::uint64_t>(info.creationTime.QuadPart);
+  entry.lastWriteTime = static_cast<std::uint64_t>(info.lastWriteTime.QuadPart);
+  entry.changeTime = static_cast<std::uint64_t>(info.changeTime.QuadPart);
   return entry;
 }
 
-bool ChangeFacts(const std::string& path, std::uint64_t& changeTime, std::uint64_t& fileId) {
-  if (path.empty() || HasWildcard(path)) return false;
-  HANDLE h = CreateFileW(WidePath(path).c_str(), FILE_READ_ATTRIBUTES,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  FILE_BASIC_INFO basic{};
-  BY_HANDLE_FILE_INFORMATION info{};
-  const bool ok = GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic) &&
-                  GetFileInformationByHandle(h, &info);
-  CloseHandle(h);
-  if (!ok) return false;
-  changeTime = static_cast<std::uint64_t>(basic.ChangeTime.QuadPart);
-  fileId = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-  return changeTime != 0 || fileId != 0;
+}  // namespace
+
+std::optional<DirEntry> LookUpPath(const std::string& path) {
+  if (path.empty() || HasWildcard(path)) return std::nullopt;
+  const std::wstring widePath = WidePath(path);
+  std::optional<DirEntry> entry;
+  if (Nt().Usable()) {
+    // A folder's size is not its own: GetFileAttributesExW gives 0 for it.
+    entry = LookUpWithChangeTime(widePath);
+    if (entry && entry->isFolder) entry->size = entry->sizeLow = 0;
+  } else {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (GetFileAttributesExW(widePath.c_str(), GetFileExInfoStandard, &data)) entry = EntryOf(data);
+  }
+  if (!entry) return std::nullopt;
+  std::size_t slash = path.find_last_of("\\/");
+  entry->name = slash == std::string::npos ? path : path.substr(slash + 1);
+  return entry;
 }
 
 std::string VolumeId(const std::string& path) {
