@@ -31,26 +31,30 @@ constexpr std::array<std::uint32_t, 256> kCrcTable = MakeCrcTable();
 constexpr unsigned kBlocksPerReport = 200;
 // A read shorter than this ends the file and is always reported.
 constexpr std::size_t kShortBlock = 65535;
-// How the file is read was measured on each platform with page-aligned
-// buffers (bench_read and bench_cli.sh in ./dev bench, 1 GiB in four files
-// from the page cache, two processors of an AMD EPYC virtual machine):
-#ifdef _WIN32
-// Under Wine a ReadFile call costs more than the hash of what it read, and
-// a call has a cost of its own: 1 MiB reads, and a helper thread reading
-// ahead while the blocks are hashed. FileCrc32 then ran at 1.02-1.03 of a
-// plain ReadFile loop's speed (filecrc32-vs-readfile).
+// How the file is read was measured with page-aligned buffers on two
+// processors of an AMD EPYC virtual machine, 1 GiB in four files from the
+// page cache, FileCrc32 against a plain 1 MiB read loop (bench_read, and a
+// probe of it that times each read path; best of 9).
+//
+// Reads of 1 MiB, on every path: on Linux a thread alone read and hashed
+// the GiB in 0.078 s in 1 MiB pieces, 0.100 s in 256 KiB and 0.103 s in
+// 128 KiB ones (taskset -c 0); shared with a helper 0.049-0.057 s against
+// 0.055-0.067 s in 256 KiB pieces. Under Wine a ReadFile call has a cost of
+// its own besides the copy, and fewer calls win there anyway.
 constexpr std::size_t kBlocksPerRead = 16;
-constexpr std::size_t kBlocksPerSharedRead = 16;
+#ifdef _WIN32
+// Under Wine the helper reads ahead while the caller hashes: 0.058-0.064 s,
+// as fast as the read loop alone (0.059-0.064 s), where the caller alone
+// took 0.080 s. Sharing the pieces loses there: Windows cannot tell what
+// is in memory, and a ReadFile at a given offset costs twice one at the
+// file position under Wine (1 GiB: 0.16 s against 0.08 s).
 constexpr FileCrcReadPath kHelperPath = FileCrcReadPath::Overlapped;
 #else
 // On Linux the copy out of the page cache is the limit: a helper that reads
-// and hashes pieces of its own, into its own buffers, wins (256 KiB pieces,
-// two copies at once): quor-cli check took 0.65-0.81 of cat's time, one
-// thread alone 1.2. Alone, a thread reads in 128 KiB pieces, as cat does.
-// With the other processor busy (yes > /dev/null) the helper falls behind
-// and stops, and a check took 1.0-1.05 of one thread's time.
-constexpr std::size_t kBlocksPerRead = 2;
-constexpr std::size_t kBlocksPerSharedRead = 4;
+// and hashes pieces of its own, into its own buffers, wins (two copies at
+// once; 0.049-0.057 s against 0.075 s alone). Reading ahead for the caller
+// lost even to the caller alone (0.14 s). With the other processor busy
+// (yes > /dev/null) the helper falls behind and stops.
 constexpr FileCrcReadPath kHelperPath = FileCrcReadPath::Shared;
 #endif
 // Reads made on the calling thread before a helper starts: a file that ends
@@ -111,7 +115,7 @@ class PieceSource {
       plainReads = kPlainReads;
     }
     if (path == FileCrcReadPath::Shared) {
-      shared_.emplace(file, blockSize * kBlocksPerSharedRead, plainReads, kSharedReadsAhead, &PieceRegister);
+      shared_.emplace(file, blockSize * kBlocksPerRead, plainReads, kSharedReadsAhead, &PieceRegister);
     } else {
       sequential_.emplace(file, blockSize * kBlocksPerRead, plainReads, path == FileCrcReadPath::Plain ? 0 : kReadsAhead);
     }
