@@ -128,7 +128,9 @@ bool SequentialReader::Hand(const Slot& slot, const unsigned char*& data, std::s
     ended_ = true;
     return false;
   }
-  if (size == 0) ended_ = true;
+  // A short piece was cut by a read that found the end (File::Read fills
+  // the piece until then): nothing more to read.
+  if (size < pieceSize_) ended_ = true;
   return true;
 }
 
@@ -152,7 +154,7 @@ void SequentialReader::WorkOnHelper() {
     // The slot is the helper's alone until read_ passes it.
     Slot& slot = slots_[piece % slots_.size()];
     slot.ok = file_.Read(slot.bytes.get(), pieceSize_, slot.size, slot.errorText);
-    const bool last = !slot.ok || slot.size == 0;
+    const bool last = !slot.ok || slot.size < pieceSize_;
     bool wake = false;
     {
       std::lock_guard<Mutex> lock(mutex_);
