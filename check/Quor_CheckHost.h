@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "core/Quor_Notify.h"
 
@@ -37,13 +38,36 @@ struct FileRow {
   FileRowKind kind = FileRowKind::Separator;
 };
 
-// One row of the SFV list (columns SFV, Total Files, Good, Bad, Missing).
+// What a row of the SFV list reports. The worker says what happened; each
+// host words it (the window's SFV list, the console, the tests' traces).
+enum class SfvRowKind : std::uint8_t {
+  Totals,              // the counts of one checked SFV file
+  InUse,               // the SFV file is in use elsewhere, or absent: nothing was checked
+  ReadError,           // the SFV file could not be read; text: the system's error
+  NoFileLines,         // the SFV file lists no file, so its totals prove nothing
+  ProgressReadError,   // path: the progress file; text: the system's error
+  ProgressWriteError,  // path: the progress file; text: the system's error
+};
+
+// One row of the SFV list, as the worker reports it.
 struct SfvRow {
-  std::string sfv;
-  std::string total;
-  std::string good;
-  std::string bad;
-  std::string missing;
+  SfvRowKind kind = SfvRowKind::Totals;
+  std::string path;  // the SFV file; the progress file for the progress kinds
+  // The counts of Totals: files listed (or picked), good (OK and known
+  // good), bad, missing.
+  std::uint32_t total = 0;
+  std::uint32_t good = 0;
+  std::uint32_t bad = 0;
+  std::uint32_t missing = 0;
+  std::string text;  // the error text of the error kinds
+
+  static SfvRow Totals(std::string path, std::uint32_t total, std::uint32_t good, std::uint32_t bad,
+                       std::uint32_t missing) {
+    return SfvRow{SfvRowKind::Totals, std::move(path), total, good, bad, missing, {}};
+  }
+  static SfvRow Notice(SfvRowKind kind, std::string path, std::string text = {}) {
+    return SfvRow{kind, std::move(path), 0, 0, 0, 0, std::move(text)};
+  }
 };
 
 class CheckHost : public NoticeTarget {
