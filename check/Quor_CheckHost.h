@@ -74,7 +74,7 @@ class CheckHost : public NoticeTarget {
  public:
   // Adds a row to the file list (AddFileRow).
   virtual void ReportFile(const FileRow& row) = 0;
-  // Adds a row to the SFV list (AddSfvRow).
+  // Reports an SFV file's totals or a notice about it (AddSfvRow).
   virtual void ReportSfv(const SfvRow& row) = 0;
   // Shows the pick list with the SFV file lines (a list text, CR LF after
   // each); gives the lines the user left checked, as a list text in list
