@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "core/Quor_Notify.h"
 
@@ -37,20 +38,43 @@ struct FileRow {
   FileRowKind kind = FileRowKind::Separator;
 };
 
-// One row of the SFV list (columns SFV, Total Files, Good, Bad, Missing).
+// What a row of the SFV list reports. The worker says what happened; each
+// host words it (the window's SFV list, the console, the tests' traces).
+enum class SfvRowKind : std::uint8_t {
+  Totals,              // the counts of one checked SFV file
+  InUse,               // the SFV file is in use elsewhere, or absent: nothing was checked
+  ReadError,           // the SFV file could not be read; text: the system's error
+  NoFileLines,         // the SFV file lists no file, so its totals prove nothing
+  ProgressReadError,   // path: the progress file; text: the system's error
+  ProgressWriteError,  // path: the progress file; text: the system's error
+};
+
+// One row of the SFV list, as the worker reports it.
 struct SfvRow {
-  std::string sfv;
-  std::string total;
-  std::string good;
-  std::string bad;
-  std::string missing;
+  SfvRowKind kind = SfvRowKind::Totals;
+  std::string path;  // the SFV file; the progress file for the progress kinds
+  // The counts of Totals: files listed (or picked), good (OK and known
+  // good), bad, missing.
+  std::uint32_t total = 0;
+  std::uint32_t good = 0;
+  std::uint32_t bad = 0;
+  std::uint32_t missing = 0;
+  std::string text;  // the error text of the error kinds
+
+  static SfvRow Totals(std::string path, std::uint32_t total, std::uint32_t good, std::uint32_t bad,
+                       std::uint32_t missing) {
+    return SfvRow{SfvRowKind::Totals, std::move(path), total, good, bad, missing, {}};
+  }
+  static SfvRow Notice(SfvRowKind kind, std::string path, std::string text = {}) {
+    return SfvRow{kind, std::move(path), 0, 0, 0, 0, std::move(text)};
+  }
 };
 
 class CheckHost : public NoticeTarget {
  public:
   // Adds a row to the file list (AddFileRow).
   virtual void ReportFile(const FileRow& row) = 0;
-  // Adds a row to the SFV list (AddSfvRow).
+  // Reports an SFV file's totals or a notice about it (AddSfvRow).
   virtual void ReportSfv(const SfvRow& row) = 0;
   // Shows the pick list with the SFV file lines (a list text, CR LF after
   // each); gives the lines the user left checked, as a list text in list

@@ -111,9 +111,7 @@ struct SfvCheck {
   void File(const std::string& name, const std::string& path, FileRowKind kind, const std::string& size) {
     worker.Host->ReportFile(FileRow{name, path, StatusText(kind), size, kind});
   }
-  void Sfv(std::string sfv, std::string t1, std::string t2, std::string t3, std::string t4) {
-    worker.Host->ReportSfv(SfvRow{std::move(sfv), std::move(t1), std::move(t2), std::move(t3), std::move(t4)});
-  }
+  void Sfv(const SfvRow& row) { worker.Host->ReportSfv(row); }
   // A file skipped as known good counts as done by its whole size; a notice
   // carries at most 32 bits, so 4 GiB and more go in several.
   void NotifyBytesDone(std::uint64_t bytes) {
@@ -123,16 +121,15 @@ struct SfvCheck {
       bytes -= piece;
     } while (bytes > 0);
   }
-  void ProgressError(const char* what, const std::string& errorText) {
-    Sfv(std::string("Error ") + what + " progress file !! (" + progressPath + ")", "", " ", "", "");
-    Sfv(errorText, "", " ", "", "");
+  void ProgressError(SfvRowKind kind, const std::string& errorText) {
+    Sfv(SfvRow::Notice(kind, progressPath, errorText));
   }
 
   void ReadProgressFile() {
     if (progressPath.empty()) return;
     std::string errorText;
     const std::string text = ReadFileText(progressPath, errorText);
-    if (!errorText.empty()) ProgressError("reading", errorText);
+    if (!errorText.empty()) ProgressError(SfvRowKind::ProgressReadError, errorText);
     std::vector<std::string> lines = SplitListText(text);
     const bool ours = !lines.empty() && platform::FileNameKey(lines[0]) == platform::FileNameKey(progressHeader);
     progressIsOthers = !ours && !lines.empty() && lines[0].compare(0, 2, "<#") == 0;
@@ -150,7 +147,7 @@ struct SfvCheck {
     std::string errorText;
     const std::string text = progressHeader + kCrLf + knownGood.Text();
     if (!WriteFileText(progressPath, text, errorText) && !errorText.empty()) {
-      ProgressError("writing", errorText);
+      ProgressError(SfvRowKind::ProgressWriteError, errorText);
     }
   }
 
@@ -353,13 +350,12 @@ void TZERAravoThread::CheckSfv(const std::string& entry, HashJobs* jobs) {
   SfvCheck check{*this, jobs, entry.size() > 4 ? entry.substr(4) : std::string(), {}, {}, {}, false, {}};
 
   if (IsFileLocked(check.sfvPath)) {
-    check.Sfv(check.sfvPath, "Error", "File", "Was", "In Use");
+    check.Sfv(SfvRow::Notice(SfvRowKind::InUse, check.sfvPath));
     return;
   }
   SfvContent content = LoadSfvFile(check.sfvPath);
   if (!content.errorText.empty()) {
-    check.Sfv(check.sfvPath, "Error", "Reading", "SFV", "File");
-    check.Sfv(content.errorText, "", "", "", "");
+    check.Sfv(SfvRow::Notice(SfvRowKind::ReadError, check.sfvPath, content.errorText));
     return;
   }
   if (content.totalSize >= k4GiB) Host->Notify(CN_TOTAL_HI, static_cast<std::uint32_t>(content.totalSize >> 32));
@@ -396,10 +392,9 @@ void TZERAravoThread::CheckSfv(const std::string& entry, HashJobs* jobs) {
   if (jobs) jobs->DropAll();
 
   check.File("", "", FileRowKind::Separator, "");
-  // A list of nothing proves nothing: it is said, in the bad colour.
-  if (noFileLines) check.Sfv(check.sfvPath + kNoFileLinesText, "", " ", "", "");
-  check.Sfv(check.sfvPath, std::to_string(check.total), std::to_string(check.good), std::to_string(check.bad),
-            std::to_string(check.missing));
+  // A list of nothing proves nothing: it is said above the totals.
+  if (noFileLines) check.Sfv(SfvRow::Notice(SfvRowKind::NoFileLines, check.sfvPath));
+  check.Sfv(SfvRow::Totals(check.sfvPath, check.total, check.good, check.bad, check.missing));
   if (SkipKnownGood) check.SaveProgressFile();
   Host->Notify(CN_SFV_DONE, 0);
   Host->Notify(CN_IDLE, 0);

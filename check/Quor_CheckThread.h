@@ -74,10 +74,6 @@ class TZERAravoThread {
   platform::Thread thread_;
 };
 
-// The notice row above the totals of an SFV file that holds no file line
-// at all: the SFV path followed by this text.
-inline constexpr char kNoFileLinesText[] = ": no file lines";
-
 // The progress file's record of a file found good: its last-write time, its
 // size, the CRC it matched, where the system gives them its change time and
 // file number, and its name as listed. A file counts as known good only

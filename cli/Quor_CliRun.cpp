@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <optional>
-#include <string_view>
 #include <vector>
 
 #include "check/Quor_CheckThread.h"
@@ -69,14 +68,6 @@ class StatusLine {
   std::size_t shown_ = 0;
 };
 
-bool AllDigits(const std::string& text) {
-  if (text.empty()) return false;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-  }
-  return true;
-}
-
 std::string StatusColumn(const std::string& status) {
   std::string column = status;
   if (column.size() < 9) column.resize(9, ' ');
@@ -135,26 +126,37 @@ class ConsoleCheckHost : public CheckHost {
   }
 
   void ReportSfv(const SfvRow& row) override {
-    if (AllDigits(row.total) && AllDigits(row.good)) {
-      line_.Row(StatusColumn("SFV") + row.sfv + "  total " + row.total + ", good " + row.good + ", bad " + row.bad +
-                ", missing " + row.missing);
-      if (row.good != row.total || row.bad != "0" || row.missing != "0") failed_ = true;
-      return;
+    switch (row.kind) {
+      case SfvRowKind::Totals:
+        line_.Row(StatusColumn("SFV") + row.path + "  total " + std::to_string(row.total) + ", good " +
+                  std::to_string(row.good) + ", bad " + std::to_string(row.bad) + ", missing " +
+                  std::to_string(row.missing));
+        if (row.good != row.total || row.bad != 0 || row.missing != 0) failed_ = true;
+        return;
+      case SfvRowKind::NoFileLines:
+        line_.Clear();
+        platform::WriteText(console_.err, "quor-cli: " + row.path + ": no file lines\n");
+        failed_ = true;
+        return;
+      // The SFV file could not be checked: the run fails.
+      case SfvRowKind::InUse:
+        line_.Row(StatusColumn("") + row.path + "  Error File Was In Use");
+        failed_ = true;
+        return;
+      case SfvRowKind::ReadError:
+        line_.Row(StatusColumn("") + row.path + "  Error Reading SFV File");
+        line_.Row(StatusColumn("") + row.text);
+        failed_ = true;
+        return;
+      // Known-good files are not remembered; the check itself stands.
+      case SfvRowKind::ProgressReadError:
+      case SfvRowKind::ProgressWriteError: {
+        const char* what = row.kind == SfvRowKind::ProgressReadError ? "reading" : "writing";
+        line_.Row(StatusColumn("") + "Error " + what + " progress file !! (" + row.path + ")");
+        line_.Row(StatusColumn("") + row.text);
+        return;
+      }
     }
-    const std::string_view noLines(kNoFileLinesText);
-    if (row.sfv.size() > noLines.size() && row.sfv.compare(row.sfv.size() - noLines.size(), noLines.size(), noLines) == 0) {
-      line_.Clear();
-      platform::WriteText(console_.err, "quor-cli: " + row.sfv + "\n");
-      failed_ = true;
-      return;
-    }
-    // An error row: the SFV file could not be read, or its progress file.
-    std::string text = row.sfv;
-    for (const std::string* part : {&row.total, &row.good, &row.bad, &row.missing}) {
-      if (!TrimText(*part).empty()) text += (part == &row.total ? "  " : " ") + *part;
-    }
-    line_.Row(StatusColumn("") + text);
-    if (row.total == "Error") failed_ = true;
   }
 
   // The CLI queues every SFV file whole; there is no pick list to offer.

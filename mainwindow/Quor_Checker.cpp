@@ -603,8 +603,10 @@ void TZOZUvavada::AddFileRow(const FileRow& row) {
 }
 
 void TZOZUvavada::AddSfvRow(const SfvRow& row) {
-  statusList_.AddRow({row.sfv, row.total, row.good, row.bad, row.missing},
-                     SfvRowColour(row.total, row.good, settings_.colours));
+  for (std::vector<std::string>& texts : StatusListTexts(row)) {
+    const std::uint32_t colour = SfvRowColour(texts[1], texts[2], settings_.colours);
+    statusList_.AddRow(std::move(texts), colour);
+  }
   StartRowsTimer();
 }
 

@@ -40,6 +40,27 @@ std::uint32_t SfvRowColour(const std::string& total, const std::string& good, co
   return total == good ? colours.ok : colours.bad;
 }
 
+std::vector<std::vector<std::string>> StatusListTexts(const SfvRow& row) {
+  // A single blank in the Good column makes a notice differ from its empty
+  // total, so that it is drawn in the bad colour.
+  const auto progressError = [&](const char* what) {
+    return std::vector<std::vector<std::string>>{
+        {std::string("Error ") + what + " progress file !! (" + row.path + ")", "", " ", "", ""},
+        {row.text, "", " ", "", ""}};
+  };
+  switch (row.kind) {
+    case SfvRowKind::Totals:
+      return {{row.path, std::to_string(row.total), std::to_string(row.good), std::to_string(row.bad),
+               std::to_string(row.missing)}};
+    case SfvRowKind::InUse: return {{row.path, "Error", "File", "Was", "In Use"}};
+    case SfvRowKind::ReadError: return {{row.path, "Error", "Reading", "SFV", "File"}, {row.text, "", "", "", ""}};
+    case SfvRowKind::NoFileLines: return {{row.path + ": no file lines", "", " ", "", ""}};
+    case SfvRowKind::ProgressReadError: return progressError("reading");
+    case SfvRowKind::ProgressWriteError: return progressError("writing");
+  }
+  return {};
+}
+
 int CompareListTexts(std::string_view a, std::string_view b) {
   // std::string_view compares with char_traits<char>, which orders by
   // unsigned byte value, so "é" (0xE9) sorts after "z" in every build.

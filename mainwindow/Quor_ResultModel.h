@@ -60,6 +60,12 @@ std::optional<std::uint32_t> FileRowColour(FileRowKind kind, const ColourTable& 
 // text, else "Bad"-coloured.
 std::uint32_t SfvRowColour(const std::string& total, const std::string& good, const ColourTable& colours);
 
+// The StatusList rows one reported SFV row shows as, each the texts of the
+// columns SFV, Total Files, Good, Bad and Missing. An error of the SFV file
+// or of its progress file shows as two rows: what failed, then the system's
+// error text.
+std::vector<std::vector<std::string>> StatusListTexts(const SfvRow& row);
+
 // Text order of the lists: by byte value, case-sensitive, no locale, no
 // reading of numbers ("10" before "9", "B" before "a"). <0, 0 or >0.
 int CompareListTexts(std::string_view a, std::string_view b);

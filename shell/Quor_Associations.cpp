@@ -24,6 +24,16 @@ constexpr Verb kFolderCreateSpe{"SFVCreateSpe", "Create Specifik SFV in Folder",
 constexpr Verb kFileCheck{"CheckFile", "Check SFV File", "-TestFile"};
 constexpr Verb kFileCheckSpe{"CheckSFile", "SFV Check Specifik Files", "-TestFileS"};
 
+// Checksum lists of other hashes get the file check too, as a verb of the
+// extension's SystemFileAssociations key: Explorer offers it beside what the
+// program that opens such files offers, and the extension, its file type and
+// its default verb stay that program's.
+constexpr const char* kListExtensions[] = {".md5", ".sha1", ".sha256", ".sha512"};
+constexpr char kListAssociations[] = "SystemFileAssociations";
+// A name of our own, so that switching it off never removes another
+// program's "CheckFile" there.
+constexpr Verb kListCheck{"QuorCheckFile", kFileCheck.text, kFileCheck.switchText};
+
 struct FolderVerbSwitch {
   const Verb* verb;
   bool on;
@@ -69,6 +79,7 @@ class Run {
     if (FileCommandOn(flags) && !TakeFileType()) return;
     if (!FileVerb(kFileCheck, kFileCheckSpe, flags.RClickOnFileCheck)) return;
     if (!FileVerb(kFileCheckSpe, kFileCheck, flags.RClickOnFileCheckSpe)) return;
+    if (!ListVerbs(flags.RClickOnFileCheck)) return;
     if (!FileCommandOn(flags)) GiveFileTypeBack();
   }
 
@@ -171,6 +182,31 @@ class Run {
     if (!Get(kFileTypeShell, "", defaultVerb)) return false;
     if (AsciiLower(defaultVerb) == AsciiLower(verb.key)) reg_.DeleteValue(kFileTypeShell, "");
     return true;
+  }
+
+  // The file check on the other checksum lists. Off, the verb goes, and
+  // so do the keys above it that are left empty: the ones made to hold it.
+  bool ListVerbs(bool on) {
+    for (const char* extension : kListExtensions) {
+      const std::string type = std::string(kListAssociations) + "\\" + extension;
+      const std::string shell = type + "\\shell";
+      if (on) {
+        if (!WriteVerb(shell, kListCheck)) return false;
+        continue;
+      }
+      const std::string verb = shell + "\\" + kListCheck.key;
+      if (!reg_.KeyExists(verb)) continue;
+      reg_.DeleteTree(verb);
+      for (const std::string& key : {shell, type, std::string(kListAssociations)}) {
+        if (!IsEmptyKey(key)) break;
+        reg_.DeleteTree(key);
+      }
+    }
+    return true;
+  }
+
+  bool IsEmptyKey(const std::string& key) const {
+    return reg_.KeyExists(key) && reg_.SubKeys(key).empty() && reg_.Values(key).empty();
   }
 
   void GiveFileTypeBack() {

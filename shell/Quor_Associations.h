@@ -1,7 +1,9 @@
 // The program's commands in the Explorer's right-click menus: four on
 // folders, two on ".sfv" files, and ".sfv" as a file type of the program's
-// own while a file command is on. The registry is the only state; applying
-// the same switches again changes nothing.
+// own while a file command is on; the file check also on ".md5", ".sha1",
+// ".sha256" and ".sha512" lists, beside their own program's commands. The
+// registry is the only state; applying the same switches again changes
+// nothing.
 #pragma once
 
 #include <string>
@@ -11,7 +13,7 @@
 // Which of the six Explorer commands are wanted, one member per settings
 // key; the initial values are those of a first start without a settings file.
 struct ShellAssociations {
-  bool RClickOnFileCheck = true;          // "CheckFile" on .sfv files, -TestFile
+  bool RClickOnFileCheck = true;          // "CheckFile" on .sfv files (and the other lists), -TestFile
   bool RClickOnFileCheckSpe = false;      // "CheckSFile" on .sfv files, -TestFileS
   bool RClickOnFoldersCheck = true;       // "SFVTest" on folders, -TestFolder
   bool RClickOnFoldersCheckSpe = false;   // "SFVTestSpe" on folders, -TestFolderS
@@ -29,7 +31,9 @@ std::string ShellCommandLine(const std::string& programPath, const std::string& 
 // Brings one registry root, classes, into line with the six switches: writes
 // every command that is on, removes every command that is off, takes ".sfv"
 // over (keeping another program's file type in its value "SfvBac") while a
-// file command is on and gives it back when both are off. Returns "" on
+// file command is on and gives it back when both are off. The file check on
+// the other checksum lists is a verb under SystemFileAssociations\<.ext>\shell
+// and nothing more: their file types and default verbs are left alone. Returns "" on
 // success, otherwise "Failed to set data for '<value>'" or "Invalid data type
 // for '<value>'" (<value> is "" for a key's default value); the run stops at
 // the failing step and what was written before stays.

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "check/Quor_CheckHost.h"
+#include "mainwindow/Quor_ResultModel.h"  // StatusListTexts: the SFV rows as the window words them
 
 namespace testutil {
 
@@ -97,7 +98,8 @@ class RecordingHost : public CheckHost {
 
   // One line per event: "#code" or "#code=value" for notices (CN_BYTES_DONE
   // left out unless withBytes, and always when its value is 0), "F name|path|status|size|kind" for file
-  // rows, "S sfv|total|good|bad|missing" for SFV rows, "P" for the pick list.
+  // rows, "S sfv|total|good|bad|missing" for each row of the SFV list that an
+  // SFV row shows as in the window, "P" for the pick list.
   std::vector<std::string> Trace(bool withBytes = false) const {
     std::vector<std::string> lines;
     for (const HostEvent& event : Events()) {
@@ -112,8 +114,10 @@ class RecordingHost : public CheckHost {
                           event.file.sizeText + "|" + std::to_string(static_cast<int>(event.file.kind)));
           break;
         case HostEvent::Sfv:
-          lines.push_back("S " + Hide(event.sfv.sfv) + "|" + event.sfv.total + "|" + event.sfv.good + "|" +
-                          event.sfv.bad + "|" + event.sfv.missing);
+          for (const std::vector<std::string>& texts : StatusListTexts(event.sfv)) {
+            lines.push_back("S " + Hide(texts[0]) + "|" + texts[1] + "|" + texts[2] + "|" + texts[3] + "|" +
+                            texts[4]);
+          }
           break;
         case HostEvent::Pick: lines.push_back("P"); break;
       }

@@ -652,7 +652,7 @@ TEST_F(CheckThreadTest, ListedDevicesAndFifosAreBadWithTheReason) {
       EXPECT_NE(rows[2 * i + 1].path.find("regular file"), std::string::npos) << rows[2 * i + 1].path;
     }
     EXPECT_EQ(rows[2 * special.size()].kind, FileRowKind::Ok);
-    EXPECT_EQ(host.SfvRows()[0].bad, std::to_string(special.size()));
+    EXPECT_EQ(host.SfvRows()[0].bad, special.size());
   }
 }
 
@@ -671,7 +671,7 @@ TEST_F(CheckThreadTest, ReadErrorWhileHashingReportsThatFileAndGoesOn) {
   EXPECT_FALSE(rows[1].path.empty()) << "the error text";
   EXPECT_EQ(rows[2].status, "- OK -");
   EXPECT_EQ(host.Trace().back(), "#112");
-  EXPECT_EQ(host.SfvRows()[0].bad, "1");
+  EXPECT_EQ(host.SfvRows()[0].bad, 1u);
   EXPECT_TRUE(platform::FileExists(ProgressPath(sfv)));
   EXPECT_FALSE(platform::FindEntry(dir / "mem.bin_BAD_OR_INCOMPLETE")) << "unread: neither renamed nor marked";
 }
@@ -752,8 +752,8 @@ TEST_F(CheckThreadTest, CountersGoPast65535) {
   WriteBytes(dir / "many.sfv", text);
   Run(All(dir / "many.sfv"));
   const SfvRow row = host.SfvRows().at(0);
-  EXPECT_EQ(row.total, "70000");
-  EXPECT_EQ(row.missing, "70000");
+  EXPECT_EQ(row.total, 70000u);
+  EXPECT_EQ(row.missing, 70000u);
 }
 
 // Flags and pauses come from another thread while the worker runs; built

@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include "RunProgram.h"
 #include "ScriptedCreateHost.h"
 #include "TestUtil.h"
@@ -282,6 +286,34 @@ TEST_F(CliEndToEnd, AListOfNothingFailsAndSaysSo) {
     EXPECT_NE(run.err.find(File(name) + ": no file lines"), std::string::npos) << run.err;
     EXPECT_EQ(Lines(run.out), (std::vector<std::string>{Summary(File(name), 0, 0, 0, 0)}));
   }
+}
+
+// An SFV file that cannot be read fails the run with the reason on stdout,
+// and the next SFV file is still checked.
+TEST_F(CliEndToEnd, AnSfvFileThatCannotBeReadFailsAndTheNextIsChecked) {
+  Put("ok.bin", "fine");
+  Put("good.sfv", "ok.bin " + Hex(CrcOf("fine"), true) + "\r\n");
+  const std::string unread = File("unread.sfv");
+#ifdef _WIN32
+  // Held without sharing, the file counts as in use.
+  Put("unread.sfv", "ok.bin " + Hex(CrcOf("fine"), true) + "\r\n");
+  platform::File held = platform::File::Open(unread, platform::Access::Read, platform::Share::None,
+                                             platform::Disposition::OpenExisting);
+  ASSERT_TRUE(held.IsOpen());
+  const std::vector<std::string> said = {Row("", unread) + "  Error File Was In Use"};
+  const std::size_t reasonLines = 0;
+#else
+  // /proc/self/mem opens and fails its first read: a failing disk.
+  ASSERT_EQ(symlink("/proc/self/mem", unread.c_str()), 0);
+  const std::vector<std::string> said = {Row("", unread) + "  Error Reading SFV File"};
+  const std::size_t reasonLines = 1;  // the system's error text
+#endif
+  const auto run = RunCli({"check", unread, File("good.sfv")});
+  EXPECT_EQ(run.status, 1);
+  const std::vector<std::string> lines = Lines(run.out);
+  ASSERT_EQ(lines.size(), said.size() + reasonLines + 2) << run.out;  // then ok.bin and its totals
+  EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + static_cast<long>(said.size())), said);
+  EXPECT_EQ(lines.back(), Summary(File("good.sfv"), 1, 1, 0, 0));
 }
 
 TEST_F(CliEndToEnd, ExistingSfvFileIsLeftAloneUnlessOverwriteIsGiven) {

@@ -26,7 +26,9 @@ using menutest::Click;
 const char kBase[] = "Quor menus and registry under test";
 const char* const kOurKeys[] = {"Directory\\Shell\\SFVTest", "Directory\\Shell\\SFVTestSpe",
                                 "Directory\\Shell\\SFVCreate", "Directory\\Shell\\SFVCreateSpe",
-                                ".sfv", "SFV.File"};
+                                ".sfv", "SFV.File", "SystemFileAssociations\\.md5",
+                                "SystemFileAssociations\\.sha1", "SystemFileAssociations\\.sha256",
+                                "SystemFileAssociations\\.sha512"};
 
 class MenusRegistryTest : public windowtest::MainWindowFixture {
  protected:
@@ -75,12 +77,14 @@ TEST_F(MenusRegistryTest, AssociationItemsRewriteTheRegistryAndAreSaved) {
   EXPECT_TRUE(KeyThere("Directory\\Shell\\SFVCreate"));
   EXPECT_FALSE(KeyThere("Directory\\Shell\\SFVCreateSpe"));
   EXPECT_EQ(Default("SFV.File\\Shell"), "CheckFile");
+  EXPECT_TRUE(KeyThere("SystemFileAssociations\\.sha256\\shell\\QuorCheckFile\\Command"));
   // For this user only.
   for (const char* key : kOurKeys) EXPECT_FALSE(machine->KeyExists(key)) << key;
 
   Click(hwnd(), fileSpe);
   Click(hwnd(), fileCheck);  // off: the specific verb becomes the default
   EXPECT_FALSE(KeyThere("SFV.File\\Shell\\CheckFile"));
+  EXPECT_FALSE(KeyThere("SystemFileAssociations\\.sha256"));
   EXPECT_EQ(Default("SFV.File\\Shell"), "CheckSFile");
   EXPECT_EQ(Default(".sfv"), "SFV.File");
   EXPECT_EQ(ReadSettingString(settingsPath, "System", "RClickOnFileCheck", ""), "0");

@@ -233,7 +233,7 @@ TEST_F(MenusTest, BadFilesMadeBlueColoursNewRowsBlueAndLeavesOldRowsRed) {
     window->AddFileRow(FileRow{name, "D:\\p\\", StatusText(FileRowKind::Bad), "", FileRowKind::Bad});
   };
   bad("old.bin");
-  window->AddSfvRow(SfvRow{"D:\\old.sfv", "2", "1", "1", "0"});
+  window->AddSfvRow(SfvRow::Totals("D:\\old.sfv", 2, 1, 1, 0));
   nextColour.reset();  // cancelled: nothing changes, nothing is written
   Click(hwnd(), {"Options", "Colors", "'Bad' Files"});
   EXPECT_FALSE(platform::FileExists(settingsPath));
@@ -242,7 +242,7 @@ TEST_F(MenusTest, BadFilesMadeBlueColoursNewRowsBlueAndLeavesOldRowsRed) {
   Click(hwnd(), {"Options", "Colors", "'Bad' Files"});
   EXPECT_EQ(colourDialogs, 2);
   bad("new.bin");
-  window->AddSfvRow(SfvRow{"D:\\new.sfv", "2", "1", "1", "0"});
+  window->AddSfvRow(SfvRow::Totals("D:\\new.sfv", 2, 1, 1, 0));
   EXPECT_EQ(window->ArchiveList().RowColour(0), RGB(255, 0, 0));
   EXPECT_EQ(window->ArchiveList().RowColour(1), RGB(0, 0, 255));
   EXPECT_EQ(window->StatusList().RowColour(0), RGB(255, 0, 0));

@@ -159,8 +159,8 @@ class ResultListsTest : public windowtest::MainWindowFixture {
   void File(const std::string& name, FileRowKind kind, const std::string& size = "") {
     window->AddFileRow(FileRow{name, "D:\\p\\", StatusText(kind), size, kind});
   }
-  void Sfv(const std::string& path, const std::string& total, const std::string& good) {
-    window->AddSfvRow(SfvRow{path, total, good, "0", "0"});
+  void Sfv(const std::string& path, std::uint32_t total, std::uint32_t good) {
+    window->AddSfvRow(SfvRow::Totals(path, total, good, 0, 0));
   }
   // Rows added go into the lists' models at once and onto the screen at the
   // next refresh; tests that read the screen right away ask for it first.
@@ -230,7 +230,7 @@ TEST_F(ResultListsTest, ASavedBackgroundColourIsAppliedToBothListsAtStart) {
 TEST_F(ResultListsTest, The2002ndFileRowDeletesTheFirstAndThe502ndSfvRowLikewise) {
   Open();
   for (int i = 0; i < 2001; ++i) File("f" + std::to_string(i), FileRowKind::Ok);
-  for (int i = 0; i < 501; ++i) Sfv("s" + std::to_string(i), "1", "1");
+  for (int i = 0; i < 501; ++i) Sfv("s" + std::to_string(i), 1, 1);
   ShowRows();
   EXPECT_EQ(ListView_GetItemCount(files()), 2001);
   EXPECT_EQ(ListView_GetItemCount(sfvs()), 501);
@@ -244,7 +244,7 @@ TEST_F(ResultListsTest, The2002ndFileRowDeletesTheFirstAndThe502ndSfvRowLikewise
   EXPECT_EQ(ListView_GetNextItem(files(), -1, LVNI_FOCUSED), 4);
   EXPECT_EQ(Shown(files(), 2000, 0), "f2001");
   EXPECT_EQ(Shown(files(), 2000, 2), "- !BAD! -");
-  Sfv("s501", "1", "1");
+  Sfv("s501", 1, 1);
   ShowRows();
   EXPECT_EQ(ListView_GetItemCount(sfvs()), 501);
   EXPECT_EQ(Shown(sfvs(), 0, 0), "s1");
@@ -331,8 +331,8 @@ TEST_F(ResultListsTest, RowsAreDrawnInTheColoursOfTheirKind) {
   File("missing.bin", FileRowKind::Missing);
   File("Aborted !!", FileRowKind::Notice);
   File("odd", static_cast<FileRowKind>(9));
-  Sfv("D:\\five.sfv", "5", "5");
-  Sfv("D:\\four.sfv", "5", "4");
+  Sfv("D:\\five.sfv", 5, 5);
+  Sfv("D:\\four.sfv", 5, 4);
   const std::vector<COLORREF> expected{RGB(0, 255, 0), RGB(0xEE, 0xFF, 0), RGB(255, 0, 0), RGB(192, 192, 192),
                                        RGB(255, 0, 0), RGB(0, 0, 0)};
   ShowRows();
@@ -354,9 +354,9 @@ TEST_F(ResultListsTest, RowsAreDrawnInTheColoursOfTheirKind) {
 
 TEST_F(ResultListsTest, HeaderClicksSortAscendingByTheClickedColumnsDataWhereverItStands) {
   Open();
-  Sfv("b.sfv", "9", "9");
-  Sfv("a.sfv", "10", "10");
-  Sfv("C.sfv", "2", "1");
+  Sfv("b.sfv", 9, 9);
+  Sfv("a.sfv", 10, 10);
+  Sfv("C.sfv", 2, 1);
   ShowRows();
   ListView_SetItemState(sfvs(), 0, LVIS_SELECTED, LVIS_SELECTED);  // "b.sfv"
   ClickHeader(sfvs(), 2);  // "Good"
@@ -374,7 +374,7 @@ TEST_F(ResultListsTest, HeaderClicksSortAscendingByTheClickedColumnsDataWherever
   EXPECT_EQ(ShownColumn(sfvs(), 0), (std::vector<std::string>{"1", "10", "9"}));
   EXPECT_EQ(ShownColumn(sfvs(), 1), (std::vector<std::string>{"C.sfv", "a.sfv", "b.sfv"}));
   // Later rows are appended, not sorted in; the model agrees with the screen.
-  Sfv("0.sfv", "0", "0");
+  Sfv("0.sfv", 0, 0);
   ShowRows();
   EXPECT_EQ(Shown(sfvs(), 3, 0), "0.sfv");
   for (int row = 0; row < 4; ++row) EXPECT_EQ(window->StatusList().Text(row, 0), Shown(sfvs(), row, 0));
@@ -535,8 +535,8 @@ TEST_F(ResultListsTest, PopupCommandsActOnTheSelectedRowsSfvFile) {
   Open();
   const std::string sfv = MixedSfv("pop");
   const std::string folder = dir / "pop/";
-  Sfv("Error reading progress file !! (x)", "", " ");
-  Sfv(sfv, "4", "2");
+  window->AddSfvRow(SfvRow::Notice(SfvRowKind::InUse, "x"));
+  Sfv(sfv, 4, 2);
   ShowRows();
   Command(CmdOpenFolder);  // nothing selected
   EXPECT_TRUE(started.empty());
@@ -565,7 +565,7 @@ TEST_F(ResultListsTest, PopupCommandsActOnTheSelectedRowsSfvFile) {
 TEST_F(ResultListsTest, RightClickShowsThePopupMenu) {
   Open();
   const std::string sfv = MixedSfv("menu");
-  Sfv(sfv, "4", "2");
+  Sfv(sfv, 4, 2);
   ShowRows();
   ListView_SetItemState(sfvs(), 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   std::vector<std::string> items;

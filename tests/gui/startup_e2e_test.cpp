@@ -31,7 +31,9 @@ using testutil::WriteBytes;
 
 const char* const kOurKeys[] = {"Directory\\Shell\\SFVTest", "Directory\\Shell\\SFVTestSpe",
                                 "Directory\\Shell\\SFVCreate", "Directory\\Shell\\SFVCreateSpe",
-                                ".sfv", "SFV.File"};
+                                ".sfv", "SFV.File", "SystemFileAssociations\\.md5",
+                                "SystemFileAssociations\\.sha1", "SystemFileAssociations\\.sha256",
+                                "SystemFileAssociations\\.sha512"};
 
 std::string Line(const std::string& name, const std::string& content) {
   return FormatSfvLine(name, Crc32Of(content.data(), content.size())) + "\r\n";

@@ -67,6 +67,41 @@ TEST(ResultModelTest, RowColoursFollowTheKindAndTheSummaryRule) {
   EXPECT_EQ(SfvRowColour("", "", c), 65280u);
 }
 
+// Every kind of SFV row as the list shows it: the texts of each row it
+// becomes, and whether those rows are drawn in the OK colour.
+TEST(ResultModelTest, SfvRowsAreWordedAndColouredByTheirKind) {
+  using Texts = std::vector<std::vector<std::string>>;
+  const struct {
+    SfvRow row;
+    Texts texts;
+    std::vector<bool> okColour;
+  } cases[] = {
+      {SfvRow::Totals("D:\\a.sfv", 70000, 70000, 0, 0), {{"D:\\a.sfv", "70000", "70000", "0", "0"}}, {true}},
+      {SfvRow::Totals("D:\\a.sfv", 3, 1, 1, 1), {{"D:\\a.sfv", "3", "1", "1", "1"}}, {false}},
+      {SfvRow::Totals("D:\\a.sfv", 0, 0, 0, 0), {{"D:\\a.sfv", "0", "0", "0", "0"}}, {true}},
+      {SfvRow::Notice(SfvRowKind::InUse, "D:\\a.sfv"), {{"D:\\a.sfv", "Error", "File", "Was", "In Use"}}, {false}},
+      {SfvRow::Notice(SfvRowKind::ReadError, "D:\\a.sfv", "Data error."),
+       {{"D:\\a.sfv", "Error", "Reading", "SFV", "File"}, {"Data error.", "", "", "", ""}},
+       {false}},
+      {SfvRow::Notice(SfvRowKind::NoFileLines, "D:\\a.sfv"), {{"D:\\a.sfv: no file lines", "", " ", "", ""}}, {false}},
+      {SfvRow::Notice(SfvRowKind::ProgressReadError, "C:\\Q\\Progress\\x_a.sfv", "Access is denied."),
+       {{"Error reading progress file !! (C:\\Q\\Progress\\x_a.sfv)", "", " ", "", ""},
+        {"Access is denied.", "", " ", "", ""}},
+       {false, false}},
+      {SfvRow::Notice(SfvRowKind::ProgressWriteError, "p", "Disk full."),
+       {{"Error writing progress file !! (p)", "", " ", "", ""}, {"Disk full.", "", " ", "", ""}},
+       {false, false}},
+  };
+  const ColourTable colours;
+  for (const auto& c : cases) {
+    const Texts texts = StatusListTexts(c.row);
+    EXPECT_EQ(texts, c.texts) << c.texts[0][0];
+    for (std::size_t i = 0; i < texts.size() && i < c.okColour.size(); ++i) {
+      EXPECT_EQ(SfvRowColour(texts[i][1], texts[i][2], colours) == colours.ok, c.okColour[i]) << texts[i][0];
+    }
+  }
+}
+
 TEST(ResultModelTest, TheRowPastTheLimitPushesTheOldestOut) {
   ResultRows rows(kArchiveRowLimit);
   for (int i = 0; i < 2001; ++i) Add(rows, {"f" + std::to_string(i)});
@@ -193,7 +228,7 @@ TEST(ResultModelTest, RowInboxHandsOverEveryRowInOrderAcrossThreads) {
   std::thread worker([&] {
     for (int i = 0; i < kRows; ++i) {
       const std::string text = std::to_string(i);
-      RowInbox::Row row = i % 100 == 99 ? RowInbox::Row(SfvRow{text, "", "", "", ""})
+      RowInbox::Row row = i % 100 == 99 ? RowInbox::Row(SfvRow::Totals(text, 0, 0, 0, 0))
                                         : RowInbox::Row(FileRow{text, "", "", "", FileRowKind::Ok});
       if (inbox.Add(std::move(row))) ++tellings;
     }
@@ -205,7 +240,7 @@ TEST(ResultModelTest, RowInboxHandsOverEveryRowInOrderAcrossThreads) {
     if (!rows.empty()) ++batches;
     for (const RowInbox::Row& row : rows) {
       const FileRow* file = std::get_if<FileRow>(&row);
-      taken.push_back(file ? file->name : "sfv " + std::get<SfvRow>(row).sfv);
+      taken.push_back(file ? file->name : "sfv " + std::get<SfvRow>(row).path);
     }
   }
   worker.join();

@@ -72,6 +72,17 @@ const std::vector<std::string> kCheckFile =
     FileVerbLines("CheckFile", "Check SFV File", "-TestFile");
 const std::vector<std::string> kCheckFileSpe =
     FileVerbLines("CheckSFile", "SFV Check Specifik Files", "-TestFileS");
+// The file check on the other checksum lists, from nothing.
+const std::vector<std::string> kListChecks = [] {
+  std::vector<std::string> lines = {"SystemFileAssociations"};
+  for (const char* extension : {".md5", ".sha1", ".sha256", ".sha512"}) {
+    const std::string type = std::string("SystemFileAssociations\\") + extension;
+    const std::string verb = type + "\\shell\\QuorCheckFile";
+    lines.insert(lines.end(), {type, type + "\\shell", verb, verb + "|@=Check SFV File", verb + "\\Command",
+                               verb + "\\Command|@=" + kQuoted + " -TestFile \"%1\""});
+  }
+  return lines;
+}();
 // The file type without its verbs and description.
 const std::vector<std::string> kFileType = {
     ".sfv", ".sfv|@=SFV.File", "SFV.File", "SFV.File\\DefaultIcon",
@@ -106,7 +117,7 @@ TEST_P(AssociationsTest, FirstStartWritesTheDefaultsAndRemovesTheRest) {
   reg().CreateKey("SFV.File\\Shell\\CheckSFile\\Command");
 
   EXPECT_EQ("", Apply(ShellAssociations{}));
-  EXPECT_EQ(Sorted(kSystemLines + kCheckFolder + kCreate + kFileType + kCheckFile +
+  EXPECT_EQ(Sorted(kSystemLines + kCheckFolder + kCreate + kFileType + kCheckFile + kListChecks +
                    std::vector<std::string>{"SFV.File|@=SFV File", "SFV.File\\Shell|@=CheckFile"}),
             Dump());
 }
@@ -183,7 +194,7 @@ TEST_P(AssociationsTest, TheDefaultVerbStaysWithTheFirstAndPassesOnWhenItGoes) {
 
   EXPECT_EQ("", Apply(Flags(true, false, false, false, false, false)));
   EXPECT_EQ("", Apply(Flags(true, true, false, false, false, false)));
-  EXPECT_EQ(Sorted(kSystemLines + kFileType + kCheckFile + kCheckFileSpe + described +
+  EXPECT_EQ(Sorted(kSystemLines + kFileType + kCheckFile + kCheckFileSpe + kListChecks + described +
                    std::vector<std::string>{"SFV.File\\Shell|@=CheckFile"}),
             Dump());
   EXPECT_EQ("", Apply(Flags(false, true, false, false, false, false)));
@@ -197,11 +208,11 @@ TEST_P(AssociationsTest, TheDefaultVerbStaysWithTheFirstAndPassesOnWhenItGoes) {
 
   EXPECT_EQ("", Apply(Flags(false, true, false, false, false, false)));
   EXPECT_EQ("", Apply(Flags(true, true, false, false, false, false)));
-  EXPECT_EQ(Sorted(kSystemLines + kFileType + kCheckFile + kCheckFileSpe + described +
+  EXPECT_EQ(Sorted(kSystemLines + kFileType + kCheckFile + kCheckFileSpe + kListChecks + described +
                    std::vector<std::string>{"SFV.File\\Shell|@=CheckSFile"}),
             Dump());
   EXPECT_EQ("", Apply(Flags(true, false, false, false, false, false)));
-  EXPECT_EQ(Sorted(kSystemLines + kFileType + kCheckFile + described +
+  EXPECT_EQ(Sorted(kSystemLines + kFileType + kCheckFile + kListChecks + described +
                    std::vector<std::string>{"SFV.File\\Shell|@=CheckFile"}),
             Dump());
 }
@@ -237,6 +248,8 @@ TEST_P(AssociationsTest, EveryCombinationIsStableAndAllOffUndoesIt) {
     EXPECT_EQ(flags.RClickOnFoldersCreateSpe, reg().KeyExists("Directory\\Shell\\SFVCreateSpe\\Command"));
     EXPECT_EQ(flags.RClickOnFileCheck, reg().KeyExists("SFV.File\\Shell\\CheckFile\\Command"));
     EXPECT_EQ(flags.RClickOnFileCheckSpe, reg().KeyExists("SFV.File\\Shell\\CheckSFile\\Command"));
+    EXPECT_EQ(flags.RClickOnFileCheck,
+              reg().KeyExists("SystemFileAssociations\\.sha256\\shell\\QuorCheckFile\\Command"));
     std::string defaultVerb;
     reg().ReadString("SFV.File\\Shell", "", defaultVerb);
     if (flags.RClickOnFileCheck || flags.RClickOnFileCheckSpe) {
@@ -245,6 +258,39 @@ TEST_P(AssociationsTest, EveryCombinationIsStableAndAllOffUndoesIt) {
     ASSERT_EQ("", Apply(kAllOff));
     EXPECT_EQ(before, Dump());
   }
+}
+
+// The other checksum lists get the file check beside what their own
+// program offers there, which stays as it was, default verb and all; off,
+// exactly what was there before is left.
+TEST_P(AssociationsTest, TheFileCheckOnTheOtherListsComesAndGoesWithItsOption) {
+  reg().CreateKey("SystemFileAssociations\\.sha256\\shell\\verify\\command");
+  reg().WriteString("SystemFileAssociations\\.sha256\\shell", "", "verify");
+  reg().WriteString("SystemFileAssociations\\.sha256\\shell\\verify\\command", "", "hasher.exe \"%1\"");
+  reg().CreateKey("SystemFileAssociations\\.md5\\shell\\CheckFile");
+  reg().CreateKey("SystemFileAssociations\\.png\\shell");
+  const std::string before = Dump();
+
+  EXPECT_EQ("", Apply(Flags(true, false, false, false, false, false)));
+  for (const char* extension : {".md5", ".sha1", ".sha256", ".sha512"}) {
+    SCOPED_TRACE(extension);
+    const std::string verb = std::string("SystemFileAssociations\\") + extension + "\\shell\\QuorCheckFile";
+    std::string text;
+    EXPECT_EQ(platform::RegRead::String, reg().ReadString(verb, "", text));
+    EXPECT_EQ("Check SFV File", text);
+    EXPECT_EQ(platform::RegRead::String, reg().ReadString(verb + "\\Command", "", text));
+    EXPECT_EQ(kQuoted + " -TestFile \"%1\"", text);  // the .sfv file's own command line
+  }
+  std::string defaultVerb;
+  reg().ReadString("SystemFileAssociations\\.sha256\\shell", "", defaultVerb);
+  EXPECT_EQ("verify", defaultVerb);
+  EXPECT_FALSE(reg().KeyExists(".sha256"));
+
+  // The check with picking alone keeps the .sfv file type but not these.
+  EXPECT_EQ("", Apply(Flags(false, true, false, false, false, false)));
+  EXPECT_FALSE(reg().KeyExists("SystemFileAssociations\\.sha1"));
+  EXPECT_EQ("", Apply(kAllOff));
+  EXPECT_EQ(before, Dump());
 }
 
 TEST_P(AssociationsTest, ATypeTakenOverWhileOffIsLeftAlone) {

@@ -12,7 +12,9 @@ namespace {
 const std::string kProgram = "C:\\Program Files\\Quor Tools\\Quor.exe";
 const char* const kOurKeys[] = {"Directory\\Shell\\SFVTest", "Directory\\Shell\\SFVTestSpe",
                                 "Directory\\Shell\\SFVCreate", "Directory\\Shell\\SFVCreateSpe",
-                                ".sfv", "SFV.File"};
+                                ".sfv", "SFV.File", "SystemFileAssociations\\.md5",
+                                "SystemFileAssociations\\.sha1", "SystemFileAssociations\\.sha256",
+                                "SystemFileAssociations\\.sha512"};
 
 // Our keys of one root as text.
 std::string Snapshot(const platform::Registry& reg) {
@@ -90,6 +92,8 @@ TEST_F(ClassesRootTest, KeepsAndGivesBackAnotherFileType) {
   EXPECT_EQ(platform::RegRead::String, user_->ReadString(".sfv", "SfvBac", text));
   EXPECT_EQ("OtherChecker.sfv", text);
   user_->ReadString("SFV.File\\Shell\\CheckFile\\Command", "", text);
+  EXPECT_EQ("\"" + kProgram + "\" -TestFile \"%1\"", text);
+  user_->ReadString("SystemFileAssociations\\.sha256\\shell\\QuorCheckFile\\Command", "", text);
   EXPECT_EQ("\"" + kProgram + "\" -TestFile \"%1\"", text);
 
   ASSERT_EQ("", ApplyShellAssociations(kProgram, ShellAssociations{false, false, false, false, false, false}));

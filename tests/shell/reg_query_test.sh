@@ -8,7 +8,8 @@ set -u
 run=$1 apply=$2
 program='C:\Program Files\Quor Test\Quor.exe'
 ours=('Directory\Shell\SFVTest' 'Directory\Shell\SFVTestSpe' 'Directory\Shell\SFVCreate'
-      'Directory\Shell\SFVCreateSpe' '.sfv' 'SFV.File')
+      'Directory\Shell\SFVCreateSpe' '.sfv' 'SFV.File' 'SystemFileAssociations\.md5'
+      'SystemFileAssociations\.sha1' 'SystemFileAssociations\.sha256' 'SystemFileAssociations\.sha512')
 user='HKCU\Software\Classes' machine='HKLM\Software\Classes'
 keys=()
 for k in "${ours[@]}"; do keys+=("$user\\$k" "$machine\\$k"); done
@@ -64,6 +65,7 @@ expect_line "$user\\SFV.File" 'SFV File'
 expect_line "$user\\SFV.File\\DefaultIcon" "\"$program\""
 expect_line "$user\\SFV.File\\Shell" 'CheckFile'
 expect_line "$user\\SFV.File\\Shell\\CheckFile\\Command" "\"$program\" -TestFile \"%1\""
+expect_line "$user\\SystemFileAssociations\\.sha256\\shell\\QuorCheckFile\\Command" "\"$program\" -TestFile \"%1\""
 if "$run" reg query "$user\\Directory\\Shell\\SFVTestSpe" </dev/null >/dev/null 2>&1; then
   echo "FAIL: SFVTestSpe should not be there"
   fail=1
