@@ -32,31 +32,6 @@ void SequentialReader::StartHelper() {
   }
   // Without a thread the caller's thread reads on by itself.
   helper_ = HireHelper(this);
-  helped_ = helper_ != nullptr;
-  helpedSince_ = std::chrono::steady_clock::now();
-  firstPiece_ = read_;
-}
-
-void SequentialReader::ReadOnAlone() {
-  if (!helper_) return;
-  {
-    std::lock_guard<Mutex> lock(mutex_);
-    stop_ = true;
-  }
-  slotFree_.NotifyOne();
-  DismissHelper(std::move(helper_));  // its last read has finished
-  alone_ = true;
-}
-
-// A helper that keeps the caller asleep a quarter of the time, and for four
-// milliseconds or more, has no processor to itself (another program holds
-// it) or reads from a disk, where reading ahead gains nothing over the
-// system's own read-ahead. Under Wine, with the other processor busy
-// (yes > /dev/null), reading ahead took 0.128 s for 1 GiB from the page
-// cache, the plain loop 0.081 s (the probe beside bench_read, best of 9).
-bool SequentialReader::HelperLags() const {
-  constexpr auto kLeastSlept = std::chrono::milliseconds(4);
-  return slept_ >= kLeastSlept && slept_ * 4 > std::chrono::steady_clock::now() - helpedSince_;
 }
 
 bool SequentialReader::Next(const unsigned char*& data, std::size_t& size, std::string& errorText) {
@@ -65,58 +40,34 @@ bool SequentialReader::Next(const unsigned char*& data, std::size_t& size, std::
     size = 0;
     return true;
   }
-  if (helper_) {
-    {
-      std::lock_guard<Mutex> lock(mutex_);
-      released_ = taken_;  // the caller is done with the piece it held
-      if (helperWaits_) slotFree_.NotifyOne();
+  if (!helper_) {
+    Slot& slot = slots_[0];
+    slot.ok = file_.Read(slot.bytes.get(), pieceSize_, slot.size, slot.errorText);
+    if (plainLeft_ > 0) --plainLeft_;
+    if (slot.ok && slot.size == pieceSize_ && plainLeft_ == 0 && aheadPieces_ > 0) {
+      // The caller holds this piece (number 0, in slot 0); the helper goes
+      // on with the next ones.
+      taken_ = read_ = 1;
+      StartHelper();  // may move the slots
     }
-    WatchBriefly([this] { return read_.load(std::memory_order_acquire) > taken_; });
-    if (read_.load(std::memory_order_acquire) <= taken_ && HelperLags()) {
-      ReadOnAlone();
-    } else {
-      std::unique_lock<Mutex> lock(mutex_);
-      if (read_ <= taken_) {
-        const auto asleep = std::chrono::steady_clock::now();
-        do {
-          callerWaits_ = true;
-          pieceRead_.Wait(lock);
-          callerWaits_ = false;
-        } while (read_ <= taken_);
-        // The wait for the helper's first piece is its start, not a lag.
-        const auto now = std::chrono::steady_clock::now();
-        if (taken_ == firstPiece_) {
-          helpedSince_ = now;
-        } else {
-          slept_ += now - asleep;
-        }
-      }
-      Slot& slot = slots_[taken_ % slots_.size()];
-      ++taken_;
-      lock.unlock();
-      return Hand(slot, data, size, errorText);
-    }
+    return Hand(slots_[0], data, size, errorText);
   }
-  if (alone_) {
-    // The pieces the helper read before it stopped come first; their
-    // slots, and the one after, are the caller's alone now.
-    if (taken_ == read_) {
-      Slot& slot = slots_[read_ % slots_.size()];
-      slot.ok = file_.Read(slot.bytes.get(), pieceSize_, slot.size, slot.errorText);
-      ++read_;
-    }
-    return Hand(slots_[taken_++ % slots_.size()], data, size, errorText);
+  {
+    std::lock_guard<Mutex> lock(mutex_);
+    released_ = taken_;  // the caller is done with the piece it held
+    if (helperWaits_) slotFree_.NotifyOne();
   }
-  Slot& slot = slots_[0];
-  slot.ok = file_.Read(slot.bytes.get(), pieceSize_, slot.size, slot.errorText);
-  if (plainLeft_ > 0) --plainLeft_;
-  if (slot.ok && slot.size == pieceSize_ && plainLeft_ == 0 && aheadPieces_ > 0) {
-    // The caller holds this piece (number 0, in slot 0); the helper goes
-    // on with the next ones.
-    taken_ = read_ = 1;
-    StartHelper();  // may move the slots
+  WatchBriefly([this] { return read_.load(std::memory_order_acquire) > taken_; });
+  std::unique_lock<Mutex> lock(mutex_);
+  while (read_ <= taken_) {
+    callerWaits_ = true;
+    pieceRead_.Wait(lock);
+    callerWaits_ = false;
   }
-  return Hand(slots_[0], data, size, errorText);
+  Slot& slot = slots_[taken_ % slots_.size()];
+  ++taken_;
+  lock.unlock();
+  return Hand(slot, data, size, errorText);
 }
 
 bool SequentialReader::Hand(const Slot& slot, const unsigned char*& data, std::size_t& size,

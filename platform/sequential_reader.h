@@ -6,7 +6,6 @@
 #pragma once
 
 #include <atomic>
-#include <chrono>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -39,14 +38,8 @@ class SequentialReader final : private HelperWork {
   // bytes read before the error; no piece follows a failed one.
   bool Next(const unsigned char*& data, std::size_t& size, std::string& errorText);
 
-  // Stops the helper after the read it is at work on; the caller reads the
-  // rest of the file itself, after the pieces the helper has read. Next does
-  // this by itself once the caller spends a quarter of its time asleep
-  // waiting for a helper that has lost its processor.
-  void ReadOnAlone();
-
-  // True once a helper thread has read ahead for this reader (for tests).
-  bool ReadsAhead() const { return helped_; }
+  // True once a helper thread reads ahead for this reader (for tests).
+  bool ReadsAhead() const { return helper_ != nullptr; }
 
  private:
   struct Slot {
@@ -57,7 +50,6 @@ class SequentialReader final : private HelperWork {
   };
 
   bool Hand(const Slot& slot, const unsigned char*& data, std::size_t& size, std::string& errorText);
-  bool HelperLags() const;
   void StartHelper();
   void WorkOnHelper() override;  // reads ahead, on the helper's thread
 
@@ -69,13 +61,6 @@ class SequentialReader final : private HelperWork {
   // read or waiting, plus the one the caller holds.
   std::vector<Slot> slots_;
   bool ended_ = false;  // the last piece (empty or failed) has been read
-  bool helped_ = false;  // a helper has read ahead
-  bool alone_ = false;   // the helper has stopped: the caller reads on
-  // Since the helper started, and how long the caller has slept waiting
-  // for it since then.
-  std::chrono::steady_clock::time_point helpedSince_;
-  std::chrono::steady_clock::duration slept_{};
-  std::size_t firstPiece_ = 0;  // the helper's first piece
 
   // Shared with the helper, under mutex_. Pieces below released_ are done
   // with; the caller holds piece taken_ - 1; read_ pieces have been read.

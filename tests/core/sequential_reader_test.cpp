@@ -20,17 +20,12 @@ TEST(SequentialReader, HandsOutTheFileInOrderWithOrWithoutAHelper) {
   for (char& c : data) c = static_cast<char>(gen());
   testutil::WriteBytes(dir / "file", data);
 
-  // aloneAfter: the caller stops the helper after that many pieces and
-  // reads on itself (0: never).
   struct Case {
     std::size_t plainPieces, aheadPieces;
     bool readsAhead;
-    std::size_t aloneAfter;
   };
-  for (const Case c : {Case{1, 0, false, 0}, Case{0, 1, true, 0}, Case{0, 2, true, 0}, Case{3, 2, true, 0},
-                       Case{11, 2, false, 0}, Case{0, 2, true, 1}, Case{3, 2, true, 5}}) {
-    SCOPED_TRACE(testing::Message() << "plain " << c.plainPieces << ", ahead " << c.aheadPieces << ", alone after "
-                                    << c.aloneAfter);
+  for (const Case c : {Case{1, 0, false}, Case{0, 1, true}, Case{0, 2, true}, Case{3, 2, true}, Case{11, 2, false}}) {
+    SCOPED_TRACE(testing::Message() << "plain " << c.plainPieces << ", ahead " << c.aheadPieces);
     platform::File file = platform::File::Open(dir / "file", platform::Access::Read, platform::Share::Read,
                                                platform::Disposition::OpenExisting);
     platform::SequentialReader reader(file, kPiece, c.plainPieces, c.aheadPieces);
@@ -43,7 +38,6 @@ TEST(SequentialReader, HandsOutTheFileInOrderWithOrWithoutAHelper) {
       ASSERT_TRUE(reader.Next(bytes, size, error)) << error;
       got.append(reinterpret_cast<const char*>(bytes), size);
       sizes.push_back(size);
-      if (sizes.size() == c.aloneAfter) reader.ReadOnAlone();
     } while (size > 0 && sizes.size() < 20);
     EXPECT_EQ(got, data);
     EXPECT_EQ(sizes, (std::vector<std::size_t>{kPiece, kPiece, kPiece, kPiece, kPiece, kPiece, kPiece, kPiece,
