@@ -48,15 +48,16 @@ class CountsBeyond : public NoticeTarget {
 
 }  // namespace
 
-// One file handed to the pool. FileCrc32 reports to it and waits at it
+// One file handed to the pool. FileHash reports to it and waits at it
 // between two blocks; state, byteCounts and result belong to the pool's
 // mutex.
 struct HashJobs::Job : NoticeTarget, SafePoint {
   enum class State { Queued, Running, Done };
 
-  Job(HashJobs& owner, std::size_t listKey, std::string filePath, const platform::DirEntry& fileFacts)
+  Job(HashJobs& owner, std::size_t listKey, std::string filePath, const platform::DirEntry& fileFacts,
+      HashKind fileHash)
       : pool(owner), key(listKey), path(std::move(filePath)), nameKey(platform::FileNameKey(path)),
-        facts(fileFacts) {}
+        facts(fileFacts), hash(fileHash) {}
 
   // On the pool thread: keeps the count for the worker to pass on.
   void Notify(NotifyCode code, std::uint32_t value) override {
@@ -77,6 +78,7 @@ struct HashJobs::Job : NoticeTarget, SafePoint {
   const std::string path;
   const std::string nameKey;  // platform::FileNameKey(path)
   const platform::DirEntry facts;
+  const HashKind hash;
   // Where facts lack the change time and file number: facts with those the
   // pool thread asked of the file just before it opened it (both still 0
   // when the file gave none; the result is then not used).
@@ -84,7 +86,7 @@ struct HashJobs::Job : NoticeTarget, SafePoint {
   StopFlag stop{0};
   State state = State::Queued;
   std::vector<std::uint32_t> byteCounts;
-  FileCrcResult result;
+  FileHashResult result;
 };
 
 HashJobs::HashJobs(unsigned threads, const StopFlag* haltFlag, SafePoint* safePoint)
@@ -115,7 +117,7 @@ void HashJobs::RunThread() {
     lock.unlock();
     platform::DirEntry factsAtRead = job->facts;
     if (LacksChangeFacts(factsAtRead)) WithChangeFacts(job->path, factsAtRead);
-    FileCrcResult result = FileCrc32(job->path, &job->stop, job.get(), job.get());
+    FileHashResult result = FileHash(job->path, job->hash, &job->stop, job.get(), job.get());
     lock.lock();
     job->factsAtRead = factsAtRead;
     job->result = std::move(result);
@@ -125,8 +127,8 @@ void HashJobs::RunThread() {
   }
 }
 
-void HashJobs::Add(std::size_t key, const std::string& path, const platform::DirEntry& facts) {
-  auto job = std::make_shared<Job>(*this, key, path, facts);
+void HashJobs::Add(std::size_t key, const std::string& path, const platform::DirEntry& facts, HashKind hash) {
+  auto job = std::make_shared<Job>(*this, key, path, facts, hash);
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (const auto old = inHand_.find(key); old != inHand_.end()) {
@@ -146,18 +148,29 @@ std::size_t HashJobs::InHand() const {
 
 FileCrcResult HashJobs::Hash(std::size_t key, const std::string& path,
                              const std::optional<platform::DirEntry>& factsNow, NoticeTarget* target) {
+  FileHashResult hashed = HashWith(HashKind::Crc32, key, path, factsNow, target);
+  FileCrcResult result;
+  result.crc = Crc32FromBytes(hashed.digest);
+  result.opened = hashed.opened;
+  result.readFailed = hashed.readFailed;
+  result.errorText = std::move(hashed.errorText);
+  return result;
+}
+
+FileHashResult HashJobs::HashWith(HashKind hash, std::size_t key, const std::string& path,
+                                  const std::optional<platform::DirEntry>& factsNow, NoticeTarget* target) {
   std::unique_lock<std::mutex> lock(mutex_);
   const auto found = inHand_.find(key);
   if (found == inHand_.end()) {
     lock.unlock();
-    return HashHere(path, target, 0);
+    return HashHere(hash, path, target, 0);
   }
   const std::shared_ptr<Job> job = found->second;
   DropLocked(job);  // out of the hand; a hash already going is stopped below only when unwanted
-  if (job->state == Job::State::Queued || !factsNow || !SameFacts(job->facts, *factsNow)) {
+  if (job->state == Job::State::Queued || job->hash != hash || !factsNow || !SameFacts(job->facts, *factsNow)) {
     job->stop.store(1, std::memory_order_relaxed);
     lock.unlock();
-    return HashHere(path, target, 0);
+    return HashHere(hash, path, target, 0);
   }
   // Wait for the pool thread, passing its byte counts on as they come.
   std::uint64_t passedOn = 0;
@@ -173,7 +186,7 @@ FileCrcResult HashJobs::Hash(std::size_t key, const std::string& path,
     if (job->state == Job::State::Done) break;
     progress_.wait(lock);
   }
-  FileCrcResult result = std::move(job->result);
+  FileHashResult result = std::move(job->result);
   const platform::DirEntry factsAtRead = job->factsAtRead;
   lock.unlock();
   if (LacksChangeFacts(job->facts)) {
@@ -181,12 +194,12 @@ FileCrcResult HashJobs::Hash(std::size_t key, const std::string& path,
     // the file itself must give the same change facts now as before its read.
     platform::DirEntry now = *factsNow;
     if (LacksChangeFacts(factsAtRead) || !WithChangeFacts(path, now) || !SameFacts(factsAtRead, now)) {
-      return HashHere(path, target, passedOn);
+      return HashHere(hash, path, target, passedOn);
     }
   }
   if (result.opened && !result.readFailed) return result;
   // It could not be opened or read to its end: try again now, at its turn.
-  return HashHere(path, target, passedOn);
+  return HashHere(hash, path, target, passedOn);
 }
 
 void HashJobs::Drop(std::size_t key) {
@@ -231,8 +244,9 @@ void HashJobs::DropAllLocked() {
   queue_.clear();
 }
 
-FileCrcResult HashJobs::HashHere(const std::string& path, NoticeTarget* target, std::uint64_t alreadyCounted) {
-  if (target == nullptr || alreadyCounted == 0) return FileCrc32(path, haltFlag_, target, safePoint_);
+FileHashResult HashJobs::HashHere(HashKind hash, const std::string& path, NoticeTarget* target,
+                                  std::uint64_t alreadyCounted) {
+  if (target == nullptr || alreadyCounted == 0) return FileHash(path, hash, haltFlag_, target, safePoint_);
   CountsBeyond beyond(*target, alreadyCounted);
-  return FileCrc32(path, haltFlag_, &beyond, safePoint_);
+  return FileHash(path, hash, haltFlag_, &beyond, safePoint_);
 }
