@@ -179,7 +179,7 @@ int RunCheck(const CliArgs& args, const CliConsole& console) {
     const std::string path = Absolute(given);
     if (platform::FolderExists(path)) {
       SfvSearchResult found = FindSfvFiles(IncludeTrailingSeparator(path), true, false);
-      if (found.count == 0) host.Line().Row(StatusColumn("") + "No SFV files in " + path);
+      if (found.count == 0) host.Line().Row(StatusColumn("") + "No checksum lists in " + path);
       queue += found.queueText;
       count += found.count;
     } else if (platform::FileExists(path)) {
