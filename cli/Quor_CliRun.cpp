@@ -306,6 +306,7 @@ int RunCreate(const CliArgs& args, const CliConsole& console) {
   worker.DefaultFileName = args.name;
   worker.ExcludeTypes = args.exclude;
   worker.Jobs = args.jobs;
+  worker.Hash = args.hash;
   worker.Run();
   host.Line().Clear();
   return failed || host.Failed() ? kExitFailed : kExitOk;
