@@ -11,6 +11,8 @@
 
 #include "check/Quor_MarkerIndex.h"
 #include "core/Quor_CRC32.h"
+#include "core/Quor_ChecksumList.h"
+#include "core/Quor_FileHash.h"
 #include "core/Quor_HashJobs.h"
 #include "core/Quor_MiscFileLib.h"
 #include "core/Quor_Sfv.h"
@@ -154,17 +156,17 @@ struct SfvCheck {
   // Hands the files of the lines from `current` on to the pool until it holds
   // as many as it hashes side by side. A file that is not there, or that is
   // known good, is not hashed ahead; its turn decides about it.
-  void HandAhead(const std::vector<std::string>& lines, std::size_t current) {
+  void HandAhead(const std::vector<ListEntry>& entries, std::size_t current) {
     nextAhead = std::max(nextAhead, current);
-    while (nextAhead < lines.size() && jobs->InHand() < jobs->Threads()) {
+    while (nextAhead < entries.size() && jobs->InHand() < jobs->Threads()) {
       const std::size_t at = nextAhead++;
-      std::string name;
-      std::uint32_t expected = 0;
-      if (!SplitSfvLine(lines[at], name, expected)) continue;
-      const ListedFile file = LookUpListedFile(folder, name);
+      const ListEntry& listed = entries[at];
+      const ListedFile file = LookUpListedFile(folder, listed.name);
       if (!file.entry || file.entry->isFolder || file.entry->isSpecial) continue;
-      if (worker.SkipKnownGood && knownGood.Contains(KnownGoodRecord(name, *file.entry, expected))) continue;
-      jobs->Add(at, file.path, *file.entry);
+      if (worker.SkipKnownGood && knownGood.Contains(KnownGoodRecord(listed.name, *file.entry, HexText(listed.expected)))) {
+        continue;
+      }
+      jobs->Add(at, file.path, *file.entry, listed.hash);
     }
   }
 
@@ -184,8 +186,9 @@ struct SfvCheck {
     return place;
   }
 
-  // Decides and reports the outcome of the file line at index.
-  void CheckFile(std::size_t index, const std::string& name, std::uint32_t expected) {
+  // Decides and reports the outcome of the list's entry at index.
+  void CheckFile(std::size_t index, const ListEntry& listed) {
+    const std::string& name = listed.name;
     const ListedFile file = LookUpListedFile(folder, name);
     const std::string& path = file.path;
     const std::optional<platform::DirEntry>& entry = file.entry;
@@ -209,7 +212,7 @@ struct SfvCheck {
     if (mayTouch) RemoveMarker(markers, path + kMissingSuffix, jobs);
     const std::uint64_t size = entry->size;
     const std::string sizeText = FormatThousands(size);
-    std::string record = KnownGoodRecord(name, *entry, expected);
+    std::string record = KnownGoodRecord(name, *entry, HexText(listed.expected));
     if (worker.SkipKnownGood && knownGood.Contains(record)) {
       ++good;
       NotifyBytesDone(size);
@@ -217,8 +220,9 @@ struct SfvCheck {
       return;
     }
 
-    const FileCrcResult result = jobs ? jobs->Hash(index, path, entry, worker.Host)
-                                      : FileCrc32(path, worker.HaltFlag, worker.Host, worker.Gate);
+    const FileHashResult result = jobs ? jobs->HashWith(listed.hash, index, path, entry, worker.Host)
+                                       : FileHash(path, listed.hash, worker.HaltFlag, worker.Host, worker.Gate);
+    const bool matches = result.digest == listed.expected;
     if (!result.opened || result.readFailed) {
       // The file could not be opened or read to its end: it counts as bad,
       // but its content was never judged, so it is neither renamed nor marked.
@@ -227,12 +231,12 @@ struct SfvCheck {
       File(name, result.errorText, FileRowKind::Notice, "");
       return;
     }
-    if (result.crc != expected && IsSet(worker.HaltFlag)) {
+    if (!matches && IsSet(worker.HaltFlag)) {
       // The user cut the hash short: the file is neither good nor bad.
       File(name, kNotFinishedText, FileRowKind::Notice, "");
       return;
     }
-    if (result.crc == expected) {
+    if (matches) {
       ++good;
       if (mayTouch) RemoveMarker(markers, path + kBadSuffix, jobs);
       if (worker.SkipKnownGood) knownGood.Add(std::move(record));
@@ -293,7 +297,11 @@ bool StaysInsideFolder(const std::string& name) {
 }
 
 std::string KnownGoodRecord(const std::string& name, const platform::DirEntry& entry, std::uint32_t crc) {
-  std::string record = "<$" + FileTimeKeyOf(entry.lastWriteTime) + "$" + Hex(entry.size, 16) + "$" + Hex(crc, 8);
+  return KnownGoodRecord(name, entry, Hex(crc, 8));
+}
+
+std::string KnownGoodRecord(const std::string& name, const platform::DirEntry& entry, const std::string& expectedHex) {
+  std::string record = "<$" + FileTimeKeyOf(entry.lastWriteTime) + "$" + Hex(entry.size, 16) + "$" + expectedHex;
   if (entry.changeTime != 0 || entry.fileId != 0) record += "$" + Hex(entry.changeTime, 16) + Hex(entry.fileId, 16);
   return record + "$>" + name;
 }
@@ -353,7 +361,7 @@ void TZERAravoThread::CheckSfv(const std::string& entry, HashJobs* jobs) {
     check.Sfv(SfvRow::Notice(SfvRowKind::InUse, check.sfvPath));
     return;
   }
-  SfvContent content = LoadSfvFile(check.sfvPath);
+  ChecksumList content = LoadChecksumList(check.sfvPath);
   if (!content.errorText.empty()) {
     check.Sfv(SfvRow::Notice(SfvRowKind::ReadError, check.sfvPath, content.errorText));
     return;
@@ -361,10 +369,15 @@ void TZERAravoThread::CheckSfv(const std::string& entry, HashJobs* jobs) {
   if (content.totalSize >= k4GiB) Host->Notify(CN_TOTAL_HI, static_cast<std::uint32_t>(content.totalSize >> 32));
   Host->Notify(CN_TOTAL_LO, static_cast<std::uint32_t>(content.totalSize));
 
-  std::vector<std::string> lines = std::move(content.lines);
-  const bool noFileLines = lines.empty();
+  std::vector<ListEntry> entries = std::move(content.entries);
+  const bool noFileLines = entries.empty();
   if (specific) {
-    if (std::optional<std::string> picked = Host->PickFiles(JoinListText(lines))) lines = SplitListText(*picked);
+    std::vector<std::string> lines;
+    lines.reserve(entries.size());
+    for (const ListEntry& entry : entries) lines.push_back(entry.line);
+    if (std::optional<std::string> picked = Host->PickFiles(JoinListText(lines))) {
+      entries = PickedEntries(entries, SplitListText(*picked));
+    }
   }
   const std::string progressName = ProgressFileName(check.sfvPath);
   if (!progressName.empty()) check.progressPath = ProgressFolder(ProgramFolder) + progressName;
@@ -372,18 +385,15 @@ void TZERAravoThread::CheckSfv(const std::string& entry, HashJobs* jobs) {
   if (SkipKnownGood) check.ReadProgressFile();
 
   check.folder = ExtractFilePath(check.sfvPath);
-  check.total = static_cast<std::uint32_t>(lines.size());
+  check.total = static_cast<std::uint32_t>(entries.size());
   Host->Notify(CN_TIMER_ON, 0);
   Host->Notify(CN_BUSY, 0);
 
-  for (std::size_t i = 0; i < lines.size(); ++i) {
+  for (std::size_t i = 0; i < entries.size(); ++i) {
     WaitIfPaused();
     if (StopRequested() || IsSet(SkipFlag)) break;
-    std::string name;
-    std::uint32_t expected = 0;
-    if (!SplitSfvLine(lines[i], name, expected)) continue;
-    if (jobs) check.HandAhead(lines, i);
-    check.CheckFile(i, name, expected);
+    if (jobs) check.HandAhead(entries, i);
+    check.CheckFile(i, entries[i]);
     if (jobs) jobs->Drop(i);  // a missing or known-good file was not taken
     if (IsSet(SkipFlag)) check.File("User Abort..", "Skipping Sfv Achive..", FileRowKind::Notice, "");
     if (IsSet(AbortFlag)) check.File("User Abort..", "Queue Cleared..", FileRowKind::Notice, "");

@@ -1,5 +1,5 @@
-// The check worker: takes a queue of SFV files, hashes every file each one
-// lists and reports each file and each SFV file's totals to its host. On
+// The check worker: takes a queue of checksum lists (SFV files and lists of
+// other hashes), hashes every file each one lists and reports each file and each SFV file's totals to its host. On
 // request it renames bad files, leaves zero-length marker files beside bad
 // and missing ones, and keeps a progress file of files found good so that a
 // later check can skip them. It owns no window.
@@ -79,6 +79,8 @@ class TZERAravoThread {
 // file number, and its name as listed. A file counts as known good only
 // while every one of these is the same.
 std::string KnownGoodRecord(const std::string& name, const platform::DirEntry& entry, std::uint32_t crc);
+// The same for any hash: the value it matched as hex digits, upper-case.
+std::string KnownGoodRecord(const std::string& name, const platform::DirEntry& entry, const std::string& expectedHex);
 
 // The first line of a progress file: the volume and the full path of the SFV
 // file whose records follow. Records under another first line (another SFV

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "core/Quor_ChecksumList.h"
 #include "core/Quor_HashJobs.h"
 #include "core/Quor_Text.h"
 #include "core/Quor_Version.h"
@@ -110,6 +111,16 @@ CliArgs ParseCliArgs(const std::vector<std::string>& args) {
         return result;
       }
       continue;
+    } else if (create && option == "--hash") {
+      std::string value;
+      if (!TakeValue(args, i, option, hasValue, inlineValue, value, result.error)) return result;
+      const std::optional<HashKind> hash = HashOfName(value);
+      if (!hash) {
+        result.error = "option --hash needs one of crc32, md5, sha1, sha256, sha512, not \"" + value + "\"";
+        return result;
+      }
+      result.hash = *hash;
+      continue;
     } else if (create && (option == "--name" || option == "--exclude" || option == "--nfo")) {
       std::string& target = option == "--name" ? result.name : option == "--exclude" ? result.exclude : result.nfo;
       if (!TakeValue(args, i, option, hasValue, inlineValue, target, result.error)) return result;
@@ -140,7 +151,10 @@ CliArgs ParseCliArgs(const std::vector<std::string>& args) {
     *flag = true;
   }
   if (result.help || result.version) return result;
-  if (result.command == CliCommand::None) {
+  if (result.hash != HashKind::Crc32 && (result.fileInfo || !result.nfo.empty())) {
+    result.error = std::string(result.fileInfo ? "--file-info" : "--nfo") +
+                   " writes comments into SFV files; lists of another hash carry none";
+  } else if (result.command == CliCommand::None) {
     result.error = "no command given";
   } else if (result.paths.empty()) {
     result.error = result.command == CliCommand::Check ? "no SFV file or folder given" : "no folder given";
@@ -166,8 +180,11 @@ std::string CliHelpText(CliCommand command) {
     case CliCommand::Check:
       text =
           "Usage: quor-cli check [OPTIONS] PATH...\n"
-          "Checks every file each SFV file lists. A PATH is an SFV file or a folder;\n"
-          "a folder stands for every SFV file in it and in its sub-folders.\n"
+          "Checks every file each checksum list names. A PATH is a list or a folder;\n"
+          "a folder stands for every list in it and in its sub-folders. Lists are SFV\n"
+          "files (.sfv, CRC-32) and lists of digests: .md5, .sha1, .sha256, .sha512\n"
+          "and MD5SUMS, SHA1SUMS, SHA256SUMS, SHA512SUMS, in the GNU form of\n"
+          "sha256sum and its siblings or the BSD form (\"SHA256 (name) = hex\").\n"
           "\n"
           "  --skip-known-good  skip files found good by an earlier check and not\n"
           "                     written since (keeps progress files)\n"
@@ -187,21 +204,25 @@ std::string CliHelpText(CliCommand command) {
           "Usage: quor-cli create [OPTIONS] FOLDER...\n"
           "Writes an SFV file listing the files of each folder into it.\n"
           "\n"
+          "  --hash HASH        crc32 (the default: an SFV file), md5, sha1, sha256 or\n"
+          "                     sha512: a list NAME.md5 (.sha1, .sha256, .sha512) in\n"
+          "                     the form sha256sum and its siblings write and check\n"
+          "                     (\"hex  name\" lines, UTF-8, LF line ends)\n"
           "  --recursive        also every sub-folder, all levels\n"
-          "  --name NAME        the SFV file name for every folder (\".sfv\" is added\n"
-          "                     when missing; a plain name, without a folder part);\n"
-          "                     without it each folder's name is chosen from its\n"
-          "                     files or the folder name\n"
+          "  --name NAME        the list's file name for every folder (\".sfv\" or the\n"
+          "                     hash's extension is added when missing; a plain name,\n"
+          "                     without a folder part); without it each folder's name\n"
+          "                     is chosen from its files or the folder name\n"
           "  --exclude PATTERNS the file types left out, default \"#?.DIZ#?.NFO#?.JPG#?.TXT\"\n"
-          "  --file-info        a comment with size, date and time per file\n"
-          "  --nfo FILE         the lines of FILE as comments in the header\n"
+          "  --file-info        a comment with size, date and time per file (SFV only)\n"
+          "  --nfo FILE         the lines of FILE as comments in the header (SFV only)\n"
           "  --overwrite        replace an existing SFV file of the chosen name; without\n"
           "                     it such a folder is left alone and reported\n"
           "  --jobs N           hash up to N files of a folder side by side (1 to 64,\n"
           "                     default 1)\n"
           "  --help             show this text\n"
           "\n"
-          "Prints the full path of each SFV file written.\n";
+          "Prints the full path of each list written.\n";
       break;
   }
   return text + "\n" + kExitStatusHelp;

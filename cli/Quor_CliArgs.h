@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "core/Quor_FileHash.h"
+
 enum class CliCommand { None, Check, Create };
 
 // Exit statuses of quor-cli.
@@ -32,6 +34,7 @@ struct CliArgs {
   std::string name;  // the SFV file name for every folder ("" picks one per folder)
   std::string exclude = "#?.DIZ#?.NFO#?.JPG#?.TXT";
   std::string nfo;   // the text file whose lines go into the header as comments
+  HashKind hash = HashKind::Crc32;  // --hash: CRC-32 writes SFV files, the others lists of their own
 };
 
 // Parses the arguments after the program name. Options may come before or

@@ -181,7 +181,7 @@ int RunCheck(const CliArgs& args, const CliConsole& console) {
     const std::string path = Absolute(given);
     if (platform::FolderExists(path)) {
       SfvSearchResult found = FindSfvFiles(IncludeTrailingSeparator(path), true, false);
-      if (found.count == 0) host.Line().Row(StatusColumn("") + "No SFV files in " + path);
+      if (found.count == 0) host.Line().Row(StatusColumn("") + "No checksum lists in " + path);
       queue += found.queueText;
       count += found.count;
     } else if (platform::FileExists(path)) {
@@ -308,6 +308,7 @@ int RunCreate(const CliArgs& args, const CliConsole& console) {
   worker.DefaultFileName = args.name;
   worker.ExcludeTypes = args.exclude;
   worker.Jobs = args.jobs;
+  worker.Hash = args.hash;
   worker.Run();
   host.Line().Clear();
   return failed || host.Failed() ? kExitFailed : kExitOk;

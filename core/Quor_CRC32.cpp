@@ -6,6 +6,7 @@
 #include <optional>
 #include <thread>
 
+#include "core/Quor_FileHash.h"
 #include "platform/fs.h"
 #include "platform/sequential_reader.h"
 #include "platform/shared_reader.h"
@@ -27,10 +28,6 @@ constexpr std::array<std::uint32_t, 256> MakeCrcTable() {
 
 constexpr std::array<std::uint32_t, 256> kCrcTable = MakeCrcTable();
 
-// Blocks between two progress reports.
-constexpr unsigned kBlocksPerReport = 200;
-// A read shorter than this ends the file and is always reported.
-constexpr std::size_t kShortBlock = 65535;
 // How the file is read was measured with page-aligned buffers on two
 // processors of an AMD EPYC virtual machine, 1 GiB in four files from the
 // page cache, FileCrc32 against a plain 1 MiB read loop (bench_read, and a
@@ -112,12 +109,15 @@ std::uint32_t PieceRegister(const unsigned char* data, std::size_t size) { retur
 // read ahead, or one that shares the reading (and hashing) with a helper.
 class PieceSource {
  public:
-  PieceSource(platform::File& file, std::size_t blockSize, FileCrcReadPath path) {
+  PieceSource(platform::File& file, std::size_t blockSize, FileCrcReadPath path, bool joinsPieces) {
     std::size_t plainReads = 0;  // a helper path asked for by name starts at once
     if (path == FileCrcReadPath::Auto) {
       path = HelperPays() ? kHelperPath : FileCrcReadPath::Plain;
       plainReads = kPlainReads;
     }
+    // Pieces hashed apart must be joined: a hash that cannot (a digest)
+    // has its helper read ahead instead.
+    if (path == FileCrcReadPath::Shared && !joinsPieces) path = FileCrcReadPath::Overlapped;
     if (path == FileCrcReadPath::Shared) {
       shared_.emplace(file, blockSize * kBlocksPerRead, plainReads, kSharedReadsAhead, &PieceRegister);
     } else {
@@ -135,6 +135,23 @@ class PieceSource {
  private:
   std::optional<platform::SequentialReader> sequential_;
   std::optional<platform::SharedReader> shared_;
+};
+
+// CRC-32 for the read loop; pieces a helper hashed are joined in.
+class CrcHasher final : public BlockHasher {
+ public:
+  void Update(const unsigned char* data, std::size_t size) override { crc_ = Crc32Update(crc_, data, size); }
+  bool JoinsPieces() const override { return true; }
+  void Join(std::uint32_t pieceRegister, std::size_t pieceSize) override {
+    if (shiftSize_ != pieceSize) shift_ = Crc32ShiftFor(shiftSize_ = pieceSize);
+    crc_ = Crc32Join(crc_, pieceRegister, shift_);
+  }
+  std::uint32_t Value() const { return crc_ ^ 0xFFFFFFFFu; }
+
+ private:
+  std::uint32_t crc_ = 0xFFFFFFFFu;
+  std::uint32_t shift_ = 0;  // for joining pieces of shiftSize_ bytes
+  std::size_t shiftSize_ = 0;
 };
 
 }  // namespace
@@ -181,70 +198,34 @@ std::size_t FileCrcBlockSize() { return IsWinNT ? 65535 : 65536; }
 
 void FileCrcForceReadPathForTest(FileCrcReadPath path) { forcedReadPath.store(path, std::memory_order_relaxed); }
 
-FileCrcResult FileCrc32(const std::string& path, const StopFlag* stopFlag, NoticeTarget* target,
-                        SafePoint* safePoint) {
+FileReadOutcome HashFileBlocks(const std::string& path, BlockHasher& hasher, const StopFlag* stopFlag,
+                               NoticeTarget* target, SafePoint* safePoint) {
   const CallUnderWay underWay;
-  FileCrcResult result;
+  FileReadOutcome outcome;
   platform::File file = platform::File::Open(path, platform::Access::Read, platform::Share::ReadWrite,
                                              platform::Disposition::OpenExisting, true);
   if (!file.IsOpen()) {
-    result.errorText = platform::LastErrorText();
-    return result;
+    outcome.errorText = platform::LastErrorText();
+    return outcome;
   }
-  result.opened = true;
-
-  // One read fetches several blocks; the blocks are then taken one by one,
-  // so reports and stop-flag polling keep the block rhythm: the pieces are
-  // what reads of one block each would have returned.
+  outcome.opened = true;
   const std::size_t blockSize = FileCrcBlockSize();
-  PieceSource reader(file, blockSize, forcedReadPath.load(std::memory_order_relaxed));
-  std::uint32_t crc = 0xFFFFFFFFu;
-  std::uint32_t pieceShift = 0;  // for joining the pieces a helper hashed
-  std::size_t pieceShiftSize = 0;
-  unsigned blocks = 0;
-  std::uint32_t pending = 0;
-  for (bool done = false; !done;) {
-    platform::SharedReader::Piece piece;
-    const bool readOk = reader.Next(piece, result.errorText);
-    // After a failed read only the whole blocks before the failure count,
-    // as if the failing read had been the one of the next block.
-    const std::size_t usable = readOk ? piece.size : piece.size - piece.size % blockSize;
-    std::size_t at = 0;
-    do {
-      const std::size_t n = std::min(blockSize, usable - at);
-      if (!readOk && n == 0) break;
-      if (n > 0 && !piece.digested) crc = Crc32Update(crc, piece.data + at, n);
-      at += n;
-      if (target) {
-        ++blocks;
-        pending += static_cast<std::uint32_t>(n);
-        if (blocks % kBlocksPerReport == 0 || n < kShortBlock) {
-          target->Notify(CN_BYTES_DONE, pending);
-          blocks = 0;
-          pending = 0;
-        }
-      }
-      if (n == 0 || IsSet(stopFlag)) {
-        done = true;
-      } else if (safePoint) {
-        // A paused check waits here, between two blocks.
-        safePoint->Wait();
-        done = IsSet(stopFlag);
-      }
-    } while (!done && at < usable);
-    if (piece.digested) {
-      if (at < piece.size) {
-        crc = Crc32Update(crc, piece.data, at);  // stopped inside the piece
-      } else {
-        if (pieceShiftSize != piece.size) pieceShift = Crc32ShiftFor(pieceShiftSize = piece.size);
-        crc = Crc32Join(crc, piece.digest, pieceShift);
-      }
-    }
-    if (!readOk) {
-      result.readFailed = true;
-      break;
-    }
-  }
-  result.crc = crc ^ 0xFFFFFFFFu;
+  PieceSource reader(file, blockSize, forcedReadPath.load(std::memory_order_relaxed), hasher.JoinsPieces());
+  const PieceFeed next = [&reader](platform::SharedReader::Piece& piece, std::string& errorText) {
+    return reader.Next(piece, errorText);
+  };
+  outcome.readFailed = !HashPieces(next, blockSize, hasher, stopFlag, target, safePoint, outcome.errorText);
+  return outcome;
+}
+
+FileCrcResult FileCrc32(const std::string& path, const StopFlag* stopFlag, NoticeTarget* target,
+                        SafePoint* safePoint) {
+  CrcHasher hasher;
+  FileReadOutcome outcome = HashFileBlocks(path, hasher, stopFlag, target, safePoint);
+  FileCrcResult result;
+  result.crc = outcome.opened ? hasher.Value() : 0;
+  result.opened = outcome.opened;
+  result.readFailed = outcome.readFailed;
+  result.errorText = std::move(outcome.errorText);
   return result;
 }

@@ -38,15 +38,16 @@ class CountsBeyond : public NoticeTarget {
 
 }  // namespace
 
-// One file handed to the pool. FileCrc32 reports to it and waits at it
+// One file handed to the pool. FileHash reports to it and waits at it
 // between two blocks; state, byteCounts and result belong to the pool's
 // mutex.
 struct HashJobs::Job : NoticeTarget, SafePoint {
   enum class State { Queued, Running, Done };
 
-  Job(HashJobs& owner, std::size_t listKey, std::string filePath, const platform::DirEntry& fileFacts)
+  Job(HashJobs& owner, std::size_t listKey, std::string filePath, const platform::DirEntry& fileFacts,
+      HashKind fileHash)
       : pool(owner), key(listKey), path(std::move(filePath)), nameKey(platform::FileNameKey(path)),
-        facts(fileFacts) {}
+        facts(fileFacts), hash(fileHash) {}
 
   // On the pool thread: keeps the count for the worker to pass on.
   void Notify(NotifyCode code, std::uint32_t value) override {
@@ -67,10 +68,11 @@ struct HashJobs::Job : NoticeTarget, SafePoint {
   const std::string path;
   const std::string nameKey;  // platform::FileNameKey(path)
   const platform::DirEntry facts;
+  const HashKind hash;
   StopFlag stop{0};
   State state = State::Queued;
   std::vector<std::uint32_t> byteCounts;
-  FileCrcResult result;
+  FileHashResult result;
 };
 
 HashJobs::HashJobs(unsigned threads, const StopFlag* haltFlag, SafePoint* safePoint)
@@ -99,7 +101,7 @@ void HashJobs::RunThread() {
     job->state = Job::State::Running;
     running_.push_back(job);
     lock.unlock();
-    FileCrcResult result = FileCrc32(job->path, &job->stop, job.get(), job.get());
+    FileHashResult result = FileHash(job->path, job->hash, &job->stop, job.get(), job.get());
     lock.lock();
     job->result = std::move(result);
     job->state = Job::State::Done;
@@ -108,8 +110,8 @@ void HashJobs::RunThread() {
   }
 }
 
-void HashJobs::Add(std::size_t key, const std::string& path, const platform::DirEntry& facts) {
-  auto job = std::make_shared<Job>(*this, key, path, facts);
+void HashJobs::Add(std::size_t key, const std::string& path, const platform::DirEntry& facts, HashKind hash) {
+  auto job = std::make_shared<Job>(*this, key, path, facts, hash);
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (const auto old = inHand_.find(key); old != inHand_.end()) {
@@ -129,18 +131,29 @@ std::size_t HashJobs::InHand() const {
 
 FileCrcResult HashJobs::Hash(std::size_t key, const std::string& path,
                              const std::optional<platform::DirEntry>& factsNow, NoticeTarget* target) {
+  FileHashResult hashed = HashWith(HashKind::Crc32, key, path, factsNow, target);
+  FileCrcResult result;
+  result.crc = Crc32FromBytes(hashed.digest);
+  result.opened = hashed.opened;
+  result.readFailed = hashed.readFailed;
+  result.errorText = std::move(hashed.errorText);
+  return result;
+}
+
+FileHashResult HashJobs::HashWith(HashKind hash, std::size_t key, const std::string& path,
+                                  const std::optional<platform::DirEntry>& factsNow, NoticeTarget* target) {
   std::unique_lock<std::mutex> lock(mutex_);
   const auto found = inHand_.find(key);
   if (found == inHand_.end()) {
     lock.unlock();
-    return HashHere(path, target, 0);
+    return HashHere(hash, path, target, 0);
   }
   const std::shared_ptr<Job> job = found->second;
   DropLocked(job);  // out of the hand; a hash already going is stopped below only when unwanted
-  if (job->state == Job::State::Queued || !factsNow || !SameFacts(job->facts, *factsNow)) {
+  if (job->state == Job::State::Queued || job->hash != hash || !factsNow || !SameFacts(job->facts, *factsNow)) {
     job->stop.store(1, std::memory_order_relaxed);
     lock.unlock();
-    return HashHere(path, target, 0);
+    return HashHere(hash, path, target, 0);
   }
   // Wait for the pool thread, passing its byte counts on as they come.
   std::uint64_t passedOn = 0;
@@ -156,11 +169,11 @@ FileCrcResult HashJobs::Hash(std::size_t key, const std::string& path,
     if (job->state == Job::State::Done) break;
     progress_.wait(lock);
   }
-  FileCrcResult result = std::move(job->result);
+  FileHashResult result = std::move(job->result);
   lock.unlock();
   if (result.opened && !result.readFailed) return result;
   // It could not be opened or read to its end: try again now, at its turn.
-  return HashHere(path, target, passedOn);
+  return HashHere(hash, path, target, passedOn);
 }
 
 void HashJobs::Drop(std::size_t key) {
@@ -205,8 +218,9 @@ void HashJobs::DropAllLocked() {
   queue_.clear();
 }
 
-FileCrcResult HashJobs::HashHere(const std::string& path, NoticeTarget* target, std::uint64_t alreadyCounted) {
-  if (target == nullptr || alreadyCounted == 0) return FileCrc32(path, haltFlag_, target, safePoint_);
+FileHashResult HashJobs::HashHere(HashKind hash, const std::string& path, NoticeTarget* target,
+                                  std::uint64_t alreadyCounted) {
+  if (target == nullptr || alreadyCounted == 0) return FileHash(path, hash, haltFlag_, target, safePoint_);
   CountsBeyond beyond(*target, alreadyCounted);
-  return FileCrc32(path, haltFlag_, &beyond, safePoint_);
+  return FileHash(path, hash, haltFlag_, &beyond, safePoint_);
 }

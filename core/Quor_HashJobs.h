@@ -1,7 +1,7 @@
 // Hashing files ahead of the worker that reports them. A check or creation
 // worker reports its files one by one, in list order; with more than one job
 // it hands the next few files to this pool, whose threads hash them with
-// FileCrc32 side by side, and takes each result when the file's turn comes.
+// FileHash (FileCrc32 for CRC-32) side by side, and takes each result when the file's turn comes.
 //
 // Everything a host sees still comes from the worker's thread: the byte
 // counts a pool thread gathers for a file are kept, in order, and passed on
@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "core/Quor_CRC32.h"
+#include "core/Quor_FileHash.h"
 #include "core/Quor_Notify.h"
 #include "platform/fs.h"
 
@@ -47,10 +48,12 @@ class HashJobs {
   HashJobs(const HashJobs&) = delete;
   HashJobs& operator=(const HashJobs&) = delete;
 
-  // Hands over the file of the list position `key`, with its facts now. The
-  // pool hashes files in the order they were handed over. A file handed over
-  // earlier under the same key is dropped, and its hash stopped.
-  void Add(std::size_t key, const std::string& path, const platform::DirEntry& facts);
+  // Hands over the file of the list position `key`, with its facts now, to
+  // be hashed with `hash`. The pool hashes files in the order they were
+  // handed over. A file handed over earlier under the same key is dropped,
+  // and its hash stopped.
+  void Add(std::size_t key, const std::string& path, const platform::DirEntry& facts,
+           HashKind hash = HashKind::Crc32);
   // Files handed over and neither taken nor dropped.
   std::size_t InHand() const;
   // The pool threads: how many files are hashed side by side.
@@ -63,6 +66,10 @@ class HashJobs {
   // the file is hashed here.
   FileCrcResult Hash(std::size_t key, const std::string& path, const std::optional<platform::DirEntry>& factsNow,
                      NoticeTarget* target);
+  // The same for any hash: the pool's result is used only when the file was
+  // handed over with this hash.
+  FileHashResult HashWith(HashKind hash, std::size_t key, const std::string& path,
+                          const std::optional<platform::DirEntry>& factsNow, NoticeTarget* target);
 
   // Drops the file of key, when still in hand: its result is not wanted.
   void Drop(std::size_t key);
@@ -83,7 +90,7 @@ class HashJobs {
   void DropAllLocked();
   // Hashes on the calling thread; the first alreadyCounted bytes of the
   // byte counts are not passed on again.
-  FileCrcResult HashHere(const std::string& path, NoticeTarget* target, std::uint64_t alreadyCounted);
+  FileHashResult HashHere(HashKind hash, const std::string& path, NoticeTarget* target, std::uint64_t alreadyCounted);
 
   const StopFlag* const haltFlag_;
   SafePoint* const safePoint_;

@@ -6,6 +6,7 @@
 #include <deque>
 #include <memory>
 
+#include "core/Quor_ChecksumList.h"
 #include "core/Quor_Text.h"
 #include "platform/fs.h"
 #include "platform/text.h"
@@ -205,6 +206,13 @@ bool IsFileLocked(const std::string& path) {
   return !file.IsOpen();
 }
 
+bool IsListToCheck(const std::string& fileName) {
+  const std::optional<HashKind> hash = ListHashOfName(fileName);
+  if (!hash) return false;
+  // "x..sfv" is not taken for an SFV file.
+  return *hash != HashKind::Crc32 || AsciiUpper(fileName).find("..SFV") == std::string::npos;
+}
+
 SfvSearchResult FindSfvFiles(const std::string& folder, bool includeSubFolders, bool specific) {
   SfvSearchResult result;
   if (!platform::FolderExists(folder)) return result;
@@ -221,8 +229,7 @@ SfvSearchResult FindSfvFiles(const std::string& folder, bool includeSubFolders, 
         }
         return;
       }
-      const std::string upper = AsciiUpper(entry.name);
-      if (ExtractFileExt(upper) != ".SFV" || upper.find("..SFV") != std::string::npos) return;
+      if (!IsListToCheck(entry.name)) return;
       result.lastFound = current + entry.name;
       result.queueText += prefix;
       result.queueText += result.lastFound;
@@ -296,13 +303,27 @@ std::string ListFolderFiles(const std::string& folder, const std::string& patter
   return out;
 }
 
+namespace {
+
+// A progress file is named after its list's folder, '_' and the list's own
+// name: "show_part1.sfv", "show_sha256sums".
+bool IsProgressFileName(const std::string& name) {
+  if (ListHashOfName(name)) return true;
+  for (std::size_t at = name.find('_'); at != std::string::npos; at = name.find('_', at + 1)) {
+    if (ListHashOfName(std::string_view(name).substr(at + 1))) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 void DeleteOldFiles(const std::string& folder, std::uint32_t days) {
   const std::string base = IncludeTrailingSeparator(folder);
   const std::uint64_t now = platform::NowFileTime();
   const std::uint64_t maxAge = static_cast<std::uint64_t>(days) * kFileTimeTicksPerDay;
   std::vector<std::string> old;
   platform::ListFolder(base, [&](const platform::DirEntry& entry) {
-    if (entry.isFolder || AsciiUpper(ExtractFileExt(entry.name)) != ".SFV") return;
+    if (entry.isFolder || !IsProgressFileName(entry.name)) return;
     if (!FileTimeToDateTime(entry.lastWriteTime)) return;
     if (now > entry.lastWriteTime && now - entry.lastWriteTime > maxAge) old.push_back(base + entry.name);
   });

@@ -68,9 +68,13 @@ struct SfvSearchResult {
   std::string lastFound;
 };
 
-// Finds the SFV files of a folder, breadth-first when includeSubFolders.
-// Links to folders are not followed; devices, FIFOs and sockets named .sfv
-// are not taken (they would block or never end).
+// True for the name of a checksum list that a folder check takes: an SFV
+// file (but not "x..sfv") or a list of another hash (ListHashOfName).
+bool IsListToCheck(const std::string& fileName);
+
+// Finds the checksum lists of a folder (IsListToCheck), breadth-first when
+// includeSubFolders. Links to folders are not followed; devices, FIFOs and
+// sockets with such names are not taken (they would block or never end).
 SfvSearchResult FindSfvFiles(const std::string& folder, bool includeSubFolders, bool specific);
 
 // Calendar fields of a FILETIME value (UTC, not converted to local time);
@@ -100,7 +104,9 @@ std::vector<std::string> PatternExtensions(const std::string& patterns, const st
 std::string ListFolderFiles(const std::string& folder, const std::string& patterns,
                             const std::string& marker, bool includeAll);
 
-// Deletes the folder's ".sfv" files last written more than days ago.
+// Deletes the folder's progress files (named after a checksum list:
+// "show_part1.sfv", "show_x.sha256", "show_sha256sums") last written more
+// than days ago.
 void DeleteOldFiles(const std::string& folder, std::uint32_t days);
 
 // True for the name of a temporary file of the program's whole-file writes:

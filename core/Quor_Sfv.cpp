@@ -117,26 +117,34 @@ SfvContent LoadSfvFile(const std::string& sfvPath) {
     rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
     if (IsSfvLine(line)) content.lines.push_back(std::move(line));
   }
+  std::vector<std::string> names;
+  names.reserve(content.lines.size());
+  for (const std::string& line : content.lines) names.push_back(line.substr(0, line.size() - (kCrcDigits + 1)));
+  content.totalSize = ListedFilesSize(folder, names);
+  return content;
+}
+
+std::uint64_t ListedFilesSize(const std::string& folder, const std::vector<std::string>& names) {
   // The sizes of the folder's own files, by the key the file system finds
   // them under.
   std::unordered_map<std::string, std::uint64_t> sizes;
-  const bool listed = platform::kListingIsCheap && content.lines.size() >= kListFolderFrom &&
+  const bool listed = platform::kListingIsCheap && names.size() >= kListFolderFrom &&
                       platform::ListFolder(folder, [&sizes](const platform::DirEntry& entry) {
                         if (!entry.isFolder) sizes.emplace(platform::FileNameKey(entry.name), entry.size);
                       });
-  for (const std::string& line : content.lines) {
-    const std::string name = line.substr(0, line.size() - (kCrcDigits + 1));
+  std::uint64_t total = 0;
+  for (const std::string& name : names) {
     if (listed && !HasPathSep(name)) {
       const auto found = sizes.find(platform::FileNameKey(name));
       if (found != sizes.end()) {
-        content.totalSize += found->second;
+        total += found->second;
         continue;
       }
     }
     const ListedFile file = LookUpListedFile(folder, name);
-    if (file.entry && !file.entry->isFolder) content.totalSize += file.entry->size;
+    if (file.entry && !file.entry->isFolder) total += file.entry->size;
   }
-  return content;
+  return total;
 }
 
 std::string SfvGeneratedLine() { return std::string("; Generated with Quor v") + kQuorVersion; }

@@ -27,6 +27,10 @@ struct SfvContent {
 // list that exist (names relative to the SFV file's folder).
 SfvContent LoadSfvFile(const std::string& sfvPath);
 
+// The sum of the sizes of the listed files that exist (names relative to
+// folder, which ends with a separator).
+std::uint64_t ListedFilesSize(const std::string& folder, const std::vector<std::string>& names);
+
 // The path of a name listed in an SFV file, relative to folder (which ends
 // with a separator). On POSIX a backslash in the name separates folders.
 std::string ListedFilePath(const std::string& folder, const std::string& name);

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/Quor_CRC32.h"
+#include "core/Quor_ChecksumList.h"
 #include "core/Quor_HashJobs.h"
 #include "core/Quor_MiscFileLib.h"
 #include "core/Quor_Sfv.h"
@@ -18,10 +19,9 @@ namespace {
 
 // The marker in front of every extension of the exclusion patterns.
 constexpr char kPatternMarker[] = "#?";
-// Always added to the patterns: existing SFV files are never listed in
-// normal mode.
+// Always added to the patterns: existing SFV files (and lists of the hash
+// written) are never listed in normal mode.
 constexpr char kSfvPattern[] = "#?.SFV";
-constexpr char kSfvExtension[] = ".sfv";
 constexpr char kCtrlZ = 26;
 constexpr std::size_t kNfoReadPiece = 64 * 1024;
 
@@ -29,6 +29,17 @@ constexpr std::size_t kNfoReadPiece = 64 * 1024;
 constexpr std::array<std::string_view, 5> kNamingExtensions = {".RAR", ".EXE", ".ZIP", ".M3U", ".001"};
 
 bool Exists(const std::string& path) { return platform::LookUpPath(path).has_value(); }
+
+// The lines of a list of digests, each ended by LF, as sha256sum writes them
+// (in UTF-8 on every platform).
+std::string JoinLfText(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) {
+    text += line;
+    text += '\n';
+  }
+  return text;
+}
 
 // Why a file cannot be opened for hashing, in the system's words.
 std::string OpenFailureReason(const std::string& path) {
@@ -96,10 +107,12 @@ void TSFVCreateThread::Start(platform::ThreadPriority priority) {
 void TSFVCreateThread::Join() { thread_.Join(); }
 
 void TSFVCreateThread::PrepareRun() {
+  extension_ = ListExtension(Hash);
   exclusionPatterns_ = AsciiUpper(ExcludeTypes) + kSfvPattern;
-  includeNfo_ = IncludeNFO && !IncludeFile.empty() && platform::FileExists(IncludeFile);
+  if (Hash != HashKind::Crc32) exclusionPatterns_ += kPatternMarker + AsciiUpper(extension_);
+  includeNfo_ = Hash == HashKind::Crc32 && IncludeNFO && !IncludeFile.empty() && platform::FileExists(IncludeFile);
   sfvName_ = DefaultFileName;
-  if (!sfvName_.empty() && AsciiLower(ExtractFileExt(sfvName_)) != kSfvExtension) sfvName_ += kSfvExtension;
+  if (!sfvName_.empty() && AsciiLower(ExtractFileExt(sfvName_)) != extension_) sfvName_ += extension_;
   overwriteAll_ = false;
   neverOverwrite_ = false;
   createdFilesText_.clear();
@@ -139,10 +152,10 @@ std::string TSFVCreateThread::ChooseName(const std::string& folder, const std::v
   for (const std::string& name : files) {
     const std::string ext = AsciiUpper(ExtractFileExt(name));
     if (std::find(kNamingExtensions.begin(), kNamingExtensions.end(), ext) != kNamingExtensions.end()) {
-      return name.substr(0, name.size() - 4) + kSfvExtension;
+      return name.substr(0, name.size() - 4) + extension_;
     }
   }
-  return ExtractFileName(ExcludeTrailingSeparator(folder)) + kSfvExtension;
+  return ExtractFileName(ExcludeTrailingSeparator(folder)) + extension_;
 }
 
 std::optional<std::string> TSFVCreateThread::SettleExistingFile(const std::string& folder, std::string name) {
@@ -170,7 +183,7 @@ void TSFVCreateThread::HandAhead(const std::string& folder, const std::vector<st
   while (next < files.size() && jobs_->InHand() < jobs_->Threads()) {
     const std::string path = folder + files[next];
     const std::optional<platform::DirEntry> facts = platform::LookUpPath(path);
-    if (facts && !facts->isFolder) jobs_->Add(next, path, *facts);  // else its turn finds out what is wrong
+    if (facts && !facts->isFolder) jobs_->Add(next, path, *facts, Hash);  // else its turn finds out what is wrong
     ++next;
   }
 }
@@ -212,12 +225,15 @@ bool TSFVCreateThread::CreateSfvForFolder(const std::string& folderPath) {
     return false;
   }
 
+  const bool sfv = Hash == HashKind::Crc32;
   std::vector<std::string> lines;
   lines.reserve(files.size() * (IncludeFileInfo ? 2 : 1) + 8);
-  lines.push_back(SfvGeneratedLine());
-  lines.emplace_back(";");
+  if (sfv) {
+    lines.push_back(SfvGeneratedLine());
+    lines.emplace_back(";");
+  }
   if (includeNfo_) AppendNfoLines(lines);
-  if (IncludeFileInfo) {
+  if (sfv && IncludeFileInfo) {
     for (const std::string& file : files) {
       const std::string info = FileInfoLine(folder + file);
       if (!info.empty()) lines.push_back("; " + info);
@@ -240,12 +256,12 @@ bool TSFVCreateThread::CreateSfvForFolder(const std::string& folderPath) {
     if (Stopping()) break;
     host_.ShowCurrentFile(file);
     const std::string path = folder + file;
-    FileCrcResult crc;
+    FileHashResult crc;
     if (jobs_) {
       HandAhead(folder, files, i, nextAhead);
-      crc = jobs_->Hash(i, path, platform::LookUpPath(path), &host_);
+      crc = jobs_->HashWith(Hash, i, path, platform::LookUpPath(path), &host_);
     } else {
-      crc = FileCrc32(path, CreateHaltFlag, &host_);
+      crc = FileHash(path, Hash, CreateHaltFlag, &host_);
     }
     if (Stopping()) return false;  // a CRC cut short is no CRC
     // A file that cannot be hashed gets no line, and a list without it would
@@ -258,13 +274,13 @@ bool TSFVCreateThread::CreateSfvForFolder(const std::string& folderPath) {
                       "\r\n\r\nNo SFV file was written in \"" + folder + "\".");
       return false;
     }
-    lines.push_back(FormatSfvLine(file, crc.crc));
+    lines.push_back(sfv ? FormatSfvLine(file, Crc32FromBytes(crc.digest)) : FormatGnuLine(file, crc.digest));
   }
   if (Stopping()) return false;
 
   const std::string sfvPath = folder + *name;
   std::string errorText;
-  if (!WriteFileText(sfvPath, platform::EncodeFileText(JoinListText(lines)), errorText)) {
+  if (!WriteFileText(sfvPath, sfv ? platform::EncodeFileText(JoinListText(lines)) : JoinLfText(lines), errorText)) {
     host_.ShowError("Cannot write \"" + sfvPath + "\"" + (errorText.empty() ? "." : ":\r\n" + errorText));
     return false;
   }

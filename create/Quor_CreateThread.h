@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Quor_FileHash.h"
 #include "core/Quor_Notify.h"
 #include "platform/threads.h"
 
@@ -100,6 +101,11 @@ class TSFVCreateThread {
   // threads hash the next files of a folder while the worker takes the
   // current one; lines, notices and questions stay in order, on this thread.
   unsigned Jobs = 1;
+  // The hash of the lists written. CRC-32 writes SFV files; any other hash
+  // a list NAME.md5 (.sha1, .sha256, .sha512) in the GNU form sha256sum
+  // and its siblings read back ("hex  name", UTF-8, LF line ends), without
+  // the SFV header: IncludeFileInfo and IncludeNFO are not used then.
+  HashKind Hash = HashKind::Crc32;
 
   // The run on a new thread at the given priority. One run per worker.
   void Start(platform::ThreadPriority priority = platform::ThreadPriority::Normal);
@@ -131,7 +137,8 @@ class TSFVCreateThread {
   bool prepared_ = false;
   std::string exclusionPatterns_;
   bool includeNfo_ = false;
-  std::string sfvName_;  // DefaultFileName with ".sfv" added where it lacks it
+  std::string sfvName_;  // DefaultFileName with the list's extension added where it lacks it
+  std::string extension_;  // of the lists written: ".sfv", ".sha256", ...
   bool overwriteAll_ = false;
   bool neverOverwrite_ = false;
   std::string createdFilesText_;

@@ -7,6 +7,7 @@
 #include <climits>
 
 #include "about/Quor_Const.h"
+#include "core/Quor_ChecksumList.h"
 #include "core/Quor_MiscFileLib.h"
 #include "core/Quor_Text.h"
 #include "gui/Dialogs.h"
@@ -37,6 +38,15 @@ void ApplySavedWidths(ResultList& list, const std::array<std::optional<std::int3
   for (std::size_t i = 0; i < N; ++i) {
     if (widths[i] && *widths[i] >= 0) list.SetColumnWidth(static_cast<int>(i) + 1, *widths[i]);
   }
+}
+
+// The open dialog's one filter: every kind of list the check reads.
+std::string CheckListFilter() {
+  std::string filter = "Checksum files";
+  filter += '\0';
+  filter += ChecksumListPatterns();
+  filter += '\0';
+  return filter;
 }
 
 }  // namespace
@@ -415,7 +425,7 @@ void TZOZUvavada::OnDestroy() {
 void TZOZUvavada::ChooseSfvAndCheck(bool specific) {
   gui::FileDialogRequest request;
   request.owner = hwnd();
-  request.filter = std::string("SFV Files\0*.sfv\0", 17);
+  request.filter = CheckListFilter();
   request.defaultExt = "sfv";
   request.flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_ENABLESIZING | OFN_EXPLORER | OFN_HIDEREADONLY;
   if (!settings_.lastSfvPath.empty()) {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "core/Quor_ChecksumList.h"
 #include "core/Quor_Text.h"
 #include "platform/fs.h"
 #include "platform/text.h"
@@ -113,6 +114,6 @@ std::optional<CheckRequest> RequestOfHandOver(std::uint32_t code, const void* da
 
 std::optional<CheckRequest> RequestOfDroppedItem(const std::string& path, bool isFolder) {
   if (isFolder) return CheckRequest{path, true, false};
-  if (AsciiUpper(ExtractFileExt(path)) == ".SFV") return CheckRequest{path, false, false};
+  if (ListHashOfName(ExtractFileName(path))) return CheckRequest{path, false, false};
   return std::nullopt;
 }

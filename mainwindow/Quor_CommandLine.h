@@ -85,6 +85,6 @@ std::string HandOverPath(const void* data, std::size_t size);
 std::optional<CheckRequest> RequestOfHandOver(std::uint32_t code, const void* data, std::size_t size);
 
 // The request for a dropped item: a folder is checked as a folder tree; a
-// file whose extension, upper-cased, is exactly ".SFV" as one SFV file;
-// anything else is ignored.
+// checksum list (an SFV file, or a list such as x.sha256 or SHA256SUMS:
+// ListHashOfName) as one list; anything else is ignored.
 std::optional<CheckRequest> RequestOfDroppedItem(const std::string& path, bool isFolder);

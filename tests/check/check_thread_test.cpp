@@ -9,9 +9,11 @@
 #include "TestUtil.h"
 #include "check/Quor_CheckThread.h"
 #include "core/Quor_CRC32.h"
+#include "core/Quor_ChecksumList.h"
 #include "core/Quor_MiscFileLib.h"
 #include "core/Quor_Sfv.h"
 #include "core/Quor_Text.h"
+#include "platform/digest.h"
 #include "platform/fs.h"
 #include "shell/Quor_MiscLib.h"
 
@@ -31,6 +33,23 @@ constexpr char kSep[] = "F ||||0";  // the separator row in a trace
 
 std::string Line(const std::string& name, const std::string& content) {
   return FormatSfvLine(name, Crc32Of(content.data(), content.size()));
+}
+
+// A line of a list of SHA-256 digests, as sha256sum writes it.
+std::string Sha256Line(const std::string& name, const std::string& content) {
+  platform::Digest digest(platform::DigestAlgorithm::Sha256);
+  digest.Update(content.data(), content.size());
+  return FormatGnuLine(name, digest.Finish());
+}
+
+// The trace with one list's name put in place of another's.
+Trace Renamed(Trace trace, const std::string& from, const std::string& to) {
+  for (std::string& item : trace) {
+    for (std::size_t at = item.find(from); at != std::string::npos; at = item.find(from, at + to.size())) {
+      item.replace(at, from.size(), to);
+    }
+  }
+  return trace;
 }
 
 class CheckThreadTest : public ::testing::Test {
@@ -754,6 +773,68 @@ TEST_F(CheckThreadTest, CountersGoPast65535) {
   const SfvRow row = host.SfvRows().at(0);
   EXPECT_EQ(row.total, 70000u);
   EXPECT_EQ(row.missing, 70000u);
+}
+
+// A list of SHA-256 digests is checked as an SFV file of the same files is:
+// the same rows and notices, in the same order, markers, renames and
+// known-good records, alone and with a pool.
+TEST_F(CheckThreadTest, ASha256ListGivesTheRowsAndNoticesOfAnSfvFile) {
+  skipKnownGood = true;
+  makeDummy = true;
+  for (const unsigned poolJobs : {1u, 2u}) {
+    SCOPED_TRACE(poolJobs);
+    jobs = poolJobs;
+    WriteBytes(dir / "known.bin", "known");
+    WriteBytes(dir / "a.bin", "hello");
+    const std::vector<std::pair<const char*, const char*>> listed = {
+        {"known.bin", "known"}, {"a.bin", "hello"}, {"b.bin", "world!"}, {"c.bin", "again"}};
+    std::vector<std::string> sfvLines, shaLines;
+    for (const auto& [name, content] : listed) {
+      sfvLines.push_back(Line(name, content));
+      shaLines.push_back(Sha256Line(name, content));
+    }
+    const std::string sfv = WriteSfv("x.sfv", sfvLines);
+    const std::string sha = dir / "x.sha256";
+    WriteBytes(sha, JoinListText(shaLines));
+    // known.bin is known good to both; then b.bin comes, altered.
+    Run(All(sfv) + All(sha));
+    WriteBytes(dir / "b.bin", "wrong!");
+    const Trace bySfv = Run(All(sfv), true);
+    EXPECT_EQ(bySfv[6], "F known.bin|~|- OK -|5|2");
+    EXPECT_EQ(bySfv[10], "F b.bin|~|- !BAD! -|6|3");
+    // The SFV check made b.bin's marker; the list finds b.bin bad again.
+    EXPECT_EQ(Run(All(sha), true), Renamed(bySfv, "x.sfv", "x.sha256"));
+    EXPECT_TRUE(platform::FileExists(dir / "b.bin_BAD_OR_INCOMPLETE"));
+    EXPECT_TRUE(platform::FileExists(dir / "c.bin_MISSING"));
+    // Each list keeps its own progress file: the names keep the extension.
+    EXPECT_NE(ProgressPath(sfv), ProgressPath(sha));
+    EXPECT_TRUE(platform::FileExists(ProgressPath(sfv)));
+    EXPECT_TRUE(platform::FileExists(ProgressPath(sha)));
+    for (const char* name : {"known.bin", "a.bin", "b.bin", "b.bin_BAD_OR_INCOMPLETE", "c.bin_MISSING"}) {
+      platform::RemoveFile(dir / name);
+    }
+    platform::RemoveFile(ProgressPath(sfv));
+    platform::RemoveFile(ProgressPath(sha));
+  }
+}
+
+// An SFV file and a list of another hash that name the same file each check
+// it with their own hash, and a known-good record of one is no record of the
+// other.
+TEST_F(CheckThreadTest, EachListChecksTheSameFileWithItsOwnHash) {
+  skipKnownGood = true;
+  WriteBytes(dir / "f.iso", "the real content");
+  // gone.bin keeps the SFV file from being all good, so its record stays.
+  const std::string sfv = WriteSfv("f.sfv", {Line("f.iso", "the real content"), Line("gone.bin", "")});
+  const std::string md5 = dir / "f.md5";
+  WriteBytes(md5, "# another hash, wrong\n" + std::string(32, '0') + " *f.iso\n");
+  for (int round = 0; round < 2; ++round) {
+    Run(All(sfv) + All(md5));
+    const std::vector<FileRow> rows = host.FileRows();
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[0].kind, round == 0 ? FileRowKind::Ok : FileRowKind::KnownGood);
+    EXPECT_EQ(rows[3].status, "- !BAD! -");
+  }
 }
 
 // Flags and pauses come from another thread while the worker runs; built

@@ -269,7 +269,7 @@ TEST_F(CliEndToEnd, ExitStatusesHelpAndVersion) {
   testutil::MakeFolder(dir_ / "bare");
   const auto bare = RunCli({"check", dir_ / "bare"});
   EXPECT_EQ(bare.status, 0);
-  EXPECT_NE(bare.out.find("No SFV files in"), std::string::npos);
+  EXPECT_NE(bare.out.find("No checksum lists in"), std::string::npos);
   EXPECT_EQ(RunCli({"create", dir_ / "not there"}).status, 1);
   EXPECT_EQ(RunCli({"create", "--nfo", dir_ / "no.nfo", base_}).status, 1);
 }

@@ -249,6 +249,21 @@ TEST(FindSfvFiles, TakesSfvFilesBreadthFirst) {
   EXPECT_EQ(none.queueText, "");
 }
 
+TEST(FindSfvFiles, TakesListsOfEveryHash) {
+  TempDir dir;
+  for (const char* name : {"a.md5", "b.SHA1", "c.sha256", "d.sha512", "SHA256SUMS", "md5sums.txt", "c..sha256",
+                           "SHA256SUMS.gpg", "e.sha", "f.sha256.txt"}) {
+    WriteBytes(dir / name, "");
+  }
+  std::vector<std::string> lines = SplitListText(FindSfvFiles(dir.path(), false, false).queueText);
+  std::sort(lines.begin(), lines.end());
+  std::vector<std::string> expected;
+  for (const char* name : {"SHA256SUMS", "a.md5", "b.SHA1", "c..sha256", "c.sha256", "d.sha512", "md5sums.txt"}) {
+    expected.push_back("ALL$" + dir / name);
+  }
+  EXPECT_EQ(lines, expected);
+}
+
 TEST(ListFolderFiles, PatternsMatchWholeExtensionsWithoutCase) {
   TempDir dir;
   // Name, and whether the default patterns (with SFV files) leave it out.
@@ -369,13 +384,16 @@ TEST(DeleteOldFiles, RemovesSfvFilesStrictlyOlderThanTheLimit) {
   const std::uint64_t now = platform::NowFileTime();
   const std::pair<const char*, std::uint64_t> files[] = {
       {"old.sfv", now - 8 * kTicksPerDay}, {"OLD2.SFV", now - 7 * kTicksPerDay - 600000000ULL},
-      {"young.sfv", now - 6 * kTicksPerDay}, {"old.txt", now - 30 * kTicksPerDay}};
+      {"young.sfv", now - 6 * kTicksPerDay}, {"old.txt", now - 30 * kTicksPerDay},
+      // Progress files of other lists keep their list's name.
+      {"show_x.sha256", now - 8 * kTicksPerDay}, {"my_show_sha256sums", now - 8 * kTicksPerDay},
+      {"show_md5sums.txt", now - 8 * kTicksPerDay}, {"young.md5", now - 6 * kTicksPerDay}};
   for (const auto& [name, time] : files) {
     WriteBytes(dir / name, "x");
     ASSERT_TRUE(platform::SetLastWriteTime(dir / name, time));
   }
   DeleteOldFiles(dir.path(), 7);
-  EXPECT_EQ(FolderNames(dir.path()), (std::vector<std::string>{"old.txt", "young.sfv"}));
+  EXPECT_EQ(FolderNames(dir.path()), (std::vector<std::string>{"old.txt", "young.md5", "young.sfv"}));
   DeleteOldFiles(dir / "missing", 7);
 }
 

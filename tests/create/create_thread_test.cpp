@@ -10,6 +10,7 @@
 
 #include "ScriptedCreateHost.h"
 #include "TestUtil.h"
+#include "core/Quor_ChecksumList.h"
 #include "core/Quor_MiscFileLib.h"
 #include "core/Quor_Sfv.h"
 #include "platform/fs.h"
@@ -168,6 +169,41 @@ TEST(CreateThread, NameComesFromArchiveDefaultOrFolder) {
   ScriptedCreateHost host3;
   RunOver(host3, {parts}, [](TSFVCreateThread& upper) { upper.DefaultFileName = "Check.SFV"; });
   EXPECT_EQ(*host3.createdList, parts + "Check.SFV\r\n");
+}
+
+// A list of another hash: named as an SFV file would be, with the hash's
+// extension; GNU lines in sorted order, LF, no header (also when the SFV
+// header options are on); lists of that hash already there are left out.
+TEST(CreateThread, ListsOfOtherHashesAreNamedAndWrittenAsSha256sumWritesThem) {
+  TempDir dir;
+  const std::string folder = Folder(dir, "Show", {{"b.rar", kAbc}, {"A b.bin", kA}, {"old.sha256", "x"},
+                                                  {"old.sfv", "y"}, {"caf\xC3\xA9 \xE6\xAD\xA9", kDigits}});
+  for (const unsigned jobs : {1u, 2u}) {
+    ScriptedCreateHost host;
+    host.overwriteAnswers = {OverwriteAnswer::Yes};
+    RunOver(host, {folder}, [jobs](TSFVCreateThread& worker) {
+      worker.Hash = HashKind::Sha256;
+      worker.IncludeFileInfo = true;
+      worker.Jobs = jobs;
+    });
+    ASSERT_EQ(*host.createdList, folder + "b.sha256\r\n");
+    const std::string text = ReadBytes(folder + "b.sha256");
+    std::string expected;
+    for (const char* name : {"A b.bin", "b.rar", "caf\xC3\xA9 \xE6\xAD\xA9"}) {
+      expected += FormatGnuLine(name, FileHash(folder + name, HashKind::Sha256, nullptr, nullptr).digest) + "\n";
+    }
+    EXPECT_EQ(text, expected);
+    // The checking side reads back every name with its digest.
+    const ChecksumList list = LoadChecksumList(folder + "b.sha256");
+    ASSERT_EQ(list.entries.size(), 3u);
+    EXPECT_EQ(list.entries[2].name, "caf\xC3\xA9 \xE6\xAD\xA9");
+  }
+  ScriptedCreateHost named;
+  RunOver(named, {folder}, [](TSFVCreateThread& worker) {
+    worker.Hash = HashKind::Md5;
+    worker.DefaultFileName = "all";
+  });
+  EXPECT_EQ(*named.createdList, folder + "all.md5\r\n");
 }
 
 TEST(CreateThread, FoldersWithoutFilesAreSkippedSilently) {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -17,6 +18,8 @@
 #include "GuiTestUtil.h"
 #include "TestUtil.h"
 #include "core/Quor_CRC32.h"
+#include "core/Quor_ChecksumList.h"
+#include "platform/digest.h"
 #include "gui/Window.h"
 #include "MainWindowTestUtil.h"
 #include "mainwindow/Quor_Checker.h"
@@ -289,6 +292,39 @@ TEST_F(StartupWindowTest, DroppingTwoFoldersAndATextFileChecksBothFoldersInOneRu
   SendMessageA(hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({upper})), 0);
   ASSERT_TRUE(WaitIdle());
   EXPECT_EQ(SfvRows(), (std::vector<std::string>{first, second, upper}));
+}
+
+// A dropped folder holding a list of SHA-256 digests (and a SUMS file in a
+// sub-folder) is checked as one holding SFV files is: file rows and a
+// totals row per list, the list's path shown as an SFV file's.
+TEST_F(StartupWindowTest, ADroppedFolderWithASha256ListIsChecked) {
+  Open();
+  testutil::MakeFolder(dir / "rel");
+  testutil::MakeFolder(dir / "rel/sub");
+  std::string list, sums;
+  for (const char* name : {"good.iso", "bad.iso"}) {
+    testutil::WriteBytes(dir / ("rel/" + std::string(name)), name);
+    platform::Digest digest(platform::DigestAlgorithm::Sha256);
+    digest.Update(name, std::strlen(name));
+    list += FormatGnuLine(name, digest.Finish()) + "\n";
+  }
+  testutil::WriteBytes(dir / "rel/bad.iso", "altered");
+  testutil::WriteBytes(dir / "rel/rel.sha256", list + std::string(64, '0') + " *absent.iso\n");
+  testutil::WriteBytes(dir / "rel/sub/in.bin", "");
+  testutil::WriteBytes(dir / "rel/sub/SHA256SUMS",
+                       "SHA256 (in.bin) = e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855\n");
+  ASSERT_TRUE(PumpUntil([&] { return window->FirstActivationDone(); }));
+  SendMessageA(hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({dir / "rel"})), 0);
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(guitest::ListViewRows(window->StatusList().hwnd(), 5),
+            (std::vector<std::vector<std::string>>{{dir / "rel/rel.sha256", "3", "1", "1", "1"},
+                                                   {dir / "rel/sub/SHA256SUMS", "1", "1", "0", "0"}}));
+  std::vector<std::string> statuses;
+  for (const std::vector<std::string>& row : guitest::ListViewRows(window->ArchiveList().hwnd(), 3)) {
+    statuses.push_back(row[0] + "|" + row[2]);
+  }
+  EXPECT_EQ(statuses, (std::vector<std::string>{"good.iso|- OK -", "bad.iso|- !BAD! -", "absent.iso|MISSING", "|",
+                                                "in.bin|- OK -", "|"}));
 }
 
 TEST_F(StartupWindowTest, ALongDroppedPathIsFetchedWhole) {

@@ -142,14 +142,16 @@ TEST(HandOverRecord, LegacyTextWhereThePathFitsUtf8WithItsOwnCodesElse) {
   EXPECT_FALSE(RequestOfHandOver(HO_TEST_FILE + HO_UTF8_OFFSET, notUtf8.data(), notUtf8.size()));
 }
 
-TEST(DroppedItem, FoldersAndSfvFilesAreCheckedOtherFilesIgnored) {
+TEST(DroppedItem, FoldersAndChecksumListsAreCheckedOtherFilesIgnored) {
   EXPECT_EQ(RequestOfDroppedItem("C:\\Rel", true), (CheckRequest{"C:\\Rel", true, false}));
   // A folder counts as a folder whatever its name looks like.
   EXPECT_EQ(RequestOfDroppedItem("C:\\odd.sfv", true), (CheckRequest{"C:\\odd.sfv", true, false}));
-  for (const char* sfv : {"C:\\a.sfv", "C:\\a.SFV", "C:\\a.Sfv", "C:\\x.y\\b.b.sfv"}) {
+  for (const char* sfv : {"C:\\a.sfv", "C:\\a.SFV", "C:\\a.Sfv", "C:\\x.y\\b.b.sfv", "C:\\a.sha256", "C:\\b.MD5",
+                          "C:\\SHA256SUMS", "C:\\sha1sums.txt"}) {
     EXPECT_EQ(RequestOfDroppedItem(sfv, false), (CheckRequest{sfv, false, false})) << sfv;
   }
-  for (const char* other : {"C:\\a.txt", "C:\\a.sfv.txt", "C:\\a.sfvx", "C:\\asfv", "C:\\x.sfv\\b", "C:\\a.sf"}) {
+  for (const char* other : {"C:\\a.txt", "C:\\a.sfv.txt", "C:\\a.sfvx", "C:\\asfv", "C:\\x.sfv\\b", "C:\\a.sf",
+                            "C:\\SHA256SUMS.gpg", "C:\\a.sha"}) {
     EXPECT_FALSE(RequestOfDroppedItem(other, false)) << other;
   }
 }
