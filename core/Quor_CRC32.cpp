@@ -80,8 +80,8 @@ bool HelperPays() {
   // watch each other's progress rather than sleep at a hand-over. On one
   // processor (taskset -c 0) a helper that starts anyway costs even where
   // it stops: 1 GiB took 0.079-0.088 s shared against 0.075-0.080 s alone
-  // on Linux, and under Wine 0.096-0.100 s read ahead (until it stopped)
-  // against 0.084-0.088 s alone (best of 7).
+  // on Linux, and under Wine 0.132-0.162 s read ahead against 0.083-0.101 s
+  // alone (best of 9).
   static const unsigned processors = platform::UsableProcessors();
   const unsigned hashing = std::max(callsUnderWay.load(std::memory_order_relaxed),
                                     1 + extraHashers.load(std::memory_order_relaxed));
