@@ -140,6 +140,13 @@ void TSFVCreateThread::Run() {
 std::vector<std::string> TSFVCreateThread::SortedFolderFiles(const std::string& folder) const {
   std::vector<std::string> names =
       SplitListText(ListFolderFiles(folder, exclusionPatterns_, kPatternMarker, SpecificMode));
+  // Lists of the hash written go by name too (SHA256SUMS), not only by
+  // extension; SFV files have no such names.
+  if (Hash != HashKind::Crc32 && !SpecificMode) {
+    names.erase(std::remove_if(names.begin(), names.end(),
+                               [this](const std::string& name) { return ListHashOfName(name) == Hash; }),
+                names.end());
+  }
   // Stable, so names that collate equal keep the order of the listing.
   std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
     return platform::CompareTextNoCase(a, b) < 0;

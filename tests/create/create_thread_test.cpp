@@ -173,11 +173,13 @@ TEST(CreateThread, NameComesFromArchiveDefaultOrFolder) {
 
 // A list of another hash: named as an SFV file would be, with the hash's
 // extension; GNU lines in sorted order, LF, no header (also when the SFV
-// header options are on); lists of that hash already there are left out.
+// header options are on); lists of that hash already there, by extension
+// or by name, are left out.
 TEST(CreateThread, ListsOfOtherHashesAreNamedAndWrittenAsSha256sumWritesThem) {
   TempDir dir;
   const std::string folder = Folder(dir, "Show", {{"b.rar", kAbc}, {"A b.bin", kA}, {"old.sha256", "x"},
-                                                  {"old.sfv", "y"}, {"caf\xC3\xA9 \xE6\xAD\xA9", kDigits}});
+                                                  {"SHA256SUMS", "z"}, {"old.sfv", "y"},
+                                                  {"caf\xC3\xA9 \xE6\xAD\xA9", kDigits}});
   for (const unsigned jobs : {1u, 2u}) {
     ScriptedCreateHost host;
     host.overwriteAnswers = {OverwriteAnswer::Yes};
