@@ -31,6 +31,10 @@ constexpr std::uint64_t k4GiB = 1ULL << 32;
 // outside the SFV file's folder, when the options asked to rename or mark it.
 constexpr char kOutsideText[] =
     "lies outside the SFV file's folder (through a link): nothing is renamed or made there.";
+// The notice beside a name in a list of digests that leads outside the
+// list's folder. Such lists come with downloads, from whoever wrote them:
+// what they name outside their folder is never opened.
+constexpr char kNotOpenedOutsideText[] = "lies outside the checksum list's folder: not opened.";
 
 // The known-good records of one SFV file, in the order they were added. They
 // are compared as the file system compares names: without letter case on
@@ -162,7 +166,7 @@ struct SfvCheck {
       const std::size_t at = nextAhead++;
       const ListEntry& listed = entries[at];
       const ListedFile file = LookUpListedFile(folder, listed.name);
-      if (!file.entry || file.entry->isFolder || file.entry->isSpecial) continue;
+      if (!file.entry || file.entry->isFolder || file.entry->isSpecial || Refused(listed, file.path)) continue;
       if (worker.SkipKnownGood && knownGood.Contains(KnownGoodRecord(listed.name, *file.entry, HexText(listed.expected)))) {
         continue;
       }
@@ -186,6 +190,12 @@ struct SfvCheck {
     return place;
   }
 
+  // True for an entry of a list of digests whose name, or a folder link on
+  // its way, leads outside the list's folder: it is not opened.
+  bool Refused(const ListEntry& listed, const std::string& path) {
+    return listed.hash != HashKind::Crc32 && (!StaysInsideFolder(listed.name) || PlaceOf(path) == Place::Outside);
+  }
+
   // Decides and reports the outcome of the list's entry at index.
   void CheckFile(std::size_t index, const ListEntry& listed) {
     const std::string& name = listed.name;
@@ -202,6 +212,12 @@ struct SfvCheck {
     const auto sayOutside = [&] {
       if (namedInside && place == Place::Outside) File(name, kOutsideText, FileRowKind::Notice, "");
     };
+    if (Refused(listed, path)) {
+      ++bad;
+      File(name, folder, FileRowKind::Bad, "");
+      File(name, kNotOpenedOutsideText, FileRowKind::Notice, "");
+      return;
+    }
     if (!entry || entry->isFolder) {
       ++missing;
       if (worker.MakeDummy && mayTouch) MakeMarker(markers, path + kMissingSuffix);

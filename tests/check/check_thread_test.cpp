@@ -818,6 +818,32 @@ TEST_F(CheckThreadTest, ASha256ListGivesTheRowsAndNoticesOfAnSfvFile) {
   }
 }
 
+// A list of digests comes with a download: what it names outside its folder,
+// by its name or through a folder link, is bad and never opened, even where
+// the digest is right; alone and with a pool.
+TEST_F(CheckThreadTest, AListOfDigestsNeverOpensWhatLiesOutsideItsFolder) {
+  for (const char* folder : {"list", "victim"}) testutil::MakeFolder(dir / folder);
+  WriteBytes(dir / "outside.bin", "outside");
+  WriteBytes(dir / "victim/keys", "keys");
+  WriteBytes(dir / "list/a.bin", "inside");
+  ASSERT_TRUE(testutil::MakeFolderLink(dir / "list/lnk", dir / "victim"));
+  const std::string sha = dir / "list/x.sha256";
+  WriteBytes(sha, JoinListText({Sha256Line("../outside.bin", "outside"), Sha256Line("lnk/keys", "keys"),
+                                Sha256Line("a.bin", "inside")}));
+  for (const unsigned poolJobs : {1u, 2u}) {
+    SCOPED_TRACE(poolJobs);
+    jobs = poolJobs;
+    Run(All(sha));
+    const std::vector<FileRow> rows = host.FileRows();
+    ASSERT_EQ(rows.size(), 6u);
+    const std::vector<FileRowKind> kinds = {FileRowKind::Bad, FileRowKind::Notice, FileRowKind::Bad,
+                                            FileRowKind::Notice, FileRowKind::Ok};
+    for (std::size_t i = 0; i < kinds.size(); ++i) EXPECT_EQ(rows[i].kind, kinds[i]) << i;
+    EXPECT_NE(rows[1].path.find("not opened"), std::string::npos) << rows[1].path;
+    EXPECT_EQ(host.SfvRows().at(0).bad, 2u);
+  }
+}
+
 // An SFV file and a list of another hash that name the same file each check
 // it with their own hash, and a known-good record of one is no record of the
 // other.
