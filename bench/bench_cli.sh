@@ -22,7 +22,7 @@ done
 "$cli" create --name bench "$work" >/dev/null || { echo "quor-cli create failed" >&2; exit 1; }
 cat "${files[@]}" >/dev/null  # into the page cache
 
-now() { date +%s%N; }
+source "$(dirname "${BASH_SOURCE[0]}")/bench_lib.sh"
 best_cat=0
 best_cli=0
 best_jobs2=0
@@ -35,9 +35,9 @@ for _ in 1 2 3 4 5; do
   "$cli" check --jobs 2 "$work/bench.sfv" >/dev/null 2>&1 || { echo "quor-cli check --jobs 2 failed" >&2; exit 1; }
   t3=$(now)
   c=$((t1 - t0)) q=$((t2 - t1)) j=$((t3 - t2))
-  { [ "$best_cat" -eq 0 ] || [ "$c" -lt "$best_cat" ]; } && best_cat=$c
-  { [ "$best_cli" -eq 0 ] || [ "$q" -lt "$best_cli" ]; } && best_cli=$q
-  { [ "$best_jobs2" -eq 0 ] || [ "$j" -lt "$best_jobs2" ]; } && best_jobs2=$j
+  keep_best best_cat "$c"
+  keep_best best_cli "$q"
+  keep_best best_jobs2 "$j"
 done
 awk -v q="$best_cli" -v j="$best_jobs2" -v c="$best_cat" 'BEGIN {
   printf "quor-cli check: %.1f ms, check --jobs 2: %.1f ms, cat: %.1f ms (1 GiB in the page cache)\n",
@@ -52,16 +52,6 @@ awk -v q="$best_cli" -v j="$best_jobs2" -v c="$best_cat" 'BEGIN {
 # that reads into a page-aligned buffer and hashes each piece
 # (quor_bench_readhash), against cat in the same conditions.
 readhash="$(dirname "$cli")/quor_bench_readhash"
-best_of_5() {  # ns, the best of 5 runs of the command
-  local best=0 t0 t
-  for _ in 1 2 3 4 5; do
-    t0=$(now)
-    "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; return 1; }
-    t=$(($(now) - t0))
-    { [ "$best" -eq 0 ] || [ "$t" -lt "$best" ]; } && best=$t
-  done
-  echo "$best"
-}
 no_spare_processor() {  # NAME PREFIX...: the three lines for one condition
   local name=$1 c q r
   shift
@@ -120,10 +110,10 @@ cold_vs_cat() {
       t1=$(now)
       if [ "$tool" = cat ]; then
         c=$((t1 - t0))
-        { [ "$best_cat" -eq 0 ] || [ "$c" -lt "$best_cat" ]; } && best_cat=$c
+        keep_best best_cat "$c"
       else
         q=$((t1 - t0))
-        { [ "$best_cli" -eq 0 ] || [ "$q" -lt "$best_cli" ]; } && best_cli=$q
+        keep_best best_cli "$q"
       fi
     done
   done
@@ -157,8 +147,8 @@ for i in range(10000):
     "$cli" check "$small/small.sfv" >/dev/null 2>&1 || { echo "quor-cli check failed" >&2; return 1; }
     q=$(($(now) - t1))
     c=$((t1 - t0))
-    { [ "$best_cat" -eq 0 ] || [ "$c" -lt "$best_cat" ]; } && best_cat=$c
-    { [ "$best_cli" -eq 0 ] || [ "$q" -lt "$best_cli" ]; } && best_cli=$q
+    keep_best best_cat "$c"
+    keep_best best_cli "$q"
   done
   awk -v q="$best_cli" -v c="$best_cat" 'BEGIN {
     printf "quor-cli check: %.1f ms, find | cat: %.1f ms (10,000 files of 4 KiB in the page cache)\n", q / 1e6, c / 1e6

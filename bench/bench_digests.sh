@@ -18,7 +18,7 @@ for i in 1 2 3 4; do
   files+=("$work/part$i.bin")
 done
 
-now() { date +%s%N; }
+source "$(dirname "${BASH_SOURCE[0]}")/bench_lib.sh"
 for hash in sha256 md5; do
   "$cli" create --hash "$hash" --name bench "$work" >/dev/null || { echo "quor-cli create --hash $hash failed" >&2; exit 1; }
   list="$work/bench.$hash"
@@ -33,9 +33,9 @@ for hash in sha256 md5; do
     "$cli" check --jobs 2 "$list" >/dev/null 2>&1 || { echo "quor-cli check --jobs 2 $list failed" >&2; exit 1; }
     t3=$(now)
     s=$((t1 - t0)) q=$((t2 - t1)) j=$((t3 - t2))
-    { [ "$best_ssl" -eq 0 ] || [ "$s" -lt "$best_ssl" ]; } && best_ssl=$s
-    { [ "$best_cli" -eq 0 ] || [ "$q" -lt "$best_cli" ]; } && best_cli=$q
-    { [ "$best_jobs2" -eq 0 ] || [ "$j" -lt "$best_jobs2" ]; } && best_jobs2=$j
+    keep_best best_ssl "$s"
+    keep_best best_cli "$q"
+    keep_best best_jobs2 "$j"
   done
   rm -f "$list"
   awk -v q="$best_cli" -v j="$best_jobs2" -v s="$best_ssl" -v h="$hash" 'BEGIN {

@@ -62,7 +62,7 @@ with open(os.path.join(folder, "small.sfv"), "w", newline="") as f:
 PY
 sfv=$(winepath -w "$work/files/small.sfv" 2>/dev/null)
 
-now() { date +%s%N; }
+source "$(dirname "${BASH_SOURCE[0]}")/bench_lib.sh"
 best_cli=0
 best_gui=0
 for _ in $(seq "$rounds"); do
@@ -84,8 +84,8 @@ for _ in $(seq "$rounds"); do
   wait "$quor" 2>/dev/null
   [ $watched -eq 0 ] || { echo "bench_gui_rows: the window did not finish: $(cat "$work/watch.out")" >&2; exit 1; }
 
-  { [ "$best_cli" -eq 0 ] || [ "$cli" -lt "$best_cli" ]; } && best_cli=$cli
-  { [ "$best_gui" -eq 0 ] || [ "$gui" -lt "$best_gui" ]; } && best_gui=$gui
+  keep_best best_cli "$cli"
+  keep_best best_gui "$gui"
 done
 awk -v g="$best_gui" -v c="$best_cli" 'BEGIN {
   printf "Quor.exe -TestFile: %.0f ms, quor-cli.exe check: %.0f ms", g / 1e6, c / 1e6

@@ -28,26 +28,15 @@ PY
   "$cli" create --name small "$1" >/dev/null || { echo "quor-cli create failed" >&2; exit 1; }
 }
 
-now() { date +%s%N; }
-# Best time of 5 runs of the command, in ns.
-best_of_5() {
-  local best=0 t0 t
-  for _ in 1 2 3 4 5; do
-    t0=$(now)
-    "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; exit 1; }
-    t=$(($(now) - t0))
-    { [ "$best" -eq 0 ] || [ "$t" -lt "$best" ]; } && best=$t
-  done
-  echo "$best"
-}
+source "$(dirname "${BASH_SOURCE[0]}")/bench_lib.sh"
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 ms() { awk -v t="$1" 'BEGIN { printf "%.1f ms", t / 1e6 }'; }
 
 make_files "$work/100" 2000 100
 win_path=$(winepath -w "$work/100/small.sfv" 2>/dev/null) || { echo "winepath failed" >&2; exit 1; }
-t_native=$(best_of_5 "$cli" check --quiet "$work/100/small.sfv")
-t_start=$(best_of_5 wine "$exe" --version)
-t_exe=$(best_of_5 wine "$exe" check --quiet "$win_path")
+t_native=$(best_of_5 "$cli" check --quiet "$work/100/small.sfv") || exit 1
+t_start=$(best_of_5 wine "$exe" --version) || exit 1
+t_exe=$(best_of_5 wine "$exe" check --quiet "$win_path") || exit 1
 echo "quor-cli.exe check: $(ms "$t_exe") (start-up $(ms "$t_start")), native: $(ms "$t_native")" \
   "(2,000 files of 100 bytes)"
 t_check=$((t_exe > t_start ? t_exe - t_start : 0))
