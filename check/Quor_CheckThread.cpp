@@ -236,7 +236,7 @@ struct SfvCheck {
       return;
     }
 
-    const FileHashResult result = jobs ? jobs->HashWith(listed.hash, index, path, entry, worker.Host)
+    const FileHashResult result = jobs ? jobs->Hash(listed.hash, index, path, entry, worker.Host)
                                        : FileHash(path, listed.hash, worker.HaltFlag, worker.Host, worker.Gate);
     const bool matches = result.digest == listed.expected;
     if (!result.opened || result.readFailed) {

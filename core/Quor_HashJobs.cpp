@@ -129,19 +129,8 @@ std::size_t HashJobs::InHand() const {
   return inHand_.size();
 }
 
-FileCrcResult HashJobs::Hash(std::size_t key, const std::string& path,
-                             const std::optional<platform::DirEntry>& factsNow, NoticeTarget* target) {
-  FileHashResult hashed = HashWith(HashKind::Crc32, key, path, factsNow, target);
-  FileCrcResult result;
-  result.crc = Crc32FromBytes(hashed.digest);
-  result.opened = hashed.opened;
-  result.readFailed = hashed.readFailed;
-  result.errorText = std::move(hashed.errorText);
-  return result;
-}
-
-FileHashResult HashJobs::HashWith(HashKind hash, std::size_t key, const std::string& path,
-                                  const std::optional<platform::DirEntry>& factsNow, NoticeTarget* target) {
+FileHashResult HashJobs::Hash(HashKind hash, std::size_t key, const std::string& path,
+                              const std::optional<platform::DirEntry>& factsNow, NoticeTarget* target) {
   std::unique_lock<std::mutex> lock(mutex_);
   const auto found = inHand_.find(key);
   if (found == inHand_.end()) {

@@ -59,17 +59,13 @@ class HashJobs {
   // The pool threads: how many files are hashed side by side.
   std::size_t Threads() const { return threads_.size(); }
 
-  // The file's turn, on the worker thread: its CRC, and the byte counts of
-  // its hash passed to target in order. The pool's result when the file was
-  // handed over under this key, its facts are still factsNow and the pool
-  // read it whole; otherwise (and for a file the pool has not started yet)
-  // the file is hashed here.
-  FileCrcResult Hash(std::size_t key, const std::string& path, const std::optional<platform::DirEntry>& factsNow,
-                     NoticeTarget* target);
-  // The same for any hash: the pool's result is used only when the file was
-  // handed over with this hash.
-  FileHashResult HashWith(HashKind hash, std::size_t key, const std::string& path,
-                          const std::optional<platform::DirEntry>& factsNow, NoticeTarget* target);
+  // The file's turn, on the worker thread: its hash, and the byte counts of
+  // the hashing passed to target in order. The pool's result when the file
+  // was handed over under this key with this hash, its facts are still
+  // factsNow and the pool read it whole; otherwise (and for a file the pool
+  // has not started yet) the file is hashed here.
+  FileHashResult Hash(HashKind hash, std::size_t key, const std::string& path,
+                      const std::optional<platform::DirEntry>& factsNow, NoticeTarget* target);
 
   // Drops the file of key, when still in hand: its result is not wanted.
   void Drop(std::size_t key);

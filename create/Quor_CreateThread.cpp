@@ -266,7 +266,7 @@ bool TSFVCreateThread::CreateSfvForFolder(const std::string& folderPath) {
     FileHashResult crc;
     if (jobs_) {
       HandAhead(folder, files, i, nextAhead);
-      crc = jobs_->HashWith(Hash, i, path, platform::LookUpPath(path), &host_);
+      crc = jobs_->Hash(Hash, i, path, platform::LookUpPath(path), &host_);
     } else {
       crc = FileHash(path, Hash, CreateHaltFlag, &host_);
     }

@@ -236,7 +236,9 @@ TEST_P(FileCrc32Test, EveryReadGoesIntoAPageAlignedBuffer) {
   HashJobs jobs(2, nullptr, nullptr);
   for (std::size_t key = 0; key < 3; ++key) jobs.Add(key, dir / "big.bin", *platform::LookUpPath(dir / "big.bin"));
   for (std::size_t key = 0; key < 3; ++key) {
-    EXPECT_EQ(jobs.Hash(key, dir / "big.bin", platform::LookUpPath(dir / "big.bin"), nullptr).crc,
+    EXPECT_EQ(Crc32FromBytes(jobs.Hash(HashKind::Crc32, key, dir / "big.bin", platform::LookUpPath(dir / "big.bin"),
+                                       nullptr)
+                                 .digest),
               Crc32Of(bytes.data(), bytes.size()));
   }
   EXPECT_EQ(platform::UnalignedTransfersForTest(), before);

@@ -43,8 +43,8 @@ TEST(HashJobs, ResultsAndByteCountsAreThoseOfHashingOnTheWorker) {
   for (std::size_t key = 0; key < paths.size(); ++key) {
     RecordingTarget direct, pooled;
     const FileCrcResult expected = FileCrc32(paths[key], nullptr, &direct);
-    const FileCrcResult got = jobs.Hash(key, paths[key], platform::LookUpPath(paths[key]), &pooled);
-    EXPECT_EQ(got.crc, expected.crc) << paths[key];
+    const FileHashResult got = jobs.Hash(HashKind::Crc32, key, paths[key], platform::LookUpPath(paths[key]), &pooled);
+    EXPECT_EQ(Crc32FromBytes(got.digest), expected.crc) << paths[key];
     EXPECT_EQ(got.opened, expected.opened) << paths[key];
     EXPECT_EQ(pooled.notices, direct.notices) << paths[key];
   }
@@ -87,8 +87,8 @@ TEST(HashJobs, AResultIsUsedOnlyWhileTheFilesFactsAreThoseItWasHandedOverWith) {
     // time was put back, on every file system that keeps one.
     const bool seen = rewrite == Rewrite::Longer || (rewrite == Rewrite::TimePutBack && facts.changeTime != 0);
     const auto now = rewrite == Rewrite::StaleFacts ? std::optional(facts) : platform::LookUpPath(path);
-    const FileCrcResult got = jobs.Hash(0, path, now, &counts);
-    EXPECT_EQ(got.crc, CrcOf(seen ? after : before)) << static_cast<int>(rewrite);
+    const FileHashResult got = jobs.Hash(HashKind::Crc32, 0, path, now, &counts);
+    EXPECT_EQ(Crc32FromBytes(got.digest), CrcOf(seen ? after : before)) << static_cast<int>(rewrite);
     std::uint64_t total = 0;
     for (const auto& notice : counts.notices) total += notice.second;
     EXPECT_EQ(total, seen ? after.size() : before.size()) << "each byte counted once";
@@ -126,7 +126,8 @@ TEST(HashJobs, HandingAKeyOverAgainStopsTheEarlierHash) {
     ASSERT_TRUE(Eventually([&] { return counting.gate.Waiting() == 1; }));
     jobs.Add(0, small, *platform::LookUpPath(small));
     counting.gate.Resume();
-    EXPECT_EQ(jobs.Hash(0, small, platform::LookUpPath(small), nullptr).crc, CrcOf("small"));
+    EXPECT_EQ(Crc32FromBytes(jobs.Hash(HashKind::Crc32, 0, small, platform::LookUpPath(small), nullptr).digest),
+              CrcOf("small"));
   }  // the pool threads have ended
   EXPECT_LT(counting.passed.load(), 8) << "the big file was read on";
 }
@@ -151,9 +152,9 @@ TEST(HashJobs, AFileThePoolCouldNotOpenIsTriedAgainAtItsTurn) {
   platform::RemoveFile(path);
   WriteBytes(path, "readable now");
   gate.Resume();
-  const FileCrcResult got = jobs.Hash(0, path, facts, nullptr);
+  const FileHashResult got = jobs.Hash(HashKind::Crc32, 0, path, facts, nullptr);
   EXPECT_TRUE(got.opened);
-  EXPECT_EQ(got.crc, CrcOf("readable now"));
+  EXPECT_EQ(Crc32FromBytes(got.digest), CrcOf("readable now"));
 }
 
 // A halt reaches the pool threads and the worker's own hash alike: each
@@ -170,8 +171,8 @@ TEST(HashJobs, AHaltStopsEveryHashAfterItsBlock) {
   }
   for (std::size_t key = 0; key < 3; ++key) jobs.Add(key, paths[key], *platform::LookUpPath(paths[key]));
   for (std::size_t key = 0; key < 4; ++key) {  // the fourth was not handed over: hashed here
-    const FileCrcResult got = jobs.Hash(key, paths[key], platform::LookUpPath(paths[key]), nullptr);
-    EXPECT_EQ(got.crc, CrcOf(contents[key].substr(0, FileCrcBlockSize()))) << key;
+    const FileHashResult got = jobs.Hash(HashKind::Crc32, key, paths[key], platform::LookUpPath(paths[key]), nullptr);
+    EXPECT_EQ(Crc32FromBytes(got.digest), CrcOf(contents[key].substr(0, FileCrcBlockSize()))) << key;
   }
 }
 
