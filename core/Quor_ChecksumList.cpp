@@ -38,20 +38,13 @@ const HashNames& NamesOf(HashKind hash) {
   return kHashes[0];
 }
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 // The bytes of an even number of hex digits; nothing when one is not a digit.
 std::optional<std::string> HexBytes(std::string_view digits) {
   if (digits.size() % 2 != 0) return std::nullopt;
   std::string bytes(digits.size() / 2, '\0');
   for (std::size_t i = 0; i < bytes.size(); ++i) {
-    const int high = HexValue(digits[2 * i]);
-    const int low = HexValue(digits[2 * i + 1]);
+    const int high = HexDigitValue(digits[2 * i]);
+    const int low = HexDigitValue(digits[2 * i + 1]);
     if (high < 0 || low < 0) return std::nullopt;
     bytes[i] = static_cast<char>(high * 16 + low);
   }
@@ -201,7 +194,7 @@ std::optional<ListEntry> ReadGnuLine(std::string_view line, std::optional<HashKi
   const std::string_view body = LineBody(line, escaped);
   if (body.empty() || body[0] == '#' || body[0] == ';') return std::nullopt;
   std::size_t digits = 0;
-  while (digits < body.size() && HexValue(body[digits]) >= 0) ++digits;
+  while (digits < body.size() && HexDigitValue(body[digits]) >= 0) ++digits;
   const std::optional<HashKind> hash = HashOfDigits(digits, listHash);
   if (!hash || digits + 1 >= body.size() || body[digits] != ' ') return std::nullopt;
   // Two blanks or a blank and '*' (text or binary: the same file); md5 -r

@@ -14,15 +14,7 @@ namespace {
 
 constexpr std::size_t kCrcDigits = 8;
 
-bool IsHexDigit(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
-
-unsigned HexValue(char c) {
-  if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
-  if (c >= 'A' && c <= 'F') return static_cast<unsigned>(c - 'A' + 10);
-  return static_cast<unsigned>(c - 'a' + 10);
-}
+bool IsHexDigit(char c) { return HexDigitValue(c) >= 0; }
 
 }  // namespace
 
@@ -51,8 +43,9 @@ bool SplitSfvLine(const std::string& line, std::string& name, std::uint32_t& crc
   if (blank == std::string::npos || line.size() != blank + 1 + kCrcDigits) return false;
   std::uint32_t value = 0;
   for (std::size_t i = blank + 1; i < line.size(); ++i) {
-    if (!IsHexDigit(line[i])) return false;
-    value = (value << 4) | HexValue(line[i]);
+    const int digit = HexDigitValue(line[i]);
+    if (digit < 0) return false;
+    value = (value << 4) | static_cast<std::uint32_t>(digit);
   }
   name = line.substr(0, blank);
   crc = value;

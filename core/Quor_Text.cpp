@@ -31,6 +31,13 @@ std::string AsciiLower(std::string_view text) {
   return result;
 }
 
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
 std::vector<std::string> SplitListText(std::string_view text) {
   std::vector<std::string> items;
   std::size_t start = 0;

@@ -9,6 +9,9 @@ inline constexpr char kCrLf[] = "\r\n";
 
 std::string AsciiUpper(std::string_view text);
 std::string AsciiLower(std::string_view text);
+// The value of a hexadecimal digit (either letter case); -1 for any other
+// character.
+int HexDigitValue(char c);
 
 // Splits a list text into its items. Items end at CR LF, CR or LF; a final
 // line end adds no empty item. Empty items between two line ends are kept.
