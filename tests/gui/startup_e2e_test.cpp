@@ -86,11 +86,15 @@ class StartupProcessTest : public guitest::QuorProcessTest {
   }
   void TearDown() override { saved_.Restore(); }
 
-  // A first copy with no arguments; its main window.
+  // A first copy with no arguments; its main window, once shown. The window
+  // exists before the start-up has written the Explorer commands and
+  // cleaned the progress folder; it is shown after that.
   HWND StartFirstCopy(std::unique_ptr<ChildProcess>& first) {
     first = std::make_unique<ChildProcess>(app_, "");
     if (!first->started()) return nullptr;
-    return guitest::WaitForWindow(first->pid(), "TZOZUvavada");
+    HWND main = guitest::WaitForWindow(first->pid(), "TZOZUvavada");
+    if (main && !guitest::WaitUntil([&] { return IsWindowVisible(main) != FALSE; })) return nullptr;
+    return main;
   }
   static void CloseWindow(HWND window, const ChildProcess& process) {
     PostMessageA(window, WM_CLOSE, 0, 0);
