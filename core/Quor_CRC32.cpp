@@ -8,7 +8,7 @@
 
 #include "core/Quor_FileHash.h"
 #include "platform/fs.h"
-#include "platform/sequential_reader.h"
+#include "platform/read_helpers.h"
 #include "platform/shared_reader.h"
 #include "platform/threads.h"
 
@@ -29,37 +29,29 @@ constexpr std::array<std::uint32_t, 256> MakeCrcTable() {
 constexpr std::array<std::uint32_t, 256> kCrcTable = MakeCrcTable();
 
 // How the file is read was measured with page-aligned buffers on two
-// processors of an AMD EPYC virtual machine, 1 GiB in four files from the
-// page cache, FileCrc32 against a plain 1 MiB read loop (bench_read, and a
-// probe of it that times each read path; best of 9).
+// processors of an Intel Xeon virtual machine, 1 GiB in four files from the
+// page cache, each way against a plain read loop (a probe timing FileCrc32
+// forced onto each way, best of 9, in both builds).
 //
-// Reads of 1 MiB, on every path: on Linux a thread alone read and hashed
-// the GiB in 0.078 s in 1 MiB pieces, 0.100 s in 256 KiB and 0.103 s in
-// 128 KiB ones (taskset -c 0); shared with a helper 0.049-0.057 s against
-// 0.055-0.067 s in 256 KiB pieces. Under Wine a ReadFile call has a cost of
-// its own besides the copy, and fewer calls win there anyway.
+// Reads of 1 MiB, on every path: a thread alone read and hashed the GiB in
+// 0.138-0.144 s in every size from 64 KiB to 1 MiB, against 0.127-0.138 s
+// for reading alone, and under Wine a ReadFile call costs something of its
+// own besides the copy, so fewer calls win there.
 constexpr std::size_t kBlocksPerRead = 16;
-#ifdef _WIN32
-// Under Wine the helper reads ahead while the caller hashes: 0.058-0.064 s,
-// as fast as the read loop alone (0.059-0.064 s), where the caller alone
-// took 0.080 s. Sharing the pieces loses there: Windows cannot tell what
-// is in memory, and a ReadFile at a given offset costs twice one at the
-// file position under Wine (1 GiB: 0.16 s against 0.08 s).
-constexpr FileCrcReadPath kHelperPath = FileCrcReadPath::Overlapped;
-#else
-// On Linux the copy out of the page cache is the limit: a helper that reads
-// and hashes pieces of its own, into its own buffers, wins (two copies at
-// once; 0.049-0.057 s against 0.075 s alone). Reading ahead for the caller
-// lost even to the caller alone (0.14 s). With the other processor busy
-// (yes > /dev/null) the helper falls behind and stops.
-constexpr FileCrcReadPath kHelperPath = FileCrcReadPath::Shared;
-#endif
+// The copy out of the page cache is the limit, on Linux as under Wine. A
+// helper that reads and hashes pieces of its own, into its own buffers,
+// halves it: two copies at once, 0.082-0.086 s in both builds against
+// 0.136-0.143 s alone. A helper that only read ahead for the caller lost
+// even to the caller alone (0.161-0.166 s): every piece it read then had
+// to move to the other processor's cache to be hashed. So a digest, whose
+// pieces cannot be hashed apart and joined, is read by the caller alone:
+// with a helper reading ahead SHA-256 took 0.80 s against 0.72 s alone (MD5
+// 1.41 s against 1.50 s).
+//
 // Reads made on the calling thread before a helper starts: a file that ends
 // within them needs no helper.
 constexpr std::size_t kPlainReads = 4;
-// Pieces a helper may be ahead of the caller: one that reads ahead, and one
-// that shares the reading (counting its own pieces).
-constexpr std::size_t kReadsAhead = 2;
+// Pieces of its own the helper may be ahead of the caller.
 constexpr std::size_t kSharedReadsAhead = 4;
 
 // Threads said to hash side by side besides a lone FileCrc32, and the
@@ -80,8 +72,7 @@ bool HelperPays() {
   // watch each other's progress rather than sleep at a hand-over. On one
   // processor (taskset -c 0) a helper that starts anyway costs even where
   // it stops: 1 GiB took 0.079-0.088 s shared against 0.075-0.080 s alone
-  // on Linux, and under Wine 0.132-0.162 s read ahead against 0.083-0.101 s
-  // alone (best of 9).
+  // on Linux (best of 9).
   static const unsigned processors = platform::UsableProcessors();
   const unsigned hashing = std::max(callsUnderWay.load(std::memory_order_relaxed),
                                     1 + extraHashers.load(std::memory_order_relaxed));
@@ -105,35 +96,47 @@ std::uint32_t MultiplyModP(std::uint32_t a, std::uint32_t b) {
 
 std::uint32_t PieceRegister(const unsigned char* data, std::size_t size) { return Crc32Update(0, data, size); }
 
-// The reader FileCrc32 takes its pieces from: one that may have a helper
-// read ahead, or one that shares the reading (and hashing) with a helper.
+// Where FileCrc32 takes its pieces from: the file read in order by the
+// caller alone, or a reader that shares the reading (and hashing) with a
+// helper.
 class PieceSource {
  public:
-  PieceSource(platform::File& file, std::size_t blockSize, FileCrcReadPath path, bool joinsPieces) {
-    std::size_t plainReads = 0;  // a helper path asked for by name starts at once
+  PieceSource(platform::File& file, std::size_t blockSize, FileCrcReadPath path, bool joinsPieces)
+      : file_(file), pieceSize_(blockSize * kBlocksPerRead) {
+    std::size_t plainReads = 0;  // a helper asked for by name starts at once
     if (path == FileCrcReadPath::Auto) {
-      path = HelperPays() ? kHelperPath : FileCrcReadPath::Plain;
+      path = HelperPays() ? FileCrcReadPath::Shared : FileCrcReadPath::Plain;
       plainReads = kPlainReads;
     }
-    // Pieces hashed apart must be joined: a hash that cannot (a digest)
-    // has its helper read ahead instead.
-    if (path == FileCrcReadPath::Shared && !joinsPieces) path = FileCrcReadPath::Overlapped;
-    if (path == FileCrcReadPath::Shared) {
-      shared_.emplace(file, blockSize * kBlocksPerRead, plainReads, kSharedReadsAhead, &PieceRegister);
+    if (path == FileCrcReadPath::Shared && joinsPieces) {
+      shared_.emplace(file, pieceSize_, plainReads, kSharedReadsAhead, &PieceRegister);
     } else {
-      sequential_.emplace(file, blockSize * kBlocksPerRead, plainReads, path == FileCrcReadPath::Plain ? 0 : kReadsAhead);
+      own_ = platform::TakeBuffer(pieceSize_);
     }
   }
+  ~PieceSource() {
+    if (own_) platform::GiveBackBuffer(std::move(own_), pieceSize_);
+  }
+  PieceSource(const PieceSource&) = delete;
+  PieceSource& operator=(const PieceSource&) = delete;
 
   // The next piece, as SharedReader::Next hands it out.
   bool Next(platform::SharedReader::Piece& piece, std::string& errorText) {
     if (shared_) return shared_->Next(piece, errorText);
     piece = platform::SharedReader::Piece{};
-    return sequential_->Next(piece.data, piece.size, errorText);
+    piece.data = own_.get();
+    if (ended_) return true;
+    // A short piece is the end of the file: no read is made after it.
+    const bool ok = file_.Read(own_.get(), pieceSize_, piece.size, errorText);
+    ended_ = !ok || piece.size < pieceSize_;
+    return ok;
   }
 
  private:
-  std::optional<platform::SequentialReader> sequential_;
+  platform::File& file_;
+  const std::size_t pieceSize_;
+  platform::PageBuffer own_;
+  bool ended_ = false;
   std::optional<platform::SharedReader> shared_;
 };
 

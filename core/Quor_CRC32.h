@@ -55,10 +55,9 @@ struct FileCrcResult {
 // two blocks (then looks at stopFlag again).
 // Where a processor is free for it (see FileCrcSideBySide), the first reads
 // of a file are made on the calling thread and a larger file then gets a
-// helper thread: in the Windows build it reads ahead while the caller
-// hashes; elsewhere it reads and hashes every second piece for as long as
-// the file is in memory (from the first piece that is not, the caller reads
-// on alone, in order). The helper is done with the file before FileCrc32
+// helper thread: it reads and hashes every second piece for as long as the
+// file is in memory (from the first piece that is not, the caller reads on
+// alone, in order). The helper is done with the file before FileCrc32
 // returns. Reports, stops and read errors fall on the same blocks
 // either way.
 FileCrcResult FileCrc32(const std::string& path, const StopFlag* stopFlag, NoticeTarget* target,
@@ -80,8 +79,7 @@ class FileCrcSideBySide {
 };
 
 // How FileCrc32 reads: Auto as described above; Plain never with a helper;
-// Overlapped reads ahead from the first byte, small files too; Shared shares
-// the reading from the first byte. For tests, which run the same cases each
-// way, and benchmarks.
-enum class FileCrcReadPath { Auto, Plain, Overlapped, Shared };
+// Shared shares the reading from the first byte, small files too. For
+// tests, which run the same cases each way, and benchmarks.
+enum class FileCrcReadPath { Auto, Plain, Shared };
 void FileCrcForceReadPathForTest(FileCrcReadPath path);

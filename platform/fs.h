@@ -127,8 +127,10 @@ class File {
   bool ReadAt(std::uint64_t offset, void* buffer, std::size_t size, std::size_t& got, std::string& errorText);
   // ReadAt for bytes already in memory: true with got the bytes that came
   // without waiting for the disk (0 at the end; short when only a part was
-  // in memory), false when none came that way (not in memory, not supported
-  // here, or an error, which a ReadAt will then report).
+  // in memory), false when none came that way (not in memory, or an error,
+  // which a ReadAt will then report). Windows cannot be asked, so there a
+  // read that came at the speed of memory counts as one from memory, and a
+  // slower one is false with nothing got.
   bool ReadCachedAt(std::uint64_t offset, void* buffer, std::size_t size, std::size_t& got);
   // Writes all size bytes or fails with errorText.
   bool Write(const void* data, std::size_t size, std::string& errorText);

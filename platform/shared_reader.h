@@ -1,8 +1,7 @@
-// Reads an open file from its start to its end in pieces of one size, as
-// SequentialReader does, but shares the reading with a helper
-// thread rather than handing it over: after the first pieces, the caller and
-// the helper take the pieces in turn, and each digests (hashes) the pieces it
-// reads. Where copying a piece out of the system's file cache costs more
+// Reads an open file from its start to its end in pieces of one size, and
+// shares the reading with a helper thread: after the first pieces, the
+// caller and the helper take the pieces in turn, and each digests (hashes)
+// the pieces it reads. Where copying a piece out of the system's file cache costs more
 // than hashing it, two processors then copy at once, each into a buffer
 // that stays in its own processor's cache.
 //

@@ -20,8 +20,6 @@ inline const char* ReadPathName(FileCrcReadPath path) {
   switch (path) {
     case FileCrcReadPath::Plain:
       return "Plain";
-    case FileCrcReadPath::Overlapped:
-      return "Overlapped";
     case FileCrcReadPath::Shared:
       return "Shared";
     case FileCrcReadPath::Auto:

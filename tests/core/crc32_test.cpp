@@ -41,7 +41,7 @@ class FileCrc32Test : public testing::TestWithParam<FileCrcReadPath> {
 };
 
 INSTANTIATE_TEST_SUITE_P(ReadPaths, FileCrc32Test,
-                         testing::Values(FileCrcReadPath::Plain, FileCrcReadPath::Overlapped, FileCrcReadPath::Shared,
+                         testing::Values(FileCrcReadPath::Plain, FileCrcReadPath::Shared,
                                          FileCrcReadPath::Auto),
                          [](const testing::TestParamInfo<FileCrcReadPath>& info) {
                            return testutil::ReadPathName(info.param);

@@ -20,7 +20,7 @@ class FileHashTest : public testing::TestWithParam<FileCrcReadPath> {
 };
 
 INSTANTIATE_TEST_SUITE_P(ReadPaths, FileHashTest,
-                         testing::Values(FileCrcReadPath::Plain, FileCrcReadPath::Overlapped, FileCrcReadPath::Shared,
+                         testing::Values(FileCrcReadPath::Plain, FileCrcReadPath::Shared,
                                          FileCrcReadPath::Auto),
                          [](const testing::TestParamInfo<FileCrcReadPath>& info) {
                            return testutil::ReadPathName(info.param);
