@@ -65,3 +65,36 @@ TEST(SharedReader, HandsOutTheFileInOrderWithTheHelpersPiecesDigested) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FileReadAt, ReadsFromTheOffsetGivesNothingFromTheEndOnAndFailsWithAReason) {
+  testutil::TempDir dir;
+  testutil::WriteBytes(dir / "file", "0123456789");
+  platform::File file = platform::File::Open(dir / "file", platform::Access::Read, platform::Share::Read,
+                                             platform::Disposition::OpenExisting);
+  struct Case {
+    std::uint64_t offset;
+    std::size_t size;
+    std::string expected;
+  };
+  for (const Case& c : {Case{3, 4, "3456"}, Case{7, 8, "789"}, Case{10, 4, ""}, Case{1ull << 40, 4, ""},
+                        Case{0, 10, "0123456789"}}) {
+    SCOPED_TRACE(c.offset);
+    char buffer[16] = {};
+    std::size_t got = 99;
+    std::string error;
+    ASSERT_TRUE(file.ReadAt(c.offset, buffer, c.size, got, error)) << error;
+    EXPECT_EQ(std::string(buffer, got), c.expected);
+  }
+  // A file opened only for writing cannot be read at any offset.
+  platform::File writeOnly = platform::File::Open(dir / "file", platform::Access::Write, platform::Share::ReadWrite,
+                                                  platform::Disposition::OpenExisting);
+  char buffer[4];
+  std::size_t got = 0;
+  std::string error;
+  EXPECT_FALSE(writeOnly.ReadAt(0, buffer, sizeof buffer, got, error));
+  EXPECT_FALSE(error.empty());
+}
+
+}  // namespace
