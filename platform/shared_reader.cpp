@@ -65,7 +65,11 @@ bool SharedReader::Next(Piece& piece, std::string& errorText) {
   // usually done in a moment; one that has not got to it is behind.
   if (!ready() && (k == 0 || claimed_.load(std::memory_order_acquire) > k)) WatchBriefly(ready);
   if (taken_.load(std::memory_order_acquire) <= k) {
-    if (++takenOver_ >= kMostTakenOver && takenOver_ * 4 > k + 1 && !stop_) {
+    // A helper that has not taken its first piece yet is still waking up
+    // (a new thread, or a parked one: under a millisecond, but several
+    // pieces' time); only one at work can fall behind.
+    const bool started = claimed_.load(std::memory_order_acquire) > 0;
+    if (started && ++takenOver_ >= kMostTakenOver && takenOver_ * 4 > k + 1 && !stop_) {
       // The helper keeps falling behind (a quarter of its pieces or more):
       // it has no processor to itself. The caller reads the rest alone
       // rather than share its own.
