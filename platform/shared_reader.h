@@ -5,10 +5,11 @@
 // than hashing it, two processors then copy at once, each into a buffer
 // that stays in its own processor's cache.
 //
-// The helper takes only pieces already in memory (ReadCachedAt). At the
-// first piece that would have to come from the disk it leaves that piece and
-// the rest of the file to the caller, so a file that is not (all) cached is
-// read from the disk in order, by one thread, as without a helper.
+// The helper takes only pieces already in memory (ReadCachedAt); a piece
+// that would have to come from the disk it leaves to the caller. After a
+// few such pieces it leaves the rest of the file to the caller too, so a
+// file that is not (all) cached is read from the disk in order, by one
+// thread, as without a helper.
 //
 // The caller never sleeps waiting for the helper. A helper piece that is not
 // ready when the caller gets there (the helper is behind, or has lost its
@@ -90,10 +91,9 @@ class SharedReader final : private HelperWork {
   bool ended_ = false;                    // the last piece (empty or failed) has been handed out
   bool holdsHelpers_ = false;             // the caller holds the helper's piece last handed out,
   std::uint64_t heldK_ = 0;               // its k-th
-  // Helper pieces the caller read itself; from kMostTakenOver on, when they
-  // are a quarter of the helper's, the helper stops.
-  static constexpr unsigned kMostTakenOver = 3;
-  unsigned takenOver_ = 0;
+  // Helper pieces not (all) in memory after which the helper leaves the
+  // rest of the file to the caller.
+  static constexpr unsigned kMostMisses = 3;
 
   // The helper's pieces: its k-th piece is shareFrom_ + 1 + 2k, in slot
   // k % slots_.size(). The helper is at work on pieces below claimed_ and
@@ -107,7 +107,7 @@ class SharedReader final : private HelperWork {
   std::atomic<std::uint64_t> taken_{0};
   std::atomic<std::uint64_t> released_{0};
   std::atomic<bool> stop_{false};
-  std::atomic<bool> gaveUp_{false};  // the helper takes no piece after its last
+  std::atomic<bool> gaveUp_{false};  // the helper has left the rest of the file to the caller
   bool helperWaits_ = false;
   std::shared_ptr<ReadAheadHelper> helper_;
 };
