@@ -40,10 +40,11 @@ constexpr std::array<std::uint32_t, 256> kCrcTable = MakeCrcTable();
 constexpr std::size_t kBlocksPerRead = 16;
 // The copy out of the page cache is the limit, on Linux as under Wine. A
 // helper that reads and hashes pieces of its own, into its own buffers,
-// halves it: two copies at once, 0.082-0.086 s in both builds against
-// 0.136-0.143 s alone. A helper that only read ahead for the caller lost
-// even to the caller alone (0.161-0.166 s): every piece it read then had
-// to move to the other processor's cache to be hashed. So a digest, whose
+// halves it: two copies at once, 0.074-0.086 s in both builds against
+// 0.131-0.143 s alone and 0.117-0.121 s for the read loop alone. A helper
+// that only read ahead for the caller lost even to the caller alone
+// (0.161-0.166 s): every piece it read then had to move to the other
+// processor's cache to be hashed. So a digest, whose
 // pieces cannot be hashed apart and joined, is read by the caller alone:
 // with a helper reading ahead SHA-256 took 0.80 s against 0.72 s alone (MD5
 // 1.41 s against 1.50 s).
@@ -70,9 +71,10 @@ class CallUnderWay {
 bool HelperPays() {
   // The helper needs a processor of its own: it and the hashing thread
   // watch each other's progress rather than sleep at a hand-over. On one
-  // processor (taskset -c 0) a helper that starts anyway costs even where
-  // it stops: 1 GiB took 0.079-0.088 s shared against 0.075-0.080 s alone
-  // on Linux (best of 9).
+  // processor (taskset -c 0) a helper that starts anyway costs: 1 GiB took
+  // 0.158-0.163 s shared against 0.132-0.134 s alone, in both builds (best
+  // of 9). With the other processor busy (yes > /dev/null) it still pays:
+  // 0.099-0.108 s against 0.130-0.131 s alone.
   static const unsigned processors = platform::UsableProcessors();
   const unsigned hashing = std::max(callsUnderWay.load(std::memory_order_relaxed),
                                     1 + extraHashers.load(std::memory_order_relaxed));
