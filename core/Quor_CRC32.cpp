@@ -30,8 +30,8 @@ constexpr std::array<std::uint32_t, 256> kCrcTable = MakeCrcTable();
 
 // How the file is read was measured with page-aligned buffers on two
 // processors of an Intel Xeon virtual machine, 1 GiB in four files from the
-// page cache, each way against a plain read loop (a probe timing FileCrc32
-// forced onto each way, best of 9, in both builds).
+// page cache, each way against a plain read loop: quor_bench_paths, best of
+// 9, in both builds (the Windows one under Wine).
 //
 // Reads of 1 MiB, on every path: a thread alone read and hashed the GiB in
 // 0.138-0.144 s in every size from 64 KiB to 1 MiB, against 0.127-0.138 s
@@ -47,7 +47,7 @@ constexpr std::size_t kBlocksPerRead = 16;
 // processor's cache to be hashed. So a digest, whose
 // pieces cannot be hashed apart and joined, is read by the caller alone:
 // with a helper reading ahead SHA-256 took 0.80 s against 0.72 s alone (MD5
-// 1.41 s against 1.50 s).
+// 1.41 s against 1.50 s; measured before that path was removed).
 //
 // Reads made on the calling thread before a helper starts: a file that ends
 // within them needs no helper.
