@@ -33,15 +33,16 @@ constexpr std::array<std::uint32_t, 256> kCrcTable = MakeCrcTable();
 // page cache, each way against a plain read loop: quor_bench_paths, best of
 // 9, in both builds (the Windows one under Wine).
 //
-// Reads of 1 MiB, on every path: a thread alone read and hashed the GiB in
-// 0.138-0.144 s in every size from 64 KiB to 1 MiB, against 0.127-0.138 s
-// for reading alone, and under Wine a ReadFile call costs something of its
-// own besides the copy, so fewer calls win there.
-constexpr std::size_t kBlocksPerRead = 16;
+// Reads of four blocks (256 KiB), on every path. A thread alone read and
+// hashed the GiB in 0.127-0.130 s in 256 KiB pieces and 0.128-0.132 s in
+// 1 MiB ones; shared with a helper 0.068-0.073 s against 0.074-0.080 s, and
+// with the other processor busy 0.093 s against 0.102 s. The read loop
+// alone: 0.116-0.124 s in 256 KiB reads, 0.120-0.128 s in 1 MiB ones.
+constexpr std::size_t kBlocksPerRead = 4;
 // The copy out of the page cache is the limit, on Linux as under Wine. A
 // helper that reads and hashes pieces of its own, into its own buffers,
-// halves it: two copies at once, 0.074-0.086 s in both builds against
-// 0.131-0.143 s alone and 0.117-0.121 s for the read loop alone. A helper
+// halves it: two copies at once, 0.068-0.073 s in both builds against
+// 0.127-0.130 s alone and 0.116-0.124 s for the read loop alone. A helper
 // that only read ahead for the caller lost even to the caller alone
 // (0.161-0.166 s): every piece it read then had to move to the other
 // processor's cache to be hashed. So a digest, whose
@@ -72,9 +73,9 @@ bool HelperPays() {
   // The helper needs a processor of its own: it and the hashing thread
   // watch each other's progress rather than sleep at a hand-over. On one
   // processor (taskset -c 0) a helper that starts anyway costs: 1 GiB took
-  // 0.158-0.163 s shared against 0.132-0.134 s alone, in both builds (best
-  // of 9). With the other processor busy (yes > /dev/null) it still pays:
-  // 0.099-0.108 s against 0.130-0.131 s alone.
+  // 0.177-0.182 s shared against 0.125-0.130 s alone, in both builds
+  // (quor_bench_paths). With the other processor busy (yes > /dev/null) it
+  // still pays: 0.093-0.097 s against 0.124-0.128 s alone.
   static const unsigned processors = platform::UsableProcessors();
   const unsigned hashing = std::max(callsUnderWay.load(std::memory_order_relaxed),
                                     1 + extraHashers.load(std::memory_order_relaxed));

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <winternl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string_view>
@@ -350,11 +351,12 @@ bool ReadFileAt(HANDLE handle, std::uint64_t from, char* out, DWORD count, DWORD
 // Windows cannot be asked whether a file's bytes are in memory, so a read
 // that came at the speed of memory counts as one that found them there.
 // From the page cache 1 MiB comes in about 0.14 ms under Wine (7-9 GB/s);
-// a hard disk or a SATA SSD needs 2 ms and more. A read slower than this
-// per MiB (1 GiB/s) counts as one from the disk, and so does one the thread
-// lost its processor during: either way the caller is better off reading on
-// alone.
-constexpr std::int64_t kMemoryReadMicrosecondsPerMiB = 1000;
+// a hard disk or a SATA SSD needs 2 ms and more. A read slower than 1 GB/s
+// (but never held to less than 0.1 ms, which a call alone may take) counts
+// as one from the disk, and so does one the thread lost its processor
+// during: either way the caller is better off reading on alone.
+constexpr std::int64_t kMemoryReadNanosecondsPerByte = 1;
+constexpr std::int64_t kShortestReadMicroseconds = 100;
 
 }  // namespace
 
@@ -374,8 +376,9 @@ bool File::ReadCachedAt(std::uint64_t offset, void* buffer, std::size_t size, st
     got = 0;
     return false;
   }
-  const std::int64_t mebibytes = static_cast<std::int64_t>((size >> 20) + 1);
-  if (std::chrono::steady_clock::now() - start > std::chrono::microseconds(kMemoryReadMicrosecondsPerMiB * mebibytes)) {
+  const auto allowed = std::max(std::chrono::nanoseconds(kMemoryReadNanosecondsPerByte * static_cast<std::int64_t>(size)),
+                                std::chrono::nanoseconds(std::chrono::microseconds(kShortestReadMicroseconds)));
+  if (std::chrono::steady_clock::now() - start > allowed) {
     got = 0;
     return false;
   }
