@@ -65,13 +65,23 @@ bool SharedReader::Next(Piece& piece, std::string& errorText) {
   // usually done in a moment; one that has not got to it is behind.
   if (!ready() && (k == 0 || claimed_.load(std::memory_order_acquire) > k)) WatchBriefly(ready);
   if (taken_.load(std::memory_order_acquire) <= k) {
-    // The helper is behind. The caller reads the piece itself and goes on;
-    // the helper skips it. Giving a helper that keeps falling behind up for
-    // the rest of the file gained nothing measurable, with the other
-    // processor busy (yes > /dev/null) or not: four files took 0.167-0.176 s
-    // either way busy, and 0.086-0.088 s without a give-up against
-    // 0.089-0.093 s with one (means of 12 fresh processes), where a helper
-    // slow to wake at the start of a file was given up too.
+    // The helper is behind; the caller reads the piece itself. One that
+    // keeps falling behind (more than a quarter of its pieces) has no
+    // processor to itself, and the caller reads the rest alone rather than
+    // share its own. It is judged from its kFirstJudged-th piece on only:
+    // its first pieces are slow for reasons that pass (the first touches of
+    // its buffers; on a virtual machine an idle processor took up to 2 ms to
+    // wake). quor-cli check of 1 GiB in four files, means of 8: judged from
+    // the 64th piece on, 81-82 ms, and 147-150 ms with the other processor
+    // busy (yes > /dev/null; one thread alone 138-140 ms); never given up,
+    // 82-86 ms and 165-170 ms; judged from the 16th, 90-95 ms and 146-150 ms.
+    const bool started = claimed_.load(std::memory_order_acquire) > 0;
+    if (started && ++takenOver_ * 4 > k + 1 && k + 1 >= kFirstJudged && !stop_) {
+      std::lock_guard<Mutex> lock(mutex_);
+      stop_ = true;
+      gaveUp_ = true;
+      if (helperWaits_) slotFree_.NotifyOne();
+    }
     Release(k + 1);  // the helper skips it
     return ReadHere(own_.get(), number, piece, errorText);
   }

@@ -15,7 +15,8 @@
 // ready when the caller gets there (the helper is behind, or has lost its
 // processor to another program) is read by the caller itself, after a brief
 // watch when the helper is at work on it; the helper then goes on past it.
-// So a helper that cannot run costs the caller next to nothing.
+// So a helper that cannot run costs the caller next to nothing, and one that
+// keeps falling behind is stopped for the rest of the file.
 #pragma once
 
 #include <atomic>
@@ -94,6 +95,11 @@ class SharedReader final : private HelperWork {
   // Helper pieces not (all) in memory after which the helper leaves the
   // rest of the file to the caller.
   static constexpr unsigned kMostMisses = 3;
+  // Helper pieces the caller read itself; from the helper's kFirstJudged-th
+  // piece on, when they are more than a quarter of its pieces, the helper
+  // stops.
+  static constexpr std::uint64_t kFirstJudged = 64;
+  unsigned takenOver_ = 0;
 
   // The helper's pieces: its k-th piece is shareFrom_ + 1 + 2k, in slot
   // k % slots_.size(). The helper is at work on pieces below claimed_ and
@@ -107,7 +113,7 @@ class SharedReader final : private HelperWork {
   std::atomic<std::uint64_t> taken_{0};
   std::atomic<std::uint64_t> released_{0};
   std::atomic<bool> stop_{false};
-  std::atomic<bool> gaveUp_{false};  // the helper has left the rest of the file to the caller
+  std::atomic<bool> gaveUp_{false};  // the helper takes no piece after its last
   bool helperWaits_ = false;
   std::shared_ptr<ReadAheadHelper> helper_;
 };
