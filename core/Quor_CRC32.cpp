@@ -74,8 +74,13 @@ bool HelperPays() {
   // watch each other's progress rather than sleep at a hand-over. On one
   // processor (taskset -c 0) a helper that starts anyway costs: 1 GiB took
   // 0.177-0.182 s shared against 0.125-0.130 s alone, in both builds
-  // (quor_bench_paths). With the other processor busy (yes > /dev/null) it
-  // still pays: 0.093-0.097 s against 0.124-0.128 s alone.
+  // (quor_bench_paths). With the other processor busy (yes > /dev/null), a
+  // helper already at hand in a process that had hashed before still paid
+  // there (0.093-0.097 s against 0.124-0.128 s alone), but one that a fresh
+  // quor-cli check had to start cost: 147-150 ms against 138-140 ms for one
+  // thread alone (means of 8). So a helper also waits for a processor free
+  // at the moment it would start (SharedReader's askFirst); quor-cli check
+  // then took 129-131 ms busy, beside a floor of 128-130 ms.
   static const unsigned processors = platform::UsableProcessors();
   const unsigned hashing = std::max(callsUnderWay.load(std::memory_order_relaxed),
                                     1 + extraHashers.load(std::memory_order_relaxed));
@@ -106,13 +111,16 @@ class PieceSource {
  public:
   PieceSource(platform::File& file, std::size_t blockSize, FileCrcReadPath path, bool joinsPieces)
       : file_(file), pieceSize_(blockSize * kBlocksPerRead) {
-    std::size_t plainReads = 0;  // a helper asked for by name starts at once
+    // A helper asked for by name starts at once, whatever else runs.
+    std::size_t plainReads = 0;
+    bool askFirst = false;
     if (path == FileCrcReadPath::Auto) {
       path = HelperPays() ? FileCrcReadPath::Shared : FileCrcReadPath::Plain;
       plainReads = kPlainReads;
+      askFirst = true;
     }
     if (path == FileCrcReadPath::Shared && joinsPieces) {
-      shared_.emplace(file, pieceSize_, plainReads, kSharedReadsAhead, &PieceRegister);
+      shared_.emplace(file, pieceSize_, plainReads, kSharedReadsAhead, &PieceRegister, askFirst);
     } else {
       own_ = platform::TakeBuffer(pieceSize_);
     }

@@ -2,15 +2,18 @@
 
 #include <algorithm>
 
+#include "platform/threads.h"
+
 namespace platform {
 
 SharedReader::SharedReader(File& file, std::size_t pieceSize, std::size_t plainPieces, std::size_t aheadPieces,
-                           Digest digest)
+                           Digest digest, bool askFirst)
     : file_(file),
       pieceSize_(pieceSize),
       plainPieces_(plainPieces),
       aheadPieces_(aheadPieces),
       digest_(digest),
+      askFirst_(askFirst),
       own_(TakeBuffer(pieceSize)) {}
 
 SharedReader::~SharedReader() {
@@ -54,7 +57,9 @@ bool SharedReader::Next(Piece& piece, std::string& errorText) {
     Release(heldK_ + 1);  // the caller is done with the helper's piece it held
   }
   const std::uint64_t number = next_++;
-  if (!helper_ && number == plainPieces_ && aheadPieces_ > 0) StartHelper();
+  // With every processor taken by other programs, the helper would only
+  // take turns with them (FileCrc32 has the figures).
+  if (!helper_ && number == plainPieces_ && aheadPieces_ > 0 && (!askFirst_ || ProcessorFreeNow())) StartHelper();
   if (!IsHelpers(number)) return ReadHere(own_.get(), number, piece, errorText);
 
   const std::uint64_t k = (number - shareFrom_ - 1) / 2;  // the helper's k-th piece

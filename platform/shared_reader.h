@@ -40,10 +40,11 @@ class SharedReader final : private HelperWork {
   // Reads file in pieces of pieceSize bytes. The first plainPieces pieces
   // are read by the caller alone; then, when the file goes on, a helper takes
   // every second piece, up to aheadPieces of its own pieces ahead of the
-  // caller. aheadPieces 0: never a helper. The caller leaves the file alone
-  // while the reader lives.
+  // caller. aheadPieces 0: never a helper. askFirst: only when a processor
+  // is free at that moment (ProcessorFreeNow). The caller leaves the file
+  // alone while the reader lives.
   SharedReader(File& file, std::size_t pieceSize, std::size_t plainPieces, std::size_t aheadPieces,
-               Digest digest);
+               Digest digest, bool askFirst = false);
   // Stops the helper and waits until it is done with this reader.
   ~SharedReader();
   SharedReader(const SharedReader&) = delete;
@@ -86,6 +87,7 @@ class SharedReader final : private HelperWork {
   const std::size_t plainPieces_;
   const std::size_t aheadPieces_;
   const Digest digest_;
+  const bool askFirst_;
   PageBuffer own_;  // the caller's buffer
   std::uint64_t next_ = 0;                // the piece Next hands out next
   std::uint64_t shareFrom_ = 0;           // the helper takes shareFrom_ + 1, + 3, ...

@@ -1,6 +1,7 @@
 #include "platform/threads.h"
 
 #include <atomic>
+#include <cstdio>
 #include <future>
 
 #ifdef _WIN32
@@ -111,6 +112,21 @@ unsigned UsableProcessors() {
 #endif
   const unsigned online = std::thread::hardware_concurrency();
   return online > 0 ? online : 1;
+}
+
+bool ProcessorFreeNow() {
+#ifdef _WIN32
+  return true;
+#else
+  // The fourth field of /proc/loadavg is "running/total": the threads the
+  // whole system has running or ready to run now, this one included.
+  FILE* loadavg = std::fopen("/proc/loadavg", "r");
+  if (!loadavg) return true;
+  unsigned running = 0;
+  const bool read = std::fscanf(loadavg, "%*s %*s %*s %u/", &running) == 1;
+  std::fclose(loadavg);
+  return !read || running < UsableProcessors();
+#endif
 }
 
 }  // namespace platform

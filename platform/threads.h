@@ -18,6 +18,12 @@ ThreadPriority CurrentThreadPriority();
 // `taskset` or `start /affinity` set it), not all the machine has.
 unsigned UsableProcessors();
 
+// False when, at this moment, every usable processor has a thread running
+// or waiting to run (the calling one among them): a helper started now
+// would only take turns with them. True where the system cannot tell
+// (Windows).
+bool ProcessorFreeNow();
+
 class Thread {
  public:
   Thread() = default;

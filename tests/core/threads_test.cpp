@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <thread>
+#include <vector>
 
+#include "TestUtil.h"
 #include "platform/threads.h"
 
 namespace {
@@ -23,3 +26,20 @@ TEST(Thread, RunsTheBodyAndChangesPriorityWhileRunning) {
 }
 
 }  // namespace
+
+#ifndef _WIN32
+TEST(ProcessorFreeNow, IsFalseWhileEveryUsableProcessorHasAThreadToRun) {
+  std::atomic<bool> stop{false};
+  std::vector<std::thread> spinners;
+  for (unsigned i = 0; i < platform::UsableProcessors(); ++i) {
+    spinners.emplace_back([&stop] {
+      while (!stop.load(std::memory_order_relaxed)) {
+      }
+    });
+  }
+  // The spinners and this thread are more than there are processors.
+  EXPECT_TRUE(testutil::Eventually([] { return !platform::ProcessorFreeNow(); }));
+  stop = true;
+  for (std::thread& spinner : spinners) spinner.join();
+}
+#endif
