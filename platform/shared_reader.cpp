@@ -116,7 +116,12 @@ bool SharedReader::Next(Piece& piece, std::string& errorText) {
 
 bool SharedReader::ReadHere(unsigned char* buffer, std::uint64_t number, Piece& piece, std::string& errorText) {
   piece.data = buffer;
-  const bool ok = file_.ReadAt(number * pieceSize_, buffer, pieceSize_, piece.size, errorText);
+  // Until a helper shares the file the caller reads it in order from its
+  // position: under Wine a read at an offset is two system calls (the read,
+  // then a seek to keep the position), which a check of many small files
+  // pays on every one.
+  const bool ok = helper_ ? file_.ReadAt(number * pieceSize_, buffer, pieceSize_, piece.size, errorText)
+                          : file_.Read(buffer, pieceSize_, piece.size, errorText);
   if (!ok || piece.size < pieceSize_) ended_ = true;
   return ok;
 }
