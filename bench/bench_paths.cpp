@@ -14,17 +14,6 @@
 #include "core/Quor_CRC32.h"
 #include "platform/page_buffer.h"
 
-namespace {
-
-template <class F>
-double Seconds(F&& f) {
-  const auto start = std::chrono::steady_clock::now();
-  f();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
   const std::vector<std::string> paths(argv + 1, argv + argc);
   if (paths.empty()) {
@@ -47,7 +36,7 @@ int main(int argc, char** argv) {
   for (int round = 0; round < 9; ++round) {
     for (Way& way : ways) {
       FileCrcForceReadPathForTest(way.path);
-      way.best = std::min(way.best, Seconds([&] {
+      way.best = std::min(way.best, bench::Seconds([&] {
         if (way.readSize > 0) {
           bench::ReadFiles(paths, buffer.get(), way.readSize);
           return;

@@ -56,13 +56,6 @@ std::uint64_t HashAll(const std::vector<std::string>& paths) {
   return target.bytes;
 }
 
-template <class F>
-double Seconds(F&& f) {
-  const auto start = std::chrono::steady_clock::now();
-  f();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -88,17 +81,17 @@ int main(int argc, char** argv) {
     double runPlain = 1e9, runHashed = 1e9;
     for (int i = 0; i < 3 && complete; ++i) {
       for (std::size_t size : kReadSizes) {
-        const double t = Seconds([&] { PlainReadLoop(paths, size); });
+        const double t = bench::Seconds([&] { PlainReadLoop(paths, size); });
         runPlain = std::min(runPlain, t);
         if (t < plain) {
           plain = t;
           bestSize = size;
         }
       }
-      runHashed = std::min(runHashed, Seconds([&] { complete = HashAll(paths) == total; }));
+      runHashed = std::min(runHashed, bench::Seconds([&] { complete = HashAll(paths) == total; }));
       // The caller alone, as on a machine with no processor to spare.
       FileCrcForceReadPathForTest(FileCrcReadPath::Plain);
-      alone = std::min(alone, Seconds([&] { complete = complete && HashAll(paths) == total; }));
+      alone = std::min(alone, bench::Seconds([&] { complete = complete && HashAll(paths) == total; }));
       FileCrcForceReadPathForTest(FileCrcReadPath::Auto);
     }
     hashed = std::min(hashed, runHashed);

@@ -31,6 +31,14 @@ inline std::vector<unsigned char> RandomBuffer(std::size_t size) {
 
 inline volatile std::uint32_t sink;
 
+// The wall-clock seconds fn takes to run.
+template <class F>
+double Seconds(F&& f) {
+  const auto start = std::chrono::steady_clock::now();
+  f();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
 // Adds up the byte counts FileCrc32 reports.
 class CountingTarget : public NoticeTarget {
  public:
