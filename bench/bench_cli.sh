@@ -23,23 +23,8 @@ done
 cat "${files[@]}" >/dev/null  # into the page cache
 
 source "$(dirname "${BASH_SOURCE[0]}")/bench_lib.sh"
-best_cat=0
-best_cli=0
-best_jobs2=0
-for _ in 1 2 3 4 5; do
-  t0=$(now)
-  cat "${files[@]}" >/dev/null
-  t1=$(now)
-  "$cli" check "$work/bench.sfv" >/dev/null 2>&1 || { echo "quor-cli check failed" >&2; exit 1; }
-  t2=$(now)
-  "$cli" check --jobs 2 "$work/bench.sfv" >/dev/null 2>&1 || { echo "quor-cli check --jobs 2 failed" >&2; exit 1; }
-  t3=$(now)
-  c=$((t1 - t0)) q=$((t2 - t1)) j=$((t3 - t2))
-  keep_best best_cat "$c"
-  keep_best best_cli "$q"
-  keep_best best_jobs2 "$j"
-done
-awk -v q="$best_cli" -v j="$best_jobs2" -v c="$best_cat" 'BEGIN {
+checks_in_turns "$cli" "$work/bench.sfv" cat "${files[@]}" || exit 1
+awk -v q="$best_cli" -v j="$best_jobs2" -v c="$best_base" 'BEGIN {
   printf "quor-cli check: %.1f ms, check --jobs 2: %.1f ms, cat: %.1f ms (1 GiB in the page cache)\n",
     q / 1e6, j / 1e6, c / 1e6
   printf "check-vs-cat: %.2f\n", q / c

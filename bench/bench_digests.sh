@@ -23,22 +23,9 @@ for hash in sha256 md5; do
   "$cli" create --hash "$hash" --name bench "$work" >/dev/null || { echo "quor-cli create --hash $hash failed" >&2; exit 1; }
   list="$work/bench.$hash"
   cat "${files[@]}" >/dev/null  # into the page cache
-  best_ssl=0 best_cli=0 best_jobs2=0
-  for _ in 1 2 3 4 5; do
-    t0=$(now)
-    openssl dgst "-$hash" "${files[@]}" >/dev/null || { echo "openssl dgst -$hash failed" >&2; exit 1; }
-    t1=$(now)
-    "$cli" check "$list" >/dev/null 2>&1 || { echo "quor-cli check $list failed" >&2; exit 1; }
-    t2=$(now)
-    "$cli" check --jobs 2 "$list" >/dev/null 2>&1 || { echo "quor-cli check --jobs 2 $list failed" >&2; exit 1; }
-    t3=$(now)
-    s=$((t1 - t0)) q=$((t2 - t1)) j=$((t3 - t2))
-    keep_best best_ssl "$s"
-    keep_best best_cli "$q"
-    keep_best best_jobs2 "$j"
-  done
+  checks_in_turns "$cli" "$list" openssl dgst "-$hash" "${files[@]}" || exit 1
   rm -f "$list"
-  awk -v q="$best_cli" -v j="$best_jobs2" -v s="$best_ssl" -v h="$hash" 'BEGIN {
+  awk -v q="$best_cli" -v j="$best_jobs2" -v s="$best_base" -v h="$hash" 'BEGIN {
     printf "quor-cli check (%s): %.1f ms, check --jobs 2: %.1f ms, openssl dgst -%s: %.1f ms (1 GiB in four files, page cache)\n",
       h, q / 1e6, j / 1e6, h, s / 1e6
     printf "check-%s-vs-openssl: %.2f\n", h, q / s

@@ -21,3 +21,26 @@ best_of_5() {
   done
   echo "$best"
 }
+
+# checks_in_turns CLI LIST BASELINE...: five rounds, each running the
+# baseline command, CLI check LIST and CLI check --jobs 2 LIST, in turns so
+# that all three see the same machine; sets best_base, best_cli and
+# best_jobs2 to the best time of each, in ns. A run that fails says so on
+# stderr and fails the call.
+checks_in_turns() {
+  local cli=$1 list=$2 t0 t1 t2 t3
+  shift 2
+  best_base=0 best_cli=0 best_jobs2=0
+  for _ in 1 2 3 4 5; do
+    t0=$(now)
+    "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; return 1; }
+    t1=$(now)
+    "$cli" check "$list" >/dev/null 2>&1 || { echo "quor-cli check $list failed" >&2; return 1; }
+    t2=$(now)
+    "$cli" check --jobs 2 "$list" >/dev/null 2>&1 || { echo "quor-cli check --jobs 2 $list failed" >&2; return 1; }
+    t3=$(now)
+    keep_best best_base $((t1 - t0))
+    keep_best best_cli $((t2 - t1))
+    keep_best best_jobs2 $((t3 - t2))
+  done
+}
