@@ -118,29 +118,43 @@ struct NetworkOpenInfo {
   ULONG fileAttributes;
 };
 
-// The two ntdll functions that look a path up with its change time: found
-// once; null where ntdll lacks them, and GetFileAttributesExW looks up.
-struct NtLookUp {
+// The ntdll functions the look-ups and positioned reads call, found once;
+// null where ntdll lacks them, and the Win32 calls stand in.
+struct Ntdll {
   using Query = LONG(NTAPI*)(POBJECT_ATTRIBUTES, NetworkOpenInfo*);
   using ToNtPath = BOOLEAN(NTAPI*)(PCWSTR, PUNICODE_STRING, PWSTR*, void*);
   using FreeString = void(NTAPI*)(PUNICODE_STRING);
+  using Read = LONG(NTAPI*)(HANDLE, HANDLE, void*, void*, PIO_STATUS_BLOCK, void*, ULONG, PLARGE_INTEGER, PULONG);
+  using ToDosError = ULONG(NTAPI*)(LONG);
   Query query = nullptr;
   ToNtPath toNtPath = nullptr;
   FreeString freeString = nullptr;
+  Read read = nullptr;
+  ToDosError toDosError = nullptr;
 
-  NtLookUp() {
+  Ntdll() {
     if (HMODULE ntdll = GetModuleHandleW(L"ntdll.dll")) {
-      query = reinterpret_cast<Query>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQueryFullAttributesFile")));
-      toNtPath = reinterpret_cast<ToNtPath>(
-          reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlDosPathNameToNtPathName_U")));
-      freeString = reinterpret_cast<FreeString>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlFreeUnicodeString")));
+      query = Find<Query>(ntdll, "NtQueryFullAttributesFile");
+      toNtPath = Find<ToNtPath>(ntdll, "RtlDosPathNameToNtPathName_U");
+      freeString = Find<FreeString>(ntdll, "RtlFreeUnicodeString");
+      read = Find<Read>(ntdll, "NtReadFile");
+      toDosError = Find<ToDosError>(ntdll, "RtlNtStatusToDosError");
     }
   }
-  bool Usable() const { return query && toNtPath && freeString; }
+  // NtQueryFullAttributesFile looks a path up with its change time, which
+  // GetFileAttributesExW does not give.
+  bool CanLookUp() const { return query && toNtPath && freeString; }
+  bool CanReadAt() const { return read && toDosError; }
+
+ private:
+  template <class Function>
+  static Function Find(HMODULE ntdll, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(ntdll, name)));
+  }
 };
 
-const NtLookUp& Nt() {
-  static const NtLookUp nt;
+const Ntdll& Nt() {
+  static const Ntdll nt;
   return nt;
 }
 
@@ -149,7 +163,7 @@ const NtLookUp& Nt() {
 // with the change time too. Nullopt when the path cannot be turned into
 // that form or names nothing.
 std::optional<DirEntry> LookUpWithChangeTime(const std::wstring& widePath) {
-  const NtLookUp& nt = Nt();
+  const Ntdll& nt = Nt();
   UNICODE_STRING ntPath{};
   if (!nt.toNtPath(widePath.c_str(), &ntPath, nullptr, nullptr)) return std::nullopt;
   OBJECT_ATTRIBUTES object;
@@ -175,7 +189,7 @@ std::optional<DirEntry> LookUpPath(const std::string& path) {
   if (path.empty() || HasWildcard(path)) return std::nullopt;
   const std::wstring widePath = WidePath(path);
   std::optional<DirEntry> entry;
-  if (Nt().Usable()) {
+  if (Nt().CanLookUp()) {
     // A folder's size is not its own: GetFileAttributesExW gives 0 for it.
     entry = LookUpWithChangeTime(widePath);
     if (entry && entry->isFolder) entry->size = entry->sizeLow = 0;
@@ -303,32 +317,19 @@ bool File::Read(void* buffer, std::size_t size, std::size_t& got, std::string& e
 
 namespace {
 
+constexpr LONG kStatusEndOfFile = static_cast<LONG>(0xC0000011);
+
 // ReadFile with an OVERLAPPED position queues a completion for every read,
 // which under Wine is a round trip to its server: 1 GiB from the page cache
 // took 0.22 s in 1 MiB reads that way against 0.14 s from the file position.
 // NtReadFile given the position and no completion context reads as fast as
 // the plain ReadFile (0.14 s; a probe timing the three ways, best of 15).
-struct NtRead {
-  using Read = LONG(NTAPI*)(HANDLE, HANDLE, void*, void*, PIO_STATUS_BLOCK, void*, ULONG, PLARGE_INTEGER, PULONG);
-  using ToDosError = ULONG(NTAPI*)(LONG);
-  Read read = nullptr;
-  ToDosError toDosError = nullptr;
-
-  NtRead() {
-    if (HMODULE ntdll = GetModuleHandleW(L"ntdll.dll")) {
-      read = reinterpret_cast<Read>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtReadFile")));
-      toDosError = reinterpret_cast<ToDosError>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlNtStatusToDosError")));
-    }
-  }
-};
-
-constexpr LONG kStatusEndOfFile = static_cast<LONG>(0xC0000011);
-
+//
 // One positioned read of up to count bytes, failing as ReadFile does.
 bool ReadFileAt(HANDLE handle, std::uint64_t from, char* out, DWORD count, DWORD& n) {
-  static const NtRead nt;
+  const Ntdll& nt = Nt();
   n = 0;
-  if (!nt.read || !nt.toDosError) {
+  if (!nt.CanReadAt()) {
     OVERLAPPED at = {};
     at.Offset = static_cast<DWORD>(from);
     at.OffsetHigh = static_cast<DWORD>(from >> 32);
