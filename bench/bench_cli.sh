@@ -74,7 +74,11 @@ resident_bytes() {  # RES of the files summed, or "?" without fincore
   fincore -b -n -o RES "$@" | awk '{ s += $1 } END { print s + 0 }'
 }
 cold_vs_cat() {
-  local runs=4 best_cat=0 best_cli=0 left=0 most=0 c q t0 t1 i tool
+  # Reads from a virtual machine's disk swing: on the Xeon VM single runs of
+  # cat took 0.48 to 2.6 s within minutes. Eight runs each, taken in turns,
+  # give the bests a better chance to fall in the same quiet moments; the
+  # medians are printed beside them to show the spread.
+  local runs=8 best_cat=0 best_cli=0 left=0 most=0 c q t0 t1 i tool cats=() clis=()
   if ! evict "${files[@]}" 2>/dev/null; then
     echo "check-cold-vs-cat: n/a (cannot drop caches: posix_fadvise through python3 failed)"
     return
@@ -96,9 +100,11 @@ cold_vs_cat() {
       if [ "$tool" = cat ]; then
         c=$((t1 - t0))
         keep_best best_cat "$c"
+        cats+=("$c")
       else
         q=$((t1 - t0))
         keep_best best_cli "$q"
+        clis+=("$q")
       fi
     done
   done
@@ -106,8 +112,9 @@ cold_vs_cat() {
     echo "check-cold-vs-cat: n/a (cannot drop caches: up to $most bytes stayed in the page cache after posix_fadvise DONTNEED)"
     return
   fi
-  awk -v q="$best_cli" -v c="$best_cat" -v r="$runs" -v most="$most" 'BEGIN {
-    printf "quor-cli check: %.1f ms, cat: %.1f ms (1 GiB from the disk, best of %d; page cache dropped with posix_fadvise DONTNEED on the files before each run, at most %s bytes left)\n", q / 1e6, c / 1e6, r, most
+  awk -v q="$best_cli" -v c="$best_cat" -v r="$runs" -v most="$most" \
+      -v qm="$(median "${clis[@]}")" -v cm="$(median "${cats[@]}")" 'BEGIN {
+    printf "quor-cli check: %.1f ms, cat: %.1f ms (1 GiB from the disk, best of %d; medians %.1f and %.1f ms; page cache dropped with posix_fadvise DONTNEED on the files before each run, at most %s bytes left)\n", q / 1e6, c / 1e6, r, qm / 1e6, cm / 1e6, most
     printf "check-cold-vs-cat: %.2f\n", q / c
   }'
 }

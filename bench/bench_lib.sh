@@ -9,6 +9,12 @@ keep_best() {
   return 0
 }
 
+# median NUMBER...: the middle one, sorted (the upper of the two middle ones
+# for an even count).
+median() {
+  printf '%s\n' "$@" | sort -n | awk '{ r[NR] = $1 } END { print r[int(NR / 2) + 1] }'
+}
+
 # best_of_5 COMMAND...: the best time of 5 runs of the command, in ns; a run
 # that fails says so on stderr and fails the call.
 best_of_5() {

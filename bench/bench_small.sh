@@ -69,6 +69,6 @@ t_check=$((t_exe > t_start ? t_exe - t_start : 0))
 echo "cli-exe-vs-native: $(ratio "$t_check" "$t_native")"
 if [ ${#ratios[@]} -gt 0 ]; then
   echo "opening, reading and closing the same files alone: $(ms "$t_open")"
-  echo "cli-exe-vs-open-loop: $(printf '%s\n' "${ratios[@]}" | sort -n | awk '{ r[NR] = $1 } END { print r[int((NR + 1) / 2)] }')" \
+  echo "cli-exe-vs-open-loop: $(median "${ratios[@]}")" \
     "(median of ${#ratios[@]} rounds)"
 fi
