@@ -15,6 +15,22 @@ median() {
   printf '%s\n' "$@" | sort -n | awk '{ r[NR] = $1 } END { print r[int(NR / 2) + 1] }'
 }
 
+# processor_ticks: "STOLEN TOTAL", the clock ticks of all processors so far
+# that the virtual machine's host took for others, and all of them (the
+# "cpu" line of /proc/stat); "0 0" where there is none.
+processor_ticks() {
+  awk '/^cpu / { t = 0; for (i = 2; i <= NF; i++) t += $i; print $9 + 0, t; found = 1 }
+       END { if (!found) print 0, 0 }' /proc/stat 2>/dev/null || echo "0 0"
+}
+
+# stolen_share "STOLEN TOTAL" (from processor_ticks, earlier): the percent of
+# the processors' time since then that the host took.
+stolen_share() {
+  local before=($1) after
+  after=($(processor_ticks))
+  awk -v s=$((after[0] - before[0])) -v t=$((after[1] - before[1])) 'BEGIN { printf "%.1f\n", (t > 0 ? 100 * s / t : 0) }'
+}
+
 # best_of_5 COMMAND...: the best time of 5 runs of the command, in ns; a run
 # that fails says so on stderr and fails the call.
 best_of_5() {
