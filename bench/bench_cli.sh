@@ -84,7 +84,7 @@ cold_vs_cat() {
   # cat took 0.48 to 2.6 s within minutes. Eight runs each, taken in turns,
   # give the bests a better chance to fall in the same quiet moments; the
   # medians are printed beside them to show the spread.
-  local runs=8 best_cat=0 best_cli=0 left=0 most=0 c q t0 t1 i tool cats=() clis=()
+  local runs=8 left=0 most=0 t0 i tool cats=() clis=()
   if ! evict "${files[@]}" 2>/dev/null; then
     echo "check-cold-vs-cat: n/a (cannot drop caches: posix_fadvise through python3 failed)"
     return
@@ -99,18 +99,10 @@ cold_vs_cat() {
       t0=$(now)
       if [ "$tool" = cat ]; then
         cat "${files[@]}" >/dev/null
+        cats+=($(($(now) - t0)))
       else
         "$cli" check "$work/bench.sfv" >/dev/null 2>&1 || { echo "quor-cli check failed" >&2; return 1; }
-      fi
-      t1=$(now)
-      if [ "$tool" = cat ]; then
-        c=$((t1 - t0))
-        keep_best best_cat "$c"
-        cats+=("$c")
-      else
-        q=$((t1 - t0))
-        keep_best best_cli "$q"
-        clis+=("$q")
+        clis+=($(($(now) - t0)))
       fi
     done
   done
@@ -118,7 +110,7 @@ cold_vs_cat() {
     echo "check-cold-vs-cat: n/a (cannot drop caches: up to $most bytes stayed in the page cache after posix_fadvise DONTNEED)"
     return
   fi
-  awk -v q="$best_cli" -v c="$best_cat" -v r="$runs" -v most="$most" \
+  awk -v q="$(least "${clis[@]}")" -v c="$(least "${cats[@]}")" -v r="$runs" -v most="$most" \
       -v qm="$(median "${clis[@]}")" -v cm="$(median "${cats[@]}")" 'BEGIN {
     printf "quor-cli check: %.1f ms, cat: %.1f ms (1 GiB from the disk, best of %d; medians %.1f and %.1f ms; page cache dropped with posix_fadvise DONTNEED on the files before each run, at most %s bytes left)\n", q / 1e6, c / 1e6, r, qm / 1e6, cm / 1e6, most
     printf "check-cold-vs-cat: %.2f\n", q / c

@@ -9,6 +9,11 @@ keep_best() {
   return 0
 }
 
+# least NUMBER...: the smallest one.
+least() {
+  printf '%s\n' "$@" | sort -n | head -n 1
+}
+
 # median NUMBER...: the middle one, sorted (the upper of the two middle ones
 # for an even count).
 median() {
@@ -20,7 +25,7 @@ median() {
 # "cpu" line of /proc/stat); "0 0" where there is none.
 processor_ticks() {
   awk '/^cpu / { t = 0; for (i = 2; i <= NF; i++) t += $i; print $9 + 0, t; found = 1 }
-       END { if (!found) print 0, 0 }' /proc/stat 2>/dev/null || echo "0 0"
+       END { if (!found) print 0, 0 }' /proc/stat 2>/dev/null
 }
 
 # stolen_share "STOLEN TOTAL" (from processor_ticks, earlier): the percent of

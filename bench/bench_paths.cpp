@@ -5,7 +5,6 @@
 // `yes > /dev/null`; the Windows build under Wine the same way.
 //   quor_bench_paths FILE...
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>

@@ -6,7 +6,6 @@
 // the read loop is a plain ReadFile loop.
 //   quor_bench_read [WORK-FOLDER]
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
