@@ -414,6 +414,9 @@ void TZERAravoThread::CheckSfv(const std::string& entry, HashJobs* jobs) {
   if (SkipKnownGood) check.ReadProgressFile();
 
   check.folder = ExtractFilePath(check.sfvPath);
+  // The listing that gave the total shows the markers in the folder too;
+  // after a pick list, which may have stood open for long, it is listed anew.
+  if (content.folderNames && !specific) check.markers.Listed(check.folder, *content.folderNames);
   check.total = static_cast<std::uint32_t>(entries.size());
   Host->Notify(CN_TIMER_ON, 0);
   Host->Notify(CN_BUSY, 0);

@@ -24,10 +24,8 @@ MarkerIndex::Folder& MarkerIndex::FolderOf(const std::string& folderPath) {
   auto [at, isNew] = folders_.try_emplace(platform::FileNameKey(folderPath));
   Folder& folder = at->second;
   if (isNew) {
-    folder.listed = platform::ListFolder(folderPath, [&](const platform::DirEntry& entry) {
-      std::string key = platform::FileNameKey(entry.name);
-      if (IsMarkerKey(key)) folder.markerKeys.insert(std::move(key));
-    });
+    folder.listed =
+        platform::ListFolder(folderPath, [&](const platform::DirEntry& entry) { NoteName(folder, entry.name); });
   }
   return folder;
 }
@@ -37,8 +35,19 @@ bool MarkerIndex::MayExist(const std::string& path) {
   return !folder.listed || folder.markerKeys.count(platform::FileNameKey(ExtractFileName(path))) != 0;
 }
 
-void MarkerIndex::Added(const std::string& path) {
-  Folder& folder = FolderOf(ExtractFilePath(path));
-  std::string key = platform::FileNameKey(ExtractFileName(path));
+void MarkerIndex::Listed(const std::string& folderPath, const std::vector<std::string>& names) {
+  auto [at, isNew] = folders_.try_emplace(platform::FileNameKey(folderPath));
+  if (!isNew) return;
+  Folder& folder = at->second;
+  folder.listed = true;
+  for (const std::string& name : names) NoteName(folder, name);
+}
+
+void MarkerIndex::NoteName(Folder& folder, const std::string& name) const {
+  std::string key = platform::FileNameKey(name);
   if (IsMarkerKey(key)) folder.markerKeys.insert(std::move(key));
+}
+
+void MarkerIndex::Added(const std::string& path) {
+  NoteName(FolderOf(ExtractFilePath(path)), ExtractFileName(path));
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 class MarkerIndex {
  public:
@@ -20,6 +21,9 @@ class MarkerIndex {
   bool MayExist(const std::string& path);
   // Tells the index that something now stands at path.
   void Added(const std::string& path);
+  // Takes the names of a folder's entries from a listing made just before,
+  // in place of listing the folder again; ignored once the folder is known.
+  void Listed(const std::string& folderPath, const std::vector<std::string>& names);
 
  private:
   struct Folder {
@@ -28,6 +32,8 @@ class MarkerIndex {
   };
   Folder& FolderOf(const std::string& folderPath);
   bool IsMarkerKey(const std::string& key) const;
+  // Keeps the name's key when it is a marker's.
+  void NoteName(Folder& folder, const std::string& name) const;
 
   std::string badKey_;
   std::string missingKey_;

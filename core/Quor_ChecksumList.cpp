@@ -227,6 +227,7 @@ ChecksumList LoadChecksumList(const std::string& path) {
     SfvContent sfv = LoadSfvFile(path);
     list.errorText = std::move(sfv.errorText);
     list.totalSize = sfv.totalSize;
+    list.folderNames = std::move(sfv.folderNames);
     list.entries.reserve(sfv.lines.size());
     for (std::string& line : sfv.lines) {
       std::string name;
@@ -240,7 +241,7 @@ ChecksumList LoadChecksumList(const std::string& path) {
   if (!list.errorText.empty()) return list;
   ReadDigestLines(text, named, list);
   list.hash = named ? *named : list.entries.empty() ? HashKind::Crc32 : list.entries[0].hash;
-  list.totalSize = ListedFilesSize(ExtractFilePath(path), NamesOf(list.entries));
+  list.totalSize = ListedFilesSize(ExtractFilePath(path), NamesOf(list.entries), &list.folderNames);
   return list;
 }
 

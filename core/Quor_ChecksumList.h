@@ -59,6 +59,9 @@ struct ChecksumList {
   std::vector<ListEntry> entries;   // in file order
   std::uint64_t totalSize = 0;      // the sizes of the listed files that exist
   std::string errorText;            // set only when reading the file failed
+  // The names of the entries of the list's folder, when the total came from
+  // one listing of it.
+  std::optional<std::vector<std::string>> folderNames;
 };
 
 // Reads a list: an SFV file by LoadSfvFile; a list of digests line by line

@@ -113,18 +113,22 @@ SfvContent LoadSfvFile(const std::string& sfvPath) {
   std::vector<std::string> names;
   names.reserve(content.lines.size());
   for (const std::string& line : content.lines) names.push_back(line.substr(0, line.size() - (kCrcDigits + 1)));
-  content.totalSize = ListedFilesSize(folder, names);
+  content.totalSize = ListedFilesSize(folder, names, &content.folderNames);
   return content;
 }
 
-std::uint64_t ListedFilesSize(const std::string& folder, const std::vector<std::string>& names) {
+std::uint64_t ListedFilesSize(const std::string& folder, const std::vector<std::string>& names,
+                              std::optional<std::vector<std::string>>* folderNames) {
   // The sizes of the folder's own files, by the key the file system finds
   // them under.
   std::unordered_map<std::string, std::uint64_t> sizes;
+  std::vector<std::string> entryNames;
   const bool listed = platform::kListingIsCheap && names.size() >= kListFolderFrom &&
-                      platform::ListFolder(folder, [&sizes](const platform::DirEntry& entry) {
+                      platform::ListFolder(folder, [&](const platform::DirEntry& entry) {
                         if (!entry.isFolder) sizes.emplace(platform::FileNameKey(entry.name), entry.size);
+                        if (folderNames) entryNames.push_back(entry.name);
                       });
+  if (folderNames && listed) *folderNames = std::move(entryNames);
   std::uint64_t total = 0;
   for (const std::string& name : names) {
     if (listed && !HasPathSep(name)) {

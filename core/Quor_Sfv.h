@@ -21,6 +21,9 @@ struct SfvContent {
   std::vector<std::string> lines;  // the file lines, in file order, as IsSfvLine left them
   std::uint64_t totalSize = 0;     // the sizes of the listed files that exist
   std::string errorText;           // set only when reading the file failed
+  // The names of the entries of the SFV file's folder, when the total came
+  // from one listing of it.
+  std::optional<std::vector<std::string>> folderNames;
 };
 
 // Reads an SFV file: its file lines and the total size of the files they
@@ -28,8 +31,10 @@ struct SfvContent {
 SfvContent LoadSfvFile(const std::string& sfvPath);
 
 // The sum of the sizes of the listed files that exist (names relative to
-// folder, which ends with a separator).
-std::uint64_t ListedFilesSize(const std::string& folder, const std::vector<std::string>& names);
+// folder, which ends with a separator). When the sizes came from one listing
+// of the folder and folderNames is given, it gets the names of its entries.
+std::uint64_t ListedFilesSize(const std::string& folder, const std::vector<std::string>& names,
+                              std::optional<std::vector<std::string>>* folderNames = nullptr);
 
 // The path of a name listed in an SFV file, relative to folder (which ends
 // with a separator). On POSIX a backslash in the name separates folders.

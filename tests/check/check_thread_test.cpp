@@ -166,6 +166,24 @@ TEST_F(CheckThreadTest, MarkersAreMadeAndRemovedWhenTheFilesComeRight) {
             (std::vector<std::string>{"a.bin", "b.bin", "c.bin", "three.sfv"}));
 }
 
+// Enough files that Windows takes the total from one listing of the folder,
+// which then shows the markers too.
+TEST_F(CheckThreadTest, MarkersBesideAListOfManyFilesAreRemovedWhenTheFilesComeRight) {
+  std::vector<std::string> lines;
+  std::vector<std::string> names;
+  for (char c = 'a'; c <= 't'; ++c) {
+    names.push_back(std::string(1, c) + ".bin");
+    WriteBytes(dir / names.back(), names.back());
+    lines.push_back(Line(names.back(), names.back()));
+  }
+  WriteBytes(dir / "c.bin_MISSING", "");
+  WriteBytes(dir / "h.bin_BAD_OR_INCOMPLETE", "");
+  const std::string sfv = WriteSfv("many.sfv", lines);
+  EXPECT_EQ(Run(All(sfv)).end()[-3], "S ~many.sfv|20|20|0|0");
+  names.insert(names.begin() + 13, "many.sfv");  // sorted, after m.bin
+  EXPECT_EQ(testutil::FolderNames(dir.path()), names);
+}
+
 // Markers are looked for in a listing of each folder the SFV file reaches,
 // matched as the file system matches names.
 TEST_F(CheckThreadTest, MarkersInSubFoldersAndInOtherLetterCaseAreRemovedToo) {
