@@ -42,12 +42,24 @@ awk -v q="$best_cli" -v j="$best_jobs2" -v c="$best_base" 'BEGIN {
 # `yes > /dev/null`: quor-cli check against cat, and the floor, one thread
 # that reads into a page-aligned buffer and hashes each piece
 # (quor_bench_readhash), against cat in the same conditions.
+# The three are run in turns, five rounds, and the best of each is kept: a
+# machine whose speed drifts over seconds then moves all three alike.
 readhash="$(dirname "$cli")/quor_bench_readhash"
 no_spare_processor() {  # NAME PREFIX...: the three lines for one condition
-  local name=$1 c q r
+  local name=$1 c=0 q=0 r=0 t0 t1 t2 t3
   shift
-  c=$(best_of_5 "$@" cat "${files[@]}") && q=$(best_of_5 "$@" "$cli" check "$work/bench.sfv") &&
-    r=$(best_of_5 "$@" "$readhash" "${files[@]}") || return 1
+  for _ in 1 2 3 4 5; do
+    t0=$(now)
+    "$@" cat "${files[@]}" >/dev/null || return 1
+    t1=$(now)
+    "$@" "$cli" check "$work/bench.sfv" >/dev/null 2>&1 || { echo "quor-cli check failed" >&2; return 1; }
+    t2=$(now)
+    "$@" "$readhash" "${files[@]}" >/dev/null || return 1
+    t3=$(now)
+    keep_best c $((t1 - t0))
+    keep_best q $((t2 - t1))
+    keep_best r $((t3 - t2))
+  done
   awk -v q="$q" -v c="$c" -v r="$r" -v n="$name" 'BEGIN {
     printf "quor-cli check: %.1f ms, read and hash on one thread: %.1f ms, cat: %.1f ms (%s)\n", q / 1e6, r / 1e6, c / 1e6, n
     printf "check-vs-cat-%s: %.2f\nread-hash-vs-cat-%s: %.2f\n", n, q / c, n, r / c
