@@ -417,6 +417,7 @@ void TZERAravoThread::CheckSfv(const std::string& entry, HashJobs* jobs) {
   // The listing that gave the total shows the markers in the folder too;
   // after a pick list, which may have stood open for long, it is listed anew.
   if (content.folderNames && !specific) check.markers.Listed(check.folder, *content.folderNames);
+  content.folderNames.reset();  // a large folder's names are not kept through the check
   check.total = static_cast<std::uint32_t>(entries.size());
   Host->Notify(CN_TIMER_ON, 0);
   Host->Notify(CN_BUSY, 0);
