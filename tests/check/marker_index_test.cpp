@@ -6,21 +6,17 @@
 
 namespace {
 
-using testutil::TempDir;
-using testutil::WriteBytes;
-
 TEST(MarkerIndex, AnswersFromAListingHandedToItWithoutListingTheFolderAgain) {
-  TempDir dir;
-  WriteBytes(dir / "late.bin_MISSING", "");  // made after the listing handed over
-  const std::string folder = ExtractFilePath(dir / "late.bin_MISSING");
+  testutil::TempDir dir;
+  testutil::WriteBytes(dir / "late_MISSING", "");  // made after the listing handed over
+  const std::string folder = ExtractFilePath(dir / "late_MISSING");
   MarkerIndex markers("_BAD_OR_INCOMPLETE", "_MISSING");
-  markers.Listed(folder, {"a.bin", "b.bin_MISSING", "c.bin_BAD_OR_INCOMPLETE"});
-  EXPECT_FALSE(markers.MayExist(folder + "a.bin_MISSING"));
-  EXPECT_TRUE(markers.MayExist(folder + "b.bin_MISSING"));
-  EXPECT_TRUE(markers.MayExist(folder + "c.bin_BAD_OR_INCOMPLETE"));
-  EXPECT_FALSE(markers.MayExist(folder + "late.bin_MISSING"));
-  markers.Listed(folder, {"late.bin_MISSING"});
-  EXPECT_FALSE(markers.MayExist(folder + "late.bin_MISSING")) << "a folder already known keeps what it knows";
+  markers.Listed(folder, {"a", "b_MISSING", "c_BAD_OR_INCOMPLETE"});
+  markers.Listed(folder, {"late_MISSING"});  // a folder already known keeps what it knows
+  for (const auto& [name, mayExist] : {std::pair{"a_MISSING", false}, {"b_MISSING", true},
+                                       {"c_BAD_OR_INCOMPLETE", true}, {"late_MISSING", false}}) {
+    EXPECT_EQ(markers.MayExist(folder + name), mayExist) << name;
+  }
 }
 
 }  // namespace
