@@ -15,18 +15,43 @@ keys=()
 for k in "${ours[@]}"; do keys+=("$user\\$k" "$machine\\$k"); done
 fail=0
 
+# Wine has been seen to end a process at once, with status 1 and nothing
+# printed, while other tests keep it busy. reg's query and delete always
+# print a line (the key, or "reg: ..."), so one that printed nothing did not
+# run, and is run again.
+reg_said() {  # reg_said ARGS...: reg's output, without carriage returns
+  local try out
+  for try in 1 2 3; do
+    out=$("$run" reg "$@" 2>/dev/null </dev/null | tr -d '\r')
+    [ -n "$out" ] && break
+    sleep 1
+  done
+  printf '%s\n' "$out"
+}
+has_key() { reg_said query "$1" | grep -q '^HKEY_'; }
+apply() {  # apply FLAGS: assoc_apply prints its error, so a silent failure did not run
+  local try out
+  for try in 1 2 3; do
+    out=$("$run" "$apply" "$program" "$1" </dev/null) && return 0
+    [ -n "$out" ] && break
+    sleep 1
+  done
+  echo "FAIL: assoc_apply $1: $out"
+  exit 1
+}
+
 snapshot() {
   local k
   # Only reg's own lines: other tests running at the same time may make Wine
   # print notices of its own (a browser it could not start) into the output.
   for k in "${keys[@]}"; do
     echo "[$k]"
-    "$run" reg query "$k" /s 2>/dev/null </dev/null | tr -d '\r' | grep -E '^(HKEY_|    |reg:)'
+    reg_said query "$k" /s | grep -E '^(HKEY_|    |reg:)'
   done
 }
 expect_line() {  # expect_line KEY TEXT: the key's default value is exactly TEXT
   local out
-  out=$("$run" reg query "$1" /ve 2>/dev/null </dev/null | tr -d '\r')
+  out=$(reg_said query "$1" /ve)
   if ! grep -qE "REG_SZ +$(printf '%s' "$2" | sed 's/[][\.*^$\\]/\\&/g')\$" <<<"$out"; then
     echo "FAIL: $1 should hold: $2"
     echo "$out"
@@ -40,14 +65,18 @@ expect_line() {  # expect_line KEY TEXT: the key's default value is exactly TEXT
 saved=$(mktemp -d)
 i=0
 for k in "${keys[@]}"; do
-  "$run" reg export "$k" "$(winepath -w "$saved/$i.reg" 2>/dev/null)" /y </dev/null >/dev/null 2>&1
-  "$run" reg delete "$k" /f </dev/null >/dev/null 2>&1
+  for _ in 1 2 3; do  # export prints nothing when it writes the file
+    "$run" reg export "$k" "$(winepath -w "$saved/$i.reg" 2>/dev/null)" /y </dev/null >/dev/null 2>&1
+    [ -f "$saved/$i.reg" ] && break
+    has_key "$k" || break
+  done
+  reg_said delete "$k" /f >/dev/null
   i=$((i + 1))
 done
 restore() {
   local k i=0
   for k in "${keys[@]}"; do
-    "$run" reg delete "$k" /f </dev/null >/dev/null 2>&1
+    reg_said delete "$k" /f >/dev/null
     [ -f "$saved/$i.reg" ] && "$run" reg import "$(winepath -w "$saved/$i.reg" 2>/dev/null)" </dev/null >/dev/null 2>&1
     i=$((i + 1))
   done
@@ -56,7 +85,7 @@ restore() {
 trap restore EXIT
 
 before=$(snapshot)
-"$run" "$apply" "$program" 101010 </dev/null || { echo "FAIL: assoc_apply 101010"; exit 1; }
+apply 101010
 expect_line "$user\\Directory\\Shell\\SFVTest" 'SFV Check Folder'
 expect_line "$user\\Directory\\Shell\\SFVTest\\Command" "\"$program\" -TestFolder \"%1\""
 expect_line "$user\\Directory\\Shell\\SFVCreate\\Command" "\"$program\" -CreateSFVFile \"%1\""
@@ -66,18 +95,18 @@ expect_line "$user\\SFV.File\\DefaultIcon" "\"$program\""
 expect_line "$user\\SFV.File\\Shell" 'CheckFile'
 expect_line "$user\\SFV.File\\Shell\\CheckFile\\Command" "\"$program\" -TestFile \"%1\""
 expect_line "$user\\SystemFileAssociations\\.sha256\\shell\\QuorCheckFile\\Command" "\"$program\" -TestFile \"%1\""
-if "$run" reg query "$user\\Directory\\Shell\\SFVTestSpe" </dev/null >/dev/null 2>&1; then
+if has_key "$user\\Directory\\Shell\\SFVTestSpe"; then
   echo "FAIL: SFVTestSpe should not be there"
   fail=1
 fi
 for k in "${ours[@]}"; do
-  if "$run" reg query "$machine\\$k" </dev/null >/dev/null 2>&1; then
+  if has_key "$machine\\$k"; then
     echo "FAIL: $k should not be written machine-wide"
     fail=1
   fi
 done
 
-"$run" "$apply" "$program" 000000 </dev/null || { echo "FAIL: assoc_apply 000000"; exit 1; }
+apply 000000
 after=$(snapshot)
 if [ "$before" != "$after" ]; then
   echo "FAIL: all off should leave the classes as they were"
