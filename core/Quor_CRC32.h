@@ -58,8 +58,10 @@ struct FileCrcResult {
 // helper thread: it reads and hashes every second piece for as long as the
 // file is in memory (from the first piece that is not, the caller reads on
 // alone, in order). The helper is done with the file before FileCrc32
-// returns. Reports, stops and read errors fall on the same blocks
-// either way.
+// returns. A large file of which the system's file cache holds next to
+// nothing is read past the cache instead, straight from the disk, in long
+// reads on the calling thread. Reports, stops and read errors fall on the
+// same blocks either way.
 FileCrcResult FileCrc32(const std::string& path, const StopFlag* stopFlag, NoticeTarget* target,
                         SafePoint* safePoint = nullptr);
 
@@ -79,7 +81,11 @@ class FileCrcSideBySide {
 };
 
 // How FileCrc32 reads: Auto as described above; Plain never with a helper;
-// Shared shares the reading from the first byte, small files too. For
-// tests, which run the same cases each way, and benchmarks.
-enum class FileCrcReadPath { Auto, Plain, Shared };
+// Shared shares the reading from the first byte, small files too; Direct
+// reads past the file cache wherever the system can, files in it and small
+// ones too. For tests, which run the same cases each way, and benchmarks.
+enum class FileCrcReadPath { Auto, Plain, Shared, Direct };
+// The reads FileCrc32 has made past the file cache in this process (for
+// tests).
+std::uint64_t FileCrcDirectReadsForTest();
 void FileCrcForceReadPathForTest(FileCrcReadPath path);

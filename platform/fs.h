@@ -132,6 +132,21 @@ class File {
   // read that came at the speed of memory counts as one from memory, and a
   // slower one is false with nothing got.
   bool ReadCachedAt(std::uint64_t offset, void* buffer, std::size_t size, std::size_t& got);
+  // The file's size and how many of its bytes the system's file cache
+  // holds; nothing where the system cannot tell (Windows, Linux before 6.5).
+  struct CacheState {
+    std::uint64_t size = 0;
+    std::uint64_t cached = 0;
+  };
+  std::optional<CacheState> CachedBytes();
+  // ReadAt past the system's file cache, straight from the disk into buffer,
+  // in one request: true with got the bytes that came (fewer than size at
+  // the end, and perhaps elsewhere), false when the system would not read
+  // so (the file system cannot, buffer, offset or size is not a multiple of
+  // its block, or the read failed). The caller reads whatever did not come
+  // with ReadAt, which reports any error. The file is read as before
+  // afterwards.
+  bool ReadDirectAt(std::uint64_t offset, void* buffer, std::size_t size, std::size_t& got);
   // Writes all size bytes or fails with errorText.
   bool Write(const void* data, std::size_t size, std::string& errorText);
   // Cuts the file at the current position.

@@ -8,10 +8,12 @@
 #include <limits.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/uio.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -216,6 +218,46 @@ bool File::ReadCachedAt(std::uint64_t offset, void* buffer, std::size_t size, st
 #ifdef RWF_NOWAIT
   iovec piece{buffer, size};
   const ssize_t n = preadv2(fd_, &piece, 1, static_cast<off_t>(offset), RWF_NOWAIT);
+  if (n < 0) return false;
+  got = static_cast<std::size_t>(n);
+  return true;
+#else
+  (void)offset, (void)buffer, (void)size;
+  return false;
+#endif
+}
+
+std::optional<File::CacheState> File::CachedBytes() {
+#ifdef __linux__
+  // cachestat(2), Linux 6.5 on, which the C library may not wrap yet: the
+  // same number on every architecture.
+  constexpr long kCachestat = 451;
+  struct {
+    std::uint64_t offset, length;  // length 0: to the end
+  } range{0, 0};
+  struct {
+    std::uint64_t cache, dirty, writeback, evicted, recentlyEvicted;  // in pages
+  } pages{};
+  struct stat st;
+  if (fstat(fd_, &st) != 0 || syscall(kCachestat, fd_, &range, &pages, 0) != 0) return std::nullopt;
+  const auto size = static_cast<std::uint64_t>(st.st_size);
+  return CacheState{size, std::min(size, pages.cache * static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE)))};
+#else
+  return std::nullopt;
+#endif
+}
+
+bool File::ReadDirectAt(std::uint64_t offset, void* buffer, std::size_t size, std::size_t& got) {
+  NoteTransferBuffer(buffer);
+  got = 0;
+#ifdef O_DIRECT
+  const int status = fcntl(fd_, F_GETFL);
+  if (status == -1 || fcntl(fd_, F_SETFL, status | O_DIRECT) == -1) return false;
+  ssize_t n;
+  do {
+    n = pread(fd_, buffer, size, static_cast<off_t>(offset));
+  } while (n < 0 && errno == EINTR);
+  fcntl(fd_, F_SETFL, status);
   if (n < 0) return false;
   got = static_cast<std::size_t>(n);
   return true;

@@ -386,6 +386,15 @@ bool File::ReadCachedAt(std::uint64_t offset, void* buffer, std::size_t size, st
   return true;
 }
 
+// Windows has no call that says how much of a file is in its cache, and
+// reads without it (FILE_FLAG_NO_BUFFERING) need a handle opened so.
+std::optional<File::CacheState> File::CachedBytes() { return std::nullopt; }
+
+bool File::ReadDirectAt(std::uint64_t, void*, std::size_t, std::size_t& got) {
+  got = 0;
+  return false;
+}
+
 bool File::Write(const void* data, std::size_t size, std::string& errorText) {
   NoteTransferBuffer(data);
   const auto* in = static_cast<const char*>(data);

@@ -21,6 +21,11 @@ using PageBuffer = std::unique_ptr<unsigned char[], PageBufferFree>;
 // size bytes (not zeroed) starting on a page boundary. Throws
 // std::bad_alloc as new does.
 PageBuffer AllocatePageBuffer(std::size_t size);
+// The same on a 2 MiB boundary, which Linux may back with huge pages: a read
+// past the page cache (File::ReadDirectAt) then hands the disk a few long
+// runs of memory instead of a list of 4 KiB pages, which a virtio disk takes
+// at most 254 at a time.
+PageBuffer AllocateDirectReadBuffer(std::size_t size);
 
 // Counts a transfer between a file and the buffer when the buffer does not
 // start on a page (File's reads and writes call it).

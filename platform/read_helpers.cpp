@@ -94,6 +94,8 @@ HelperPool& Pool() {
 // thread's storage for them.
 class SpareBuffers {
  public:
+  explicit SpareBuffers(PageBuffer (*allocate)(std::size_t)) : allocate_(allocate) {}
+
   PageBuffer Take(std::size_t size) {
     {
       std::lock_guard<Mutex> lock(mutex_);
@@ -103,7 +105,7 @@ class SpareBuffers {
         return buffer;
       }
     }
-    return AllocatePageBuffer(size);  // not zeroed: reads fill it
+    return allocate_(size);  // not zeroed: reads fill it
   }
 
   void GiveBack(PageBuffer buffer, std::size_t size) {
@@ -118,6 +120,7 @@ class SpareBuffers {
 
  private:
   static constexpr std::size_t kMost = 16;
+  PageBuffer (*const allocate_)(std::size_t);
   Mutex mutex_;
   std::vector<PageBuffer> buffers_;
   std::size_t size_ = 0;  // the size of each
@@ -126,7 +129,11 @@ class SpareBuffers {
 // Never destroyed, like the pool: a reader may still be at work while the
 // process ends.
 SpareBuffers& Spares() {
-  static SpareBuffers* spares = new SpareBuffers;
+  static SpareBuffers* spares = new SpareBuffers(&AllocatePageBuffer);
+  return *spares;
+}
+SpareBuffers& DirectSpares() {
+  static SpareBuffers* spares = new SpareBuffers(&AllocateDirectReadBuffer);
   return *spares;
 }
 
@@ -148,6 +155,12 @@ PageBuffer TakeBuffer(std::size_t size) { return Spares().Take(size); }
 
 void GiveBackBuffer(PageBuffer buffer, std::size_t size) {
   Spares().GiveBack(std::move(buffer), size);
+}
+
+PageBuffer TakeDirectReadBuffer(std::size_t size) { return DirectSpares().Take(size); }
+
+void GiveBackDirectReadBuffer(PageBuffer buffer, std::size_t size) {
+  DirectSpares().GiveBack(std::move(buffer), size);
 }
 
 }  // namespace platform

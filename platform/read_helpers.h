@@ -35,6 +35,9 @@ void DismissHelper(std::shared_ptr<ReadAheadHelper> helper);
 // GiveBackBuffer for the next reader.
 PageBuffer TakeBuffer(std::size_t size);
 void GiveBackBuffer(PageBuffer buffer, std::size_t size);
+// The same for buffers read into past the page cache (AllocateDirectReadBuffer).
+PageBuffer TakeDirectReadBuffer(std::size_t size);
+void GiveBackDirectReadBuffer(PageBuffer buffer, std::size_t size);
 
 // Waits a moment (up to 50 us) for ready() to hold, without sleeping: the
 // other side is usually at work on another processor and about to get

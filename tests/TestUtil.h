@@ -22,6 +22,8 @@ inline const char* ReadPathName(FileCrcReadPath path) {
       return "Plain";
     case FileCrcReadPath::Shared:
       return "Shared";
+    case FileCrcReadPath::Direct:
+      return "Direct";
     case FileCrcReadPath::Auto:
       break;
   }

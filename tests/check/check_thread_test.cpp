@@ -481,7 +481,7 @@ class LargeFileTest : public CheckThreadTest, public ::testing::WithParamInterfa
 };
 
 INSTANTIATE_TEST_SUITE_P(ReadPaths, LargeFileTest,
-                         ::testing::Values(FileCrcReadPath::Plain, FileCrcReadPath::Shared),
+                         ::testing::Values(FileCrcReadPath::Plain, FileCrcReadPath::Shared, FileCrcReadPath::Direct),
                          [](const ::testing::TestParamInfo<FileCrcReadPath>& info) {
                            return testutil::ReadPathName(info.param);
                          });

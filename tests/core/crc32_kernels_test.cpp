@@ -153,8 +153,8 @@ TEST(Crc32Kernels, FileCrc32GivesTheSameResultsAndReportsWithEveryKernel) {
   const auto b = static_cast<std::uint32_t>(block);
   for (Crc32Kernel k : SupportedKernels()) {
     ForcedKernel forced(k);
-    for (FileCrcReadPath path : {FileCrcReadPath::Plain, FileCrcReadPath::Shared}) {
-      SCOPED_TRACE(std::string(Crc32KernelName(k)) + (path == FileCrcReadPath::Plain ? ", plain" : ", shared"));
+    for (FileCrcReadPath path : {FileCrcReadPath::Plain, FileCrcReadPath::Shared, FileCrcReadPath::Direct}) {
+      SCOPED_TRACE(std::string(Crc32KernelName(k)) + ", " + testutil::ReadPathName(path));
       FileCrcForceReadPathForTest(path);
       testutil::RecordingTarget target;
       EXPECT_EQ(FileCrc32(dir / "big", nullptr, &target).crc, whole);

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#ifdef __linux__
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 #include <numeric>
 #include <random>
 
@@ -42,7 +47,7 @@ class FileCrc32Test : public testing::TestWithParam<FileCrcReadPath> {
 
 INSTANTIATE_TEST_SUITE_P(ReadPaths, FileCrc32Test,
                          testing::Values(FileCrcReadPath::Plain, FileCrcReadPath::Shared,
-                                         FileCrcReadPath::Auto),
+                                         FileCrcReadPath::Direct, FileCrcReadPath::Auto),
                          [](const testing::TestParamInfo<FileCrcReadPath>& info) {
                            return testutil::ReadPathName(info.param);
                          });
@@ -256,6 +261,42 @@ TEST(PageAlignedBuffers, WholeFileReadsAndWritesUseThem) {
   ASSERT_TRUE(platform::ReplaceWholeFile(dir / "w.bin", text));
   EXPECT_EQ(platform::ReadWholeFile(dir / "w.bin"), text);
   EXPECT_EQ(platform::UnalignedTransfersForTest(), before);
+}
+
+// A large file the page cache does not hold is read past it; once the cache
+// holds it, through it.
+TEST(FileCrc32Choice, ReadsPastTheCacheOnlyWhatTheCacheDoesNotHold) {
+  TempDir dir;
+  const std::string bytes = RandomBytes(20 << 20, 5);
+  testutil::WriteBytes(dir / "big.bin", bytes);
+  platform::File file = platform::File::Open(dir / "big.bin", platform::Access::Read, platform::Share::Read,
+                                             platform::Disposition::OpenExisting);
+  const int fd = open((dir / "big.bin").c_str(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  fsync(fd);  // written pages cannot be dropped
+  posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+  close(fd);
+  const std::optional<platform::File::CacheState> state = file.CachedBytes();
+  if (!state) GTEST_SKIP() << "this kernel cannot tell what the cache holds";
+  ASSERT_EQ(state->size, bytes.size());
+  ASSERT_LT(state->cached, bytes.size() / 8) << "the file stayed in the cache";
+  const platform::PageBuffer probe = platform::AllocateDirectReadBuffer(1 << 20);
+  std::size_t got = 0;
+  if (!file.ReadDirectAt(0, probe.get(), 1 << 20, got)) GTEST_SKIP() << "this file system reads only through the cache";
+  ASSERT_EQ(got, std::size_t{1} << 20);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(probe.get()), got), bytes.substr(0, got));
+
+  const std::uint64_t before = FileCrcDirectReadsForTest();
+  EXPECT_EQ(FileCrc32(dir / "big.bin", nullptr, nullptr).crc, Crc32Of(bytes.data(), bytes.size()));
+  EXPECT_EQ(FileCrcDirectReadsForTest(), before + 3) << "8 + 8 + 4 MiB";
+  EXPECT_LT(file.CachedBytes()->cached, bytes.size() / 8) << "a read past the cache leaves it as it was";
+
+  FileCrcForceReadPathForTest(FileCrcReadPath::Plain);
+  EXPECT_EQ(FileCrc32(dir / "big.bin", nullptr, nullptr).crc, Crc32Of(bytes.data(), bytes.size()));
+  FileCrcForceReadPathForTest(FileCrcReadPath::Auto);
+  ASSERT_EQ(file.CachedBytes()->cached, bytes.size());
+  EXPECT_EQ(FileCrc32(dir / "big.bin", nullptr, nullptr).crc, Crc32Of(bytes.data(), bytes.size()));
+  EXPECT_EQ(FileCrcDirectReadsForTest(), before + 3) << "the file in the cache is read through it";
 }
 
 TEST_P(FileCrc32Test, ReadErrorAfterOpenIsReportedNotHidden) {

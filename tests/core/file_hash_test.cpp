@@ -21,7 +21,7 @@ class FileHashTest : public testing::TestWithParam<FileCrcReadPath> {
 
 INSTANTIATE_TEST_SUITE_P(ReadPaths, FileHashTest,
                          testing::Values(FileCrcReadPath::Plain, FileCrcReadPath::Shared,
-                                         FileCrcReadPath::Auto),
+                                         FileCrcReadPath::Direct, FileCrcReadPath::Auto),
                          [](const testing::TestParamInfo<FileCrcReadPath>& info) {
                            return testutil::ReadPathName(info.param);
                          });
