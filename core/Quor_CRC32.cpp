@@ -73,13 +73,12 @@ constexpr std::size_t kReadsPerDirectRead = 32;
 // eighth, are read through the cache as before: where the cache holds the
 // file, reading it from the disk instead would be slower.
 constexpr std::uint64_t kDirectFrom = 16u << 20;
-constexpr std::uint64_t kMostCachedEighths = 1;
 
 std::atomic<std::uint64_t> directReads{0};
 
 bool MostlyOnDisk(platform::File& file) {
   const std::optional<platform::File::CacheState> state = file.CachedBytes();
-  return state && state->size >= kDirectFrom && state->cached * 8 <= state->size * kMostCachedEighths;
+  return state && state->size >= kDirectFrom && state->cached <= state->size / 8;
 }
 
 // Threads said to hash side by side besides a lone FileCrc32, and the
