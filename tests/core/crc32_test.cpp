@@ -283,8 +283,6 @@ TEST(FileCrc32Choice, ReadsPastTheCacheOnlyWhatTheCacheDoesNotHold) {
   const platform::PageBuffer probe = platform::AllocateDirectReadBuffer(1 << 20);
   std::size_t got = 0;
   if (!file.ReadDirectAt(0, probe.get(), 1 << 20, got)) GTEST_SKIP() << "this file system reads only through the cache";
-  ASSERT_EQ(got, std::size_t{1} << 20);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(probe.get()), got), bytes.substr(0, got));
 
   const std::uint64_t before = FileCrcDirectReadsForTest();
   EXPECT_EQ(FileCrc32(dir / "big.bin", nullptr, nullptr).crc, Crc32Of(bytes.data(), bytes.size()));

@@ -65,11 +65,7 @@ expect_line() {  # expect_line KEY TEXT: the key's default value is exactly TEXT
 saved=$(mktemp -d)
 i=0
 for k in "${keys[@]}"; do
-  for _ in 1 2 3; do  # export prints nothing when it writes the file
-    "$run" reg export "$k" "$(winepath -w "$saved/$i.reg" 2>/dev/null)" /y </dev/null >/dev/null 2>&1
-    [ -f "$saved/$i.reg" ] && break
-    has_key "$k" || break
-  done
+  "$run" reg export "$k" "$(winepath -w "$saved/$i.reg" 2>/dev/null)" /y </dev/null >/dev/null 2>&1
   reg_said delete "$k" /f >/dev/null
   i=$((i + 1))
 done
