@@ -16,28 +16,25 @@ for k in "${ours[@]}"; do keys+=("$user\\$k" "$machine\\$k"); done
 fail=0
 
 # Wine has been seen to end a process at once, with status 1 and nothing
-# printed, while other tests keep it busy. reg's query and delete always
-# print a line (the key, or "reg: ..."), so one that printed nothing did not
-# run, and is run again.
-reg_said() {  # reg_said ARGS...: reg's output, without carriage returns
-  local try out
+# printed, while other tests keep it busy. reg's query and delete print a
+# line even when they fail (the key, or "reg: ..."), and assoc_apply prints
+# its error, so one that failed without a word did not run, and is run again.
+heard() {  # heard COMMAND...: its output and status, from up to three runs
+  local try out rc
   for try in 1 2 3; do
-    out=$("$run" reg "$@" 2>/dev/null </dev/null | tr -d '\r')
-    [ -n "$out" ] && break
+    out=$("$@" 2>/dev/null </dev/null)
+    rc=$?
+    { [ $rc -eq 0 ] || [ -n "$out" ]; } && break
     sleep 1
   done
   printf '%s\n' "$out"
+  return $rc
 }
+reg_said() { heard "$run" reg "$@" | tr -d '\r'; }  # reg's output, without carriage returns
 has_key() { reg_said query "$1" | grep -q '^HKEY_'; }
-apply() {  # apply FLAGS: assoc_apply prints its error, so a silent failure did not run
-  local try out
-  for try in 1 2 3; do
-    out=$("$run" "$apply" "$program" "$1" </dev/null) && return 0
-    [ -n "$out" ] && break
-    sleep 1
-  done
-  echo "FAIL: assoc_apply $1: $out"
-  exit 1
+apply() {  # apply FLAGS
+  local out
+  out=$(heard "$run" "$apply" "$program" "$1") || { echo "FAIL: assoc_apply $1: $out"; exit 1; }
 }
 
 snapshot() {
